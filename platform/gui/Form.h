@@ -1,0 +1,94 @@
+#pragma once
+// The form base: the class library's window life cycle over a Qt top-level widget.
+// FormCreate runs once; FormShow and FormHide run only on programmatic Show and Hide (never on
+// the window manager's own events); closing asks FormCloseQuery first. Every handler runs
+// through Guard, so no exception crosses Qt's event dispatch.
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace platform::gui {
+
+// Runs a handler; an escaped exception is reported in an error box with its text, as the class
+// library's default exception report does.
+void Guard(const std::function<void()>& handler);
+
+// Wraps a handler for connecting to a Qt signal.
+template <class F>
+auto Handler(F f) {
+  return [f]() { Guard(f); };
+}
+
+class TForm : public QWidget {
+ public:
+  explicit TForm(QWidget* parent = nullptr);
+  ~TForm() override;
+
+  // Runs FormCreate; called once, right after construction, by whoever creates the form.
+  void Create();
+
+  void Show();
+  void Hide();
+  // Asks FormCloseQuery; when closing is allowed runs FormClose and hides the form.
+  // Returns whether the form closed.
+  bool Close();
+  // Modal run through the dialog service (scriptable in tests).
+  int ShowModal();
+  // The real modal loop: BeginModal, wait until ModalResult is set, EndModal.
+  int ExecModal();
+  // The two ends of a modal run, shared by the real loop and scripted tests: BeginModal clears
+  // ModalResult, runs FormShow and shows the form application-modal; EndModal hides it (with
+  // FormHide) and returns ModalResult.
+  void BeginModal();
+  int EndModal();
+
+  bool Visible() const { return isVisible(); }
+  int ModalResult() const { return modalResult_; }
+  // Setting a result other than mrNone ends a running modal loop.
+  void SetModalResult(int result);
+
+  // Outer bounds, frame included, set in one call.
+  void SetBounds(int left, int top, int width, int height);
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+
+  void SetCaption(const QString& caption) { setWindowTitle(caption); }
+  QString Caption() const { return windowTitle(); }
+
+  // Re-runs FormPaint into the back buffer (when the form keeps one) and schedules a repaint.
+  void Repaint();
+
+  // Windows that draw outside FormPaint keep a back buffer: drawing goes into it and paint
+  // events copy it to the screen. It follows the client size.
+  void UseBackBuffer();
+  bool HasBackBuffer() const { return useBackBuffer_; }
+  QImage& BackBuffer();
+
+ protected:
+  virtual void FormCreate() {}
+  virtual void FormShow() {}
+  virtual void FormHide() {}
+  virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
+  virtual void FormClose() {}
+  virtual void FormPaint() {}
+  virtual void FormResize() {}
+
+  void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  bool created_ = false;
+  bool useBackBuffer_ = false;
+  bool closing_ = false;
+  int modalResult_ = 0;
+  QImage backBuffer_;
+  class ModalLoop;
+  ModalLoop* modalLoop_ = nullptr;
+};
+
+}  // namespace platform::gui
