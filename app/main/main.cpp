@@ -1,0 +1,23 @@
+// The program's entry: the application object, every window once, then the message loop.
+
+#include <QApplication>
+
+#include "app/main/ApplicationForms.h"
+#include "app/main/XwdMainUnit.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Quillmere Demo");
+  QApplication::setApplicationDisplayName("Quillmere Demo");
+  // The grid, clue list and clock windows are top-level too: only the main window ends the run.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  CreateApplicationForms();
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  XwdMainForm->SetCommandLine(arguments);
+  XwdMainForm->Show();
+  const int status = QApplication::exec();
+  DestroyApplicationForms();
+  return status;
+}

@@ -1,0 +1,5 @@
+#include "app/tools/AnalysisUnit.h"
+
+TAnalysisForm* AnalysisForm = nullptr;
+
+TAnalysisForm::TAnalysisForm() { SetCaption("Puzzle Analysis"); }

@@ -1,0 +1,5 @@
+#include "app/tools/ScanGridUnit.h"
+
+TScanGridForm* ScanGridForm = nullptr;
+
+TScanGridForm::TScanGridForm() { SetCaption("Scan Grid"); }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/gui/Form.h"
+
+class TXwdAboutForm : public platform::gui::TForm {
+ public:
+  TXwdAboutForm();
+};
+
+extern TXwdAboutForm* XwdAboutForm;

@@ -1,0 +1,5 @@
+#include "app/tools/XwdClockUnit.h"
+
+TXwdClockForm* XwdClockForm = nullptr;
+
+TXwdClockForm::TXwdClockForm() { SetCaption("Clock"); }

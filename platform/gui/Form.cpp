@@ -1,0 +1,170 @@
+#include "platform/gui/Form.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPainter>
+#include <exception>
+#include <utility>
+
+#include "platform/gui/Dialogs.h"
+
+namespace platform::gui {
+
+void Guard(const std::function<void()>& handler) {
+  QString report;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& error) {
+    report = QString::fromUtf8(error.what());
+  } catch (...) {
+    report = QStringLiteral("Unknown error.");
+  }
+  // The report itself must not throw into Qt either.
+  try {
+    CurrentDialogs().MessageDlg(report, MsgDlgType::Error, mbOK);
+  } catch (...) {
+  }
+}
+
+class TForm::ModalLoop : public QEventLoop {};
+
+TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window) {}
+
+TForm::~TForm() = default;
+
+void TForm::Create() {
+  if (created_) return;
+  created_ = true;
+  Guard([this] { FormCreate(); });
+}
+
+void TForm::Show() {
+  if (!isVisible()) {
+    Guard([this] { FormShow(); });
+    show();
+  }
+  raise();
+  activateWindow();
+}
+
+void TForm::Hide() {
+  if (!isVisible()) return;
+  hide();
+  Guard([this] { FormHide(); });
+  // A modal run cannot go on without its window.
+  if (modalLoop_) modalLoop_->quit();
+}
+
+bool TForm::Close() {
+  if (closing_) return false;
+  closing_ = true;
+  bool canClose = false;
+  Guard([&] {
+    bool allowed = true;
+    FormCloseQuery(allowed);
+    canClose = allowed;
+  });
+  if (canClose) {
+    Guard([this] { FormClose(); });
+    if (windowModality() == Qt::ApplicationModal && modalResult_ == mrNone) modalResult_ = mrCancel;
+    Hide();
+  }
+  closing_ = false;
+  return canClose;
+}
+
+int TForm::ShowModal() { return CurrentDialogs().ShowModal(*this); }
+
+int TForm::ExecModal() {
+  BeginModal();
+  // FormShow may already have decided the result.
+  if (modalResult_ == mrNone && isVisible()) {
+    ModalLoop loop;
+    ModalLoop* outer = std::exchange(modalLoop_, &loop);
+    loop.exec();
+    modalLoop_ = outer;
+  }
+  return EndModal();
+}
+
+void TForm::BeginModal() {
+  modalResult_ = mrNone;
+  setWindowModality(Qt::ApplicationModal);
+  Show();
+}
+
+int TForm::EndModal() {
+  Hide();
+  setWindowModality(Qt::NonModal);
+  return modalResult_;
+}
+
+void TForm::SetModalResult(int result) {
+  modalResult_ = result;
+  if (result != mrNone && modalLoop_) modalLoop_->quit();
+}
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+  // The client rectangle lies inside the frame by the frame's margins.
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  const int leftMargin = client.left() - frame.left();
+  const int topMargin = client.top() - frame.top();
+  setGeometry(left + leftMargin, top + topMargin, width - (frame.width() - client.width()),
+              height - (frame.height() - client.height()));
+}
+
+int TForm::Left() const { return frameGeometry().left(); }
+int TForm::Top() const { return frameGeometry().top(); }
+int TForm::Width() const { return frameGeometry().width(); }
+int TForm::Height() const { return frameGeometry().height(); }
+
+void TForm::Repaint() {
+  if (useBackBuffer_) Guard([this] { FormPaint(); });
+  update();
+}
+
+void TForm::UseBackBuffer() {
+  useBackBuffer_ = true;
+  BackBuffer();
+}
+
+QImage& TForm::BackBuffer() {
+  // An empty image cannot be painted on, so the buffer is at least one pixel.
+  const QSize wanted = size().expandedTo(QSize(1, 1));
+  if (useBackBuffer_ && backBuffer_.size() != wanted) {
+    QImage grown(wanted, QImage::Format_ARGB32_Premultiplied);
+    grown.fill(Qt::white);
+    if (!backBuffer_.isNull()) {
+      QPainter painter(&grown);
+      painter.drawImage(0, 0, backBuffer_);
+    }
+    backBuffer_ = std::move(grown);
+  }
+  return backBuffer_;
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+  // Accepting tells Qt the window closed; it is already hidden, through Hide.
+  if (Close())
+    event->accept();
+  else
+    event->ignore();
+}
+
+void TForm::paintEvent(QPaintEvent*) {
+  if (useBackBuffer_) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, BackBuffer());
+  } else {
+    Guard([this] { FormPaint(); });
+  }
+}
+
+void TForm::resizeEvent(QResizeEvent*) {
+  if (useBackBuffer_) BackBuffer();
+  Guard([this] { FormResize(); });
+}
+
+}  // namespace platform::gui

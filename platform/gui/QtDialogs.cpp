@@ -1,0 +1,179 @@
+#include "platform/gui/QtDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QVBoxLayout>
+#include <array>
+
+#include "platform/gui/FileFilter.h"
+#include "platform/gui/FontStyle.h"
+#include "platform/gui/Form.h"
+#include "platform/gui/Printer.h"
+
+namespace platform::gui {
+namespace {
+
+QWidget* ParentWindow() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+QMessageBox::Icon IconFor(MsgDlgType type) {
+  switch (type) {
+    case MsgDlgType::Warning: return QMessageBox::Warning;
+    case MsgDlgType::Error: return QMessageBox::Critical;
+    case MsgDlgType::Information: return QMessageBox::Information;
+    case MsgDlgType::Confirmation: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+struct ButtonMapping {
+  MsgDlgButton button;
+  QMessageBox::StandardButton qt;
+  int result;
+};
+
+constexpr std::array<ButtonMapping, 4> kButtons{{
+    {mbYes, QMessageBox::Yes, mrYes},
+    {mbNo, QMessageBox::No, mrNo},
+    {mbOK, QMessageBox::Ok, mrOk},
+    {mbCancel, QMessageBox::Cancel, mrCancel},
+}};
+
+bool Confirm(QWidget* parent, const QString& text) {
+  return QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text,
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Refuse(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text);
+}
+
+std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request,
+                                              QFileDialog::AcceptMode mode) {
+  const bool saving = mode == QFileDialog::AcceptSave;
+  const QString folder = request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir;
+  QFileDialog dialog(ParentWindow(), request.Title, folder);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(!saving && (request.Options & ofFileMustExist) ? QFileDialog::ExistingFile
+                                                                     : QFileDialog::AnyFile);
+  // The overwrite question is ours, asked about the name with its default extension.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  // Qt's own suffix rule, so that the dialog shows and checks the completed name.
+  dialog.setDefaultSuffix(request.DefaultExt);
+
+  const QStringList filters = ToQtNameFilters(request.Filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index = request.FilterIndex >= 1 && request.FilterIndex <= filters.size() ? request.FilterIndex : 1;
+    dialog.selectNameFilter(filters[index - 1]);
+  }
+  if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
+
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString fileName = WithDefaultExt(dialog.selectedFiles().front(), request.DefaultExt);
+    const QFileInfo info(fileName);
+    if ((request.Options & (ofPathMustExist | ofFileMustExist)) && !info.absoluteDir().exists()) {
+      Refuse(&dialog, QObject::tr("%1\nThe folder does not exist.").arg(QDir::toNativeSeparators(fileName)));
+      continue;
+    }
+    if ((request.Options & ofFileMustExist) && !info.exists()) {
+      Refuse(&dialog, QObject::tr("%1\nFile not found.").arg(QDir::toNativeSeparators(fileName)));
+      continue;
+    }
+    if (saving && (request.Options & ofOverwritePrompt) && info.exists() &&
+        !Confirm(&dialog, QObject::tr("%1 already exists.\nDo you want to replace it?")
+                              .arg(QDir::toNativeSeparators(fileName)))) {
+      continue;
+    }
+    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+    return FileDialogResult{fileName, chosen >= 0 ? int(chosen) + 1 : request.FilterIndex};
+  }
+}
+
+QPixmap Swatch(TColor color) {
+  QPixmap swatch(16, 16);
+  swatch.fill(ToQColor(color));
+  return swatch;
+}
+
+constexpr std::array<TColor, 16> kFontColors{clBlack, clMaroon, clGreen, clOlive, clNavy,   clPurple,
+                                             clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
+                                             clBlue,  clFuchsia, clAqua,  clWhite};
+
+}  // namespace
+
+int QtDialogs::MessageDlg(const QString& text, MsgDlgType type, unsigned buttons) {
+  QMessageBox::StandardButtons qtButtons;
+  for (const ButtonMapping& mapping : kButtons)
+    if (buttons & mapping.button) qtButtons |= mapping.qt;
+  if (!qtButtons) qtButtons = QMessageBox::Ok;
+
+  QMessageBox box(IconFor(type), QGuiApplication::applicationDisplayName(), text, qtButtons, ParentWindow());
+  box.exec();
+  const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+  for (const ButtonMapping& mapping : kButtons)
+    if (pressed == mapping.qt) return mapping.result;
+  return mrCancel;
+}
+
+std::optional<FileDialogResult> QtDialogs::OpenFile(const FileDialogRequest& request) {
+  return RunFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogRequest& request) {
+  return RunFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::PrinterSetup() {
+  QPrintDialog dialog(&SharedPrinter(), ParentWindow());
+  // Setting up chooses the printer and its paper; what to print is decided by each print run.
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
+  QDialog dialog(ParentWindow());
+  dialog.setWindowTitle(QObject::tr("Font"));
+
+  auto* fonts = new QFontDialog(MakeFont(initial.Name, initial.Size, initial.Style));
+  fonts->setWindowFlags(Qt::Widget);
+  fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+
+  auto* colors = new QComboBox;
+  for (TColor color : kFontColors)
+    colors->addItem(Swatch(color), QString::fromStdString(ColorToString(color).substr(2)), color);
+  if (colors->findData(initial.Color) < 0)
+    colors->addItem(Swatch(initial.Color), QString::fromStdString(ColorToString(initial.Color)), initial.Color);
+  colors->setCurrentIndex(colors->findData(initial.Color));
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+  auto* colorRow = new QFormLayout;
+  colorRow->addRow(QObject::tr("&Color:"), colors);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(fonts);
+  layout->addLayout(colorRow);
+  layout->addWidget(buttons);
+
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QFont font = fonts->currentFont();
+  return FontChoice{font.family(), font.pointSize(), FontStyleOf(font), colors->currentData().toInt()};
+}
+
+int QtDialogs::ShowModal(TForm& form) { return form.ExecModal(); }
+
+}  // namespace platform::gui

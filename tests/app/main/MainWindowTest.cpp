@@ -1,0 +1,311 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include "AppTest.h"
+#include "app/clues/XwdAutoUnit.h"
+#include "app/grid/XwdClueUnit.h"
+#include "app/grid/XwdGridUnit.h"
+#include "app/main/XwdMainUnit.h"
+#include "app/output/XwdPrintUnit.h"
+#include "app/puzzle/XwdProcsUnit.h"
+#include "app/tools/BylineUnit.h"
+#include "platform/gui/Dialogs.h"
+
+namespace {
+
+using namespace platform::gui;
+
+class MainWindow : public AppTest {
+ protected:
+  void Start(const QStringList& arguments = {}) {
+    XwdMainForm->SetCommandLine(arguments);
+    XwdMainForm->Show();
+  }
+  // A 15 by 15 puzzle file with no black squares.
+  QString EmptyFifteen(const QString& name = "fifteen.xwd") {
+    Puzzle = TXwdPuzzle{};
+    Puzzle.GridSize = 15;
+    Puzzle.BylineText.Assign("Ann|0");
+    const QString path = TempPath(name);
+    XwdProcs->SavePuzzle(path);
+    Puzzle = TXwdPuzzle{};
+    return path;
+  }
+};
+
+TEST_F(MainWindow, StartsAsTheLogoWindowWithoutArguments) {
+  Start();
+  EXPECT_TRUE(XwdMainForm->LogoImage->isVisible());
+  EXPECT_FALSE(XwdMainForm->DataMemo->isVisible());
+  EXPECT_FALSE(XwdMainForm->Save1->isEnabled());
+  EXPECT_FALSE(XwdMainForm->SpecialMenu->isEnabled());
+  EXPECT_TRUE(XwdMainForm->Solve1->isEnabled());
+  EXPECT_FALSE(XwdGridForm->Visible());
+  EXPECT_EQ(EditMode, 0);
+}
+
+TEST_F(MainWindow, CommandLineChoosesTheMode) {
+  struct Case { const char* second; std::uint8_t mode; };
+  for (const Case& c : {Case{nullptr, emSolve}, Case{"-C", emLetters}, Case{"-c", emLetters}, Case{"-x", emSolve}}) {
+    const QString path = EmptyFifteen();
+    QStringList arguments{path};
+    if (c.second) arguments << c.second;
+    Start(arguments);
+    EXPECT_EQ(EditMode, c.mode) << (c.second ? c.second : "(none)");
+    EXPECT_EQ(PuzzleFileName, path);
+    EXPECT_TRUE(XwdGridForm->Visible());
+    EXPECT_EQ(CluesForm->Visible(), c.mode == emSolve);
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(MainWindow, CommandLinePathBecomesAbsolute) {
+  const QString path = EmptyFifteen("relative.xwd");
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(QFileInfo(path).absolutePath());
+  Start({"relative.xwd"});
+  QDir::setCurrent(previous);
+  EXPECT_EQ(PuzzleFileName, path);
+  EXPECT_EQ(XwdProcs->ReadSetting("HistoryPuzzle1", ""), path + " /s");
+}
+
+TEST_F(MainWindow, MissingCommandLineFileKeepsTheLogoAndBuildsTheHistory) {
+  const QString known = EmptyFifteen("known.xwd");
+  XwdProcs->WriteSetting("HistoryPuzzle1", known + " /c");
+  dialogs.ExpectMessage(mrOk);
+  Start({TempPath("nowhere.xwd")});
+  ASSERT_FALSE(dialogs.Log().empty());
+  EXPECT_EQ(dialogs.Log().back().Text, "Puzzle not in Quillmere format or is corrupt.");
+  EXPECT_EQ(sounds.Played(), (std::vector<testing_support::PlayedSound>{{"WAVE_7", true}}));
+  EXPECT_TRUE(PuzzleFileName.isEmpty());
+  EXPECT_TRUE(XwdMainForm->LogoImage->isVisible());
+  EXPECT_TRUE(XwdMainForm->History[0]->isVisible());
+  EXPECT_EQ(XwdMainForm->History[0]->text(), "&1 KNOWN");
+}
+
+TEST_F(MainWindow, ShowPuzzleEnablesByMode) {
+  struct Case { const char* mode; QStringList extra; bool solving; };
+  for (const Case& c : {Case{"solve", {}, true}, Case{"construct", {"-C"}, false}}) {
+    Start(QStringList{EmptyFifteen()} + c.extra);
+    auto* f = XwdMainForm;
+    for (QAction* item : {f->Save1, f->Print1, f->ReverttoSaved1, f->AutoArrange1}) EXPECT_TRUE(item->isEnabled()) << c.mode;
+    for (QAction* item : {f->SavePuzzleAs1, f->CopyGridAs1, f->ScanGrid1}) EXPECT_EQ(item->isEnabled(), !c.solving) << c.mode;
+    EXPECT_EQ(f->SpecialMenu->isEnabled(), !c.solving) << c.mode;
+    for (QAction* item : {f->ScorePuzzle1, f->Clock1}) EXPECT_EQ(item->isEnabled(), c.solving) << c.mode;
+    for (QToolButton* b : {f->SquaresBtn, f->LettersBtn, f->SymmetryBtn, f->AutoclueBtn}) {
+      EXPECT_EQ(b->isEnabled(), !c.solving) << c.mode;
+      EXPECT_EQ(b->toolTip().isEmpty(), c.solving) << c.mode << ": a hint only while enabled";
+    }
+    EXPECT_EQ(f->CheatBtn->isEnabled(), c.solving);
+    EXPECT_EQ(f->UpdateBtn->isVisibleTo(f), !c.solving);
+    EXPECT_EQ(CluesForm->Visible(), c.solving);
+    EXPECT_TRUE(f->Byline->isVisible());
+    if (c.solving) {
+      EXPECT_EQ(f->Byline->text(), "by Ann");
+      EXPECT_EQ(f->ModeLabel->text(), "");
+    } else {
+      EXPECT_EQ(f->Byline->text(), "");
+      EXPECT_EQ(f->ModeLabel->text(), "Specifications");
+      EXPECT_TRUE(f->LettersBtn->isChecked());
+    }
+    EXPECT_FALSE(f->LogoImage->isVisible());
+    EXPECT_EQ(XwdGridForm->Caption(), "FIFTEEN");
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(MainWindow, BylineWithoutANameReadsAsAQuillmerePuzzle) {
+  Puzzle.GridSize = 11;
+  const QString path = TempPath("anon.xwd");
+  XwdProcs->SavePuzzle(path);
+  Start({path});
+  EXPECT_EQ(XwdMainForm->Byline->text(), "a Quillmere puzzle");
+}
+
+TEST_F(MainWindow, SpecificationsText) {
+  struct Case { const char* rows; int size; std::string text; };
+  const Case cases[] = {
+      {"", 15, "Size of Grid: 15\xD7\r\nBlack Squares: 0  Par: 37\r\nWord Count: 30  Par: 78\r\n"},
+      {"", 12, "Size of Grid: 12\xD7\r\nBlack Squares: 0  Par: 24\r\nWord Count: 24  Par: 0\r\n"},
+      {"ABC# D#EF GHIJ #KLM", 0, "Size of Grid: 4\xD7\r\nBlack Squares: 3  Par: 2\r\nWord Count: 8  Par: 0\r\n"},
+  };
+  for (const Case& c : cases) {
+    Puzzle = TXwdPuzzle{};
+    const QString path = WritePuzzle("specs.xwd", c.rows, c.size);
+    Start({path, "-C"});
+    EXPECT_EQ(XwdMainForm->DataMemoText(), c.text) << c.size;
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(MainWindow, DownButtonFollowsTheMode) {
+  Start({EmptyFifteen(), "-C"});
+  XwdMainForm->SquaresBtn->click();
+  EXPECT_EQ(EditMode, emSquares);
+  dialogs.ExpectSave(TempPath("copy.xwd"));
+  XwdMainForm->SavePuzzleAs1->trigger();
+  EXPECT_EQ(EditMode, emSquares);
+  EXPECT_TRUE(XwdMainForm->SquaresBtn->isChecked());
+  EXPECT_FALSE(XwdMainForm->LettersBtn->isChecked());
+}
+
+TEST_F(MainWindow, GuidelinesToggleTheirCaption) {
+  Start({EmptyFifteen(), "-C"});
+  EXPECT_EQ(XwdMainForm->ShowGuidelines1->text(), "Sho&w Guidelines");
+  XwdMainForm->ShowGuidelines1->trigger();
+  EXPECT_EQ(XwdMainForm->ShowGuidelines1->text(), "&Hide Guidelines");
+  EXPECT_TRUE(XwdMainForm->GuidelinesShown());
+  XwdMainForm->ShowGuidelines1->trigger();
+  EXPECT_FALSE(XwdMainForm->GuidelinesShown());
+}
+
+TEST_F(MainWindow, ToolItemsFollowTheirPaths) {
+  XwdProcs->WriteSetting("DictPath", "/usr/bin/true");
+  XwdProcs->WriteSetting("PostPath", "/usr/bin/true");
+  Start();
+  const auto& items = XwdMainForm->ToolItems;
+  EXPECT_TRUE(items[0]->isEnabled());
+  EXPECT_FALSE(items[1]->isEnabled());
+  EXPECT_FALSE(items[3]->isEnabled());
+  EXPECT_FALSE(items[4]->isEnabled());
+  EXPECT_TRUE(items[5]->isEnabled());
+  EXPECT_TRUE(XwdMainForm->DictBtn->isEnabled());
+  EXPECT_EQ(XwdMainForm->DictBtn->toolTip(), "Open dictionary");
+  XwdProcs->WriteSetting("DictPath", "");
+  XwdMainForm->LoadToolPaths();
+  EXPECT_FALSE(XwdMainForm->DictBtn->isEnabled());
+  EXPECT_TRUE(XwdMainForm->DictBtn->toolTip().isEmpty());
+}
+
+TEST_F(MainWindow, SoundLevelComesFromTheSettings) {
+  XwdProcs->WriteSetting("PlaySounds", 0);
+  Start();
+  EXPECT_EQ(SoundLevel, 0);
+}
+
+TEST_F(MainWindow, HelpCommandsGoToTheViewer) {
+  Start();
+  XwdMainForm->HelpContents1->trigger();
+  XwdMainForm->HelpKeywordIndex1->trigger();
+  ASSERT_EQ(help.Calls().size(), 2u);
+  EXPECT_TRUE(help.Calls()[0].HelpFile.endsWith("/quillmeredemo.hlp"));
+  EXPECT_EQ(help.Calls()[0].Command, testing_support::HelpCall::Contents);
+  EXPECT_EQ(help.Calls()[1].Command, testing_support::HelpCall::KeywordIndex);
+  EXPECT_EQ(help.Calls()[1].Keyword, "");
+}
+
+TEST_F(MainWindow, AutoclueWarnsOnAnUnfinishedGrid) {
+  Start({EmptyFifteen(), "-C"});
+  dialogs.ExpectMessage(mrNo);
+  XwdMainForm->AutoclueBtn->click();
+  EXPECT_EQ(dialogs.Log().back().Text,
+            "Running Autoclue before completing puzzle is not recommended. Start Autoclue anyway?");
+  EXPECT_FALSE(AutoclueForm->Visible());
+  dialogs.ExpectMessage(mrYes);
+  XwdMainForm->AutoclueBtn->click();
+  EXPECT_TRUE(AutoclueForm->Visible());
+}
+
+TEST_F(MainWindow, TransformAsksWithTheCommandsName) {
+  Start({EmptyFifteen(), "-C"});
+  struct Case { QAction* item; const char* text; };
+  for (const Case& c : {Case{XwdMainForm->Invert1, "Invert"}, Case{XwdMainForm->Rotate1, "Rotate"},
+                        Case{XwdMainForm->Flip1, "Flip"}}) {
+    dialogs.ExpectMessage(mrNo);
+    c.item->trigger();
+    EXPECT_EQ(dialogs.Log().back().Text, QString("Some definition may be lost in transformation. ") + c.text + "?");
+    EXPECT_EQ(PuzzleModified, 0);
+  }
+  XwdGridForm->Direction = 1;
+  dialogs.ExpectMessage(mrYes);
+  XwdMainForm->Flip1->trigger();
+  EXPECT_EQ(PuzzleModified, 1);
+  EXPECT_EQ(XwdGridForm->Direction, 0);
+}
+
+TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
+  Puzzle.GridSize = 11;
+  Puzzle.BylineText.Assign("Old Name|5");
+  const QString path = TempPath("byline.xwd");
+  XwdProcs->SavePuzzle(path);
+  Start({path, "-C"});
+  dialogs.ExpectModal([](TForm& form) {
+    auto& byline = dynamic_cast<TBylineForm&>(form);
+    EXPECT_EQ(byline.BylineEdit->text(), "Old Name");
+    EXPECT_EQ(byline.BylineEdit->selectedText(), "Old Name");
+    byline.BylineEdit->setText(QString(70, 'x'));
+    byline.SaveBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
+  EXPECT_EQ(PuzzleModified, 1);
+
+  dialogs.ExpectModal([](TForm& form) {
+    auto& byline = dynamic_cast<TBylineForm&>(form);
+    byline.BylineEdit->setText("Ignored");
+    byline.CancelBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
+}
+
+TEST_F(MainWindow, PrintOutsideSolveModePassesTheSpecifications) {
+  Start({EmptyFifteen(), "-C"});
+  dialogs.ExpectModal([](TForm&) { return mrCancel; });
+  XwdMainForm->Print1->trigger();
+  EXPECT_EQ(XwdPrintForm->SpecsText, "Size of Grid: 15\xD7\r\nBlack Squares: 0  Par: 37\r\nWord Count: 30  Par: 78\r\n");
+}
+
+// ---- Closing ---------------------------------------------------------------------------------
+
+TEST_F(MainWindow, ClosingAsksOnlyForUnsavedConstructChanges) {
+  struct Case { bool construct; bool modified; int answer; bool closes; bool saved; };
+  const Case cases[] = {
+      {false, true, mrNone, true, true},     // solve mode saves without a question
+      {true, false, mrNone, true, false},    // nothing changed: no question
+      {true, true, mrYes, true, true},
+      {true, true, mrNo, true, false},
+      {true, true, mrCancel, false, false},
+  };
+  for (const Case& c : cases) {
+    const QString path = EmptyFifteen();
+    const QByteArray before = ReadFile(path);
+    Start(c.construct ? QStringList{path, "-C"} : QStringList{path});
+    Puzzle.Solution(1, 1) = 'A';
+    Puzzle.Entries(1, 1) = 'A';
+    PuzzleModified = c.modified;
+    if (c.answer != mrNone) dialogs.ExpectMessage(c.answer);
+    EXPECT_EQ(XwdMainForm->Close(), c.closes);
+    EXPECT_EQ(ReadFile(path) != before, c.saved);
+    if (c.answer != mrNone) {
+      EXPECT_EQ(dialogs.Log().back().Text, "Puzzle has changed. Save current changes?");
+    }
+    if (c.closes) {
+      EXPECT_EQ(help.Calls().back().Command, testing_support::HelpCall::Quit);
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(MainWindow, AFailedSaveOnClosingKeepsTheWindowOpen) {
+  const QString path = EmptyFifteen();
+  Start({path});
+  PuzzleModified = 1;
+  QFile::remove(path);
+  QDir().rmdir(QFileInfo(path).absolutePath());  // fails while the folder holds other files
+  PuzzleFileName = TempPath("no-such-folder/fifteen.xwd");
+  dialogs.ExpectMessage(mrOk);
+  EXPECT_FALSE(XwdMainForm->Close());
+  EXPECT_EQ(dialogs.Log().back().Type, MsgDlgType::Error);
+  EXPECT_EQ(PuzzleModified, 1);
+}
+
+}  // namespace

@@ -1,0 +1,319 @@
+#include "xbase/core/timedate.h"
+
+#include <time.h>
+
+#include <array>
+#include <charconv>
+#include <optional>
+
+#include "xbase/core/ovcommon.h"
+#include "xbase/core/ovutils.h"
+
+namespace xbase {
+
+std::string ShortDateFormat;
+char DateSeparator;
+
+namespace {
+
+struct NameTable {
+  std::array<std::string_view, 7> days;  // Sunday first
+  std::array<std::string_view, 12> months;
+};
+
+constexpr NameTable kEnglish = {
+    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+    {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+     "October", "November", "December"}};
+constexpr NameTable kItalian = {
+    {"Domenica", "Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato"},
+    {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio", "Agosto",
+     "Settembre", "Ottobre", "Novembre", "Dicembre"}};
+// Code page 850: \x82 e acute, \x96 u circumflex.
+constexpr NameTable kFrench = {
+    {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
+    {"Janvier", "F\x82vrier", "Mars", "Avril", "Mai", "Juin", "Juillet", "Ao\x96t", "Septembre",
+     "Octobre", "Novembre", "D\x82" "cembre"}};
+// Code page 850: \x84 a umlaut.
+constexpr NameTable kGerman = {
+    {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
+    {"Januar", "Februar", "M\x84rz", "April", "Mai", "Juni", "Juli", "August", "September",
+     "Oktober", "November", "Dezember"}};
+constexpr NameTable kSpanish = {
+    {"Domingo", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado"},
+    {"Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agosto", "Septiembre",
+     "Octubre", "Noviembre", "Diciembre"}};
+// Code page 866.
+constexpr NameTable kRussian = {
+    {"\x82\xAE\xE1\xAA\xE0\xA5\xE1\xA5\xAD\xEC\xA5", "\x8F\xAE\xAD\xA5\xA4\xA5\xAB\xEC\xAD\xA8\xAA",
+     "\x82\xE2\xAE\xE0\xAD\xA8\xAA", "\x91\xE0\xA5\xA4\xA0", "\x97\xA5\xE2\xA2\xA5\xE0\xA3",
+     "\x8F\xEF\xE2\xAD\xA8\xE6\xA0", "\x91\xE3\xA1\xA1\xAE\xE2\xA0"},
+    {"\x9F\xAD\xA2\xA0\xE0\xEC", "\x94\xA5\xA2\xE0\xA0\xAB\xEC", "\x8C\xA0\xE0\xE2",
+     "\x80\xAF\xE0\xA5\xAB\xEC", "\x8C\xA0\xA9", "\x88\xEE\xAD\xEC", "\x88\xEE\xAB\xEC",
+     "\x80\xA2\xA3\xE3\xE1\xE2", "\x91\xA5\xAD\xE2\xEF\xA1\xE0\xEC", "\x8E\xAA\xE2\xEF\xA1\xE0\xEC",
+     "\x8D\xAE\xEF\xA1\xE0\xEC", "\x84\xA5\xAA\xA0\xA1\xE0\xEC"}};
+
+struct LayoutNames {
+  const NameTable* names;
+  std::size_t dayWidth;
+  std::size_t monthWidth;
+};
+
+// By date code 0..8.
+constexpr std::array<LayoutNames, 9> kLayoutNames = {{
+    {&kEnglish, 9, 9},
+    {&kEnglish, 9, 9},
+    {&kEnglish, 9, 9},
+    {&kItalian, 9, 9},
+    {&kFrench, 8, 9},
+    {&kGerman, 10, 9},
+    {&kSpanish, 9, 10},
+    {&kFrench, 8, 9},
+    {&kRussian, 11, 8},
+}};
+
+unsigned LayoutCode() { return SetDateCode <= 8 ? SetDateCode : 0; }
+
+std::string YearBlanks() { return std::string(SetCenturyFlag ? 4 : 2, ' '); }
+
+std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// Before the first separator, between the first and the second, and the rest; each part
+// trimmed and kept to at most four characters.
+std::array<std::string, 3> SplitDateParts(std::string_view text, char separator) {
+  std::array<std::string_view, 3> raw{text, {}, {}};
+  for (std::size_t k = 0; k < 2; ++k) {
+    const auto at = raw[k].find(separator);
+    if (at == std::string_view::npos) break;
+    raw[k + 1] = raw[k].substr(at + 1);
+    raw[k] = raw[k].substr(0, at);
+  }
+  std::array<std::string, 3> parts;
+  for (std::size_t k = 0; k < 3; ++k) parts[k] = AllTrim(raw[k]).substr(0, 4);
+  return parts;
+}
+
+bool AllEmpty(const std::array<std::string, 3>& parts) {
+  return parts[0].empty() && parts[1].empty() && parts[2].empty();
+}
+
+std::string PadWithZeros(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), '0');
+  return text;
+}
+
+// A text of digits only as a number.
+std::optional<int> DigitsValue(std::string_view text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.front() == '-')
+    return std::nullopt;
+  return value;
+}
+
+int NumberOrZero(std::string_view text) { return DigitsValue(text).value_or(0); }
+
+// A two-digit year gets its century; any year is padded to four digits.
+std::string FourDigitYear(std::string year) {
+  if (year.size() == 2) year = CenturyOf(NumberOrZero(year)) + year;
+  return PadWithZeros(std::move(year), 4);
+}
+
+// The year including its century: two-digit years through the window.
+int FullYear(std::string_view yearText) {
+  const int year = NumberOrZero(yearText);
+  return yearText.size() <= 2 ? CenturyBase(year) + year : year;
+}
+
+std::string Canonical(std::string_view dateText) {
+  std::string text(dateText);
+  DateTextToCanonical(text);
+  return text;
+}
+
+bool IsBlankCanonical(const std::string& canonical) {
+  return AllTrim(canonical).empty() || canonical == BlankDatePicture(0);
+}
+
+int DaysInMonth(int month, int year) {
+  switch (month) {
+    case 2: return IsLeapYear(year) ? 29 : 28;
+    case 4: case 6: case 9: case 11: return 30;
+    default: return 31;
+  }
+}
+
+void ApplyShortDateFormat(unsigned code) {
+  const std::string year = SetCenturyFlag ? "yyyy" : "yy";
+  switch (code) {
+    case 0: ShortDateFormat = "MM/dd/" + year; DateSeparator = '/'; break;
+    case 1: ShortDateFormat = year + ".MM.dd"; DateSeparator = '.'; break;
+    case 2: ShortDateFormat = "dd/MM/" + year; DateSeparator = '/'; break;
+    case 3: ShortDateFormat = "dd-MM-" + year; DateSeparator = '-'; break;
+    default: ShortDateFormat = "dd.MM." + year; DateSeparator = '.'; break;
+  }
+}
+
+std::string PaddedName(std::string_view name, std::size_t width) {
+  std::string out(name);
+  out.resize(width, ' ');
+  return out;
+}
+
+}  // namespace
+
+void TimeDateInit() { ApplyShortDateFormat(LayoutCode()); }
+
+std::string BlankDatePicture(unsigned code) {
+  switch (code) {
+    case 1: return YearBlanks() + ".  .  ";
+    case 3: return "  -  -" + YearBlanks();
+    case 4: case 5: case 6: case 7: case 8: return "  .  ." + YearBlanks();
+    default: return "  /  /" + YearBlanks();
+  }
+}
+
+void SetDateFormat(unsigned code) {
+  if (code >= 9) code = 0;
+  SetDateCode = static_cast<std::uint8_t>(code);
+  ApplyShortDateFormat(code);
+}
+
+void DateTextToCanonical(std::string& text) {
+  char separator = 0;
+  for (char candidate : {'/', '-', '.'}) {
+    if (text.find(candidate) != std::string::npos) {
+      separator = candidate;
+      break;
+    }
+  }
+  if (separator == 0) return;
+  auto parts = SplitDateParts(CutAtNul(text), separator);
+  if (AllEmpty(parts)) {
+    text = BlankDatePicture(0);
+    return;
+  }
+  for (auto& part : parts) part = PadWithZeros(std::move(part), 2);
+  const unsigned code = LayoutCode();
+  const auto& month = code == 0 ? parts[0] : parts[1];
+  const auto& day = code == 0 ? parts[1] : code == 1 ? parts[2] : parts[0];
+  const auto& year = code == 1 ? parts[0] : parts[2];
+  text = month + "/" + day + "/" + ExpandYear(year);
+}
+
+void CanonicalToDateText(std::string& text) {
+  auto parts = SplitDateParts(CutAtNul(text), '/');
+  const unsigned code = LayoutCode();
+  if (AllEmpty(parts)) {
+    text = BlankDatePicture(code);
+    return;
+  }
+  for (auto& part : parts) part = PadWithZeros(std::move(part), 2);
+  const std::string& month = parts[0];
+  const std::string& day = parts[1];
+  const std::string year = ExpandYear(parts[2]);
+  switch (code) {
+    case 0: text = month + "/" + day + "/" + year; break;
+    case 1: text = year + "." + month + "." + day; break;
+    case 2: text = day + "/" + month + "/" + year; break;
+    case 3: text = day + "-" + month + "-" + year; break;
+    default: text = day + "." + month + "." + year; break;
+  }
+}
+
+bool IsValidDate(std::string& text) {
+  std::string date = AllTrim(text).substr(0, 10);
+  DateTextToCanonical(date);
+  if (date != BlankDatePicture(0)) {
+    if (date.size() != 8 && date.size() != 10) return false;
+    if (date[2] != '/' || date[5] != '/') return false;
+    const auto month = DigitsValue(std::string_view(date).substr(0, 2));
+    const auto day = DigitsValue(std::string_view(date).substr(3, 2));
+    const std::string_view yearText = std::string_view(date).substr(6);
+    if (!month || !day || !DigitsValue(yearText)) return false;
+    if (*month < 1 || *month > 12 || *day < 1) return false;
+    if (*day > DaysInMonth(*month, FullYear(yearText))) return false;
+    if (date.size() == 10 && !SetCenturyFlag) date.erase(6, 2);
+  }
+  if (LayoutCode() != 0) CanonicalToDateText(date);
+  text = date;
+  return true;
+}
+
+bool IsLeapYear(int year) { return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0); }
+
+int CenturyBase(int yy) {
+  const int century = CenturyWindowStart / 100 * 100;
+  return yy >= CenturyWindowStart % 100 ? century : century + 100;
+}
+
+std::string CenturyOf(int yy) { return PadWithZeros(std::to_string(CenturyBase(yy) / 100), 2); }
+
+std::string ExpandYear(std::string year) {
+  if (!SetCenturyFlag) return year;
+  return FourDigitYear(std::move(year));
+}
+
+int DayOfWeekNo(std::string_view dateText) {
+  const auto parts = SplitDateParts(Canonical(dateText), '/');
+  int m = NumberOrZero(parts[0]);
+  const int d = NumberOrZero(parts[1]);
+  const int fullYear = FullYear(parts[2]);
+  int c = fullYear / 100;
+  int y = fullYear % 100;
+  if (m < 3) {
+    m += 12;
+    if (y == 0) {
+      y = 99;
+      --c;
+    } else {
+      --y;
+    }
+  }
+  int w = (d + (m + 1) * 26 / 10 + y + y / 4 + c / 4 - 2 * c) % 7;
+  if (w < 0) w += 7;
+  return w == 0 ? 7 : w;
+}
+
+std::string DateToYMDString(std::string_view dateText) {
+  const std::string canonical = Canonical(dateText);
+  if (IsBlankCanonical(canonical)) return std::string(8, ' ');
+  const auto parts = SplitDateParts(canonical, '/');
+  return FourDigitYear(parts[2]) + PadWithZeros(parts[0], 2) + PadWithZeros(parts[1], 2);
+}
+
+std::string DayName(std::string_view dateText) {
+  if (IsBlankCanonical(Canonical(dateText))) return std::string(10, ' ');
+  const LayoutNames& layout = kLayoutNames[LayoutCode()];
+  return PaddedName(layout.names->days[DayOfWeekNo(dateText) - 1], layout.dayWidth);
+}
+
+std::string MonthName(std::string_view dateText) {
+  const int month = DateMonth(dateText);  // 0 for a blank date
+  if (month < 1 || month > 12) return std::string(9, ' ');
+  const LayoutNames& layout = kLayoutNames[LayoutCode()];
+  return PaddedName(layout.names->months[month - 1], layout.monthWidth);
+}
+
+int DateMonth(std::string_view dateText) {
+  return NumberOrZero(Canonical(dateText).substr(0, 2));
+}
+
+int DateDay(std::string_view dateText) {
+  const std::string canonical = Canonical(dateText);
+  return canonical.size() < 4 ? 0 : NumberOrZero(canonical.substr(3, 2));
+}
+
+int DateYear(std::string_view dateText) {
+  const std::string canonical = Canonical(dateText);
+  return canonical.size() < 7 ? 0 : NumberOrZero(canonical.substr(6));
+}
+
+std::int64_t SecondsCounter() {
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  return now.tv_sec;
+}
+
+}  // namespace xbase
