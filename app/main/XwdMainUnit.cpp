@@ -16,6 +16,7 @@
 #include "app/output/ExportUnit.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/AnalysisUnit.h"
 #include "app/tools/BylineUnit.h"
@@ -400,13 +401,11 @@ void TXwdMainForm::SetModeButtons() {
 
 void TXwdMainForm::UpdateBtnClick() {
   const int n = Puzzle.GridSize;
-  int blacks = 0, words = 0;
+  int blacks = 0;
   for (int y = 1; y <= n; ++y)
-    for (int x = 1; x <= n; ++x) {
+    for (int x = 1; x <= n; ++x)
       if (Puzzle.Solution(x, y) == BlackSquare) ++blacks;
-      if (XwdProcs->IsAcrossStart(x, y)) ++words;
-      if (XwdProcs->IsDownStart(x, y)) ++words;
-    }
+  const std::size_t words = NumberWords(Puzzle).size();
   const std::string text = "Size of Grid: " + std::to_string(n) + "\xD7\r\n" + "Black Squares: " +
                            std::to_string(blacks) + "  Par: " + std::to_string(n * n / 6) + "\r\n" +
                            "Word Count: " + std::to_string(words) + "  Par: " + std::to_string(WordPar(n)) + "\r\n";

@@ -1,5 +1,7 @@
 #include "app/puzzle/XwdProcsUnit.h"
 
+#include "app/puzzle/WordGeometry.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -178,28 +180,17 @@ bool TXwdProcs::RecyclePuzzleFile(const QString& FileName) {
   return true;
 }
 
-namespace {
+bool TXwdProcs::IsAcrossStart(int X, int Y) const { return ::IsAcrossStart(Puzzle, X, Y); }
 
-bool InGrid(int x, int y) { return x >= 1 && y >= 1 && x <= Puzzle.GridSize && y <= Puzzle.GridSize; }
-bool IsBlack(int x, int y) { return Puzzle.Solution(x, y) == BlackSquare; }
-
-}  // namespace
-
-bool TXwdProcs::IsAcrossStart(int X, int Y) const {
-  if (!InGrid(X, Y) || X >= Puzzle.GridSize || IsBlack(X, Y)) return false;
-  return (X == 1 || IsBlack(X - 1, Y)) && !IsBlack(X + 1, Y);
-}
-
-bool TXwdProcs::IsDownStart(int X, int Y) const {
-  if (!InGrid(X, Y) || Y >= Puzzle.GridSize || IsBlack(X, Y)) return false;
-  return (Y == 1 || IsBlack(X, Y - 1)) && !IsBlack(X, Y + 1);
-}
+bool TXwdProcs::IsDownStart(int X, int Y) const { return ::IsDownStart(Puzzle, X, Y); }
 
 std::string TXwdProcs::GetEntryWord(int X, int Y, char Dir) const {
   std::string word;
   const int dx = Dir == 'a' ? 1 : 0;
   const int dy = 1 - dx;
-  for (int x = X, y = Y; InGrid(x, y) && !IsBlack(x, y) && word.size() < MaxStringLength; x += dx, y += dy) {
+  const auto inGrid = [](int x, int y) { return x >= 1 && y >= 1 && x <= Puzzle.GridSize && y <= Puzzle.GridSize; };
+  for (int x = X, y = Y; inGrid(x, y) && Puzzle.Solution(x, y) != BlackSquare && word.size() < MaxStringLength;
+       x += dx, y += dy) {
     const std::uint8_t ch = Puzzle.Solution(x, y);
     word += ch == PlaceholderLetter ? '?' : static_cast<char>(ch);
   }
