@@ -1,31 +1,110 @@
 #include "app/grid/XwdClueUnit.h"
 
+#include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/grid/XwdGridUnit.h"
+#include "app/main/XwdMainUnit.h"
+#include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
+#include "platform/gui/Colors.h"
+#include "platform/gui/FontStyle.h"
+#include "platform/gui/SystemMetrics.h"
+
+using namespace platform::gui;
 
 TCluesForm* CluesForm = nullptr;
 
-TCluesForm::TCluesForm() : ClueList(new QListWidget(this)) {
+namespace {
+
+constexpr int kItemHeight = 17;
+constexpr TColor kHighlight = clYellow;
+constexpr TColor kRemoveHighlight = clWhite;
+
+// A list box that reports the user's picks: a click on a line, or a move of the selection by
+// the keyboard.
+class TClueListBox : public QListWidget {
+ public:
+  explicit TClueListBox(TCluesForm* owner) : QListWidget(owner), owner_(owner) {
+    QObject::connect(this, &QListWidget::itemClicked, this, Handler([this] { owner_->ClueListClick(); }));
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before) Guard([this] { owner_->ClueListClick(); });
+  }
+
+ private:
+  TCluesForm* owner_;
+};
+
+}  // namespace
+
+TCluesForm::TCluesForm() : ClueList(new TClueListBox(this)) {
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   SetCaption("Clues");
+  ClueList->setFont(QFont("Times New Roman"));
+  ClueList->setStyleSheet(QStringLiteral("QListView::item { height: %1px; }").arg(kItemHeight));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(ClueList);
 }
 
 void TCluesForm::SetItemIndex(int index) {
+  const QSignalBlocker blocker(ClueList);
   ClueList->setCurrentRow(index);
   if (index < 0) ClueList->clearSelection();
 }
 
 std::string TCluesForm::SelectedClue() const {
   const QListWidgetItem* item = ClueList->currentItem();
-  return item ? platform::gui::ToAnsi(item->text()) : std::string();
+  return item ? ToAnsi(item->text()) : std::string();
 }
 
-void TCluesForm::LoadCluePrefs() {}
-void TCluesForm::RestoreCluesBounds() {}
+void TCluesForm::FormShow() {
+  LoadCluePrefs();
+  RestoreCluesBounds();
+  ClueList->clear();
+  for (const TWordRef& word : NumberWords(Puzzle)) ClueList->addItem(FromAnsi(Puzzle.Clue(WordLink(Puzzle, word))));
+  SetItemIndex(-1);
+}
+
+void TCluesForm::LoadCluePrefs() {
+  ClueList->setCursor(XwdProcs->ReadSetting("UseCursors", 0) == 1 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  ClueList->setFont(MakeFont(XwdProcs->ReadSetting("SolveFontName", "Times New Roman"),
+                             XwdProcs->ReadSetting("SolveFontSize", 11), XwdProcs->ReadSetting("SolveFontStyle", 0)));
+  QPalette palette = ClueList->palette();
+  palette.setColor(QPalette::Text, ToQColor(XwdProcs->ReadColorSetting("SolveFontColor", "clBlack")));
+  ClueList->setPalette(palette);
+}
+
+void TCluesForm::RestoreCluesBounds() {
+  TBounds bounds;
+  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsClues", ""), bounds)) {
+    // A column under the main window at the right edge of the screen.
+    const int w = XwdMainForm->minimumWidth(), h = XwdMainForm->minimumHeight();
+    bounds = {GetSystemMetrics(SM_CXSCREEN) - w - 4, h + 4, w, GetSystemMetrics(SM_CYSCREEN) - h - 6};
+  }
+  SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+}
+
+void TCluesForm::ClueListClick() {
+  // Line k is the word of ordinal k + 1; with no such word the pick does nothing.
+  const int line = ItemIndex();
+  const auto words = NumberWords(Puzzle);
+  if (line < 0 || line >= static_cast<int>(words.size())) return;
+  if (XwdGridForm->Direction != 0)
+    XwdGridForm->HighlightWord(XwdGridForm->CursorPos & 0xFFFF, XwdGridForm->CursorPos >> 16, kRemoveHighlight);
+  const TWordRef& word = words[static_cast<std::size_t>(line)];
+  const int x = (word.X - 1) * SquareSize, y = (word.Y - 1) * SquareSize;
+  XwdGridForm->Direction = word.Dir;
+  XwdGridForm->HighlightWord(x, y, kHighlight);
+  XwdGridForm->CursorPos = static_cast<std::uint32_t>(x) | static_cast<std::uint32_t>(y) << 16;
+  XwdMainForm->ShowCurrentClue();
+}
 
 void TCluesForm::FormCloseQuery(bool& CanClose) { CanClose = AllowChildClose != 0; }

@@ -1,5 +1,6 @@
 #pragma once
-// The solver's clue list beside the grid: one line per word in word order.
+// The solver's clue list beside the grid: line k holds the clue of the word with ordinal k + 1.
+// Picking a line selects its word in the grid; letters typed in the list go to the grid.
 
 #include <QListWidget>
 #include <string>
@@ -13,6 +14,7 @@ class TCluesForm : public platform::gui::TForm {
   QListWidget* ClueList;
 
   int ItemIndex() const { return ClueList->currentRow(); }
+  // Selects a line (-1: none) without counting as the user's pick.
   void SetItemIndex(int index);
   // The text of the selected line (Windows-1252), empty with no selection.
   std::string SelectedClue() const;
@@ -20,7 +22,11 @@ class TCluesForm : public platform::gui::TForm {
   void LoadCluePrefs();
   void RestoreCluesBounds();
 
+  // Handlers.
+  void ClueListClick();
+
  protected:
+  void FormShow() override;
   void FormCloseQuery(bool& CanClose) override;
 };
 
