@@ -1,0 +1,102 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+#include "AppTest.h"
+#include "app/grid/XwdClueUnit.h"
+#include "app/grid/XwdGridUnit.h"
+#include "app/main/XwdMainUnit.h"
+#include "app/puzzle/XwdProcsUnit.h"
+#include "clues/ClueFixture.h"
+
+namespace {
+
+QStringList Lines() {
+  QStringList lines;
+  for (int i = 0; i < CluesForm->ClueList->count(); ++i) lines << CluesForm->ClueList->item(i)->text();
+  return lines;
+}
+
+std::uint32_t Point(int x, int y) { return static_cast<std::uint32_t>(x) | static_cast<std::uint32_t>(y) << 16; }
+
+class ClueList : public AppTest {
+ protected:
+  // Four words whose clue slots differ from their ordinals; 2 Down has no clue.
+  void Open() {
+    SetGrid(kFourWords);
+    LinkClue(1, 1, 'a', 3, "Felines");
+    LinkClue(1, 1, 'd', 1, "Auto");
+    LinkClue(1, 3, 'a', 2, "Engrossed");
+    EditMode = emSolve;
+    SquareSize = 20;
+    CluesForm->Show();
+  }
+  static void Pick(int line) {
+    CluesForm->SetItemIndex(line);
+    CluesForm->ClueListClick();
+  }
+};
+
+TEST_F(ClueList, OneLinePerWordInOrdinalOrder) {
+  Open();
+  EXPECT_EQ(Lines(), (QStringList{"Felines", "Auto", "", "Engrossed"}));
+  EXPECT_EQ(CluesForm->ItemIndex(), -1);
+  EXPECT_EQ(CluesForm->Caption(), "Clues");
+}
+
+TEST_F(ClueList, APickedLineSelectsTheWordOfItsOrdinal) {
+  Open();
+  struct Case { int line; int x, y, dir; const char* clue; const char* mode; };
+  for (const Case& c : {Case{0, 1, 1, 1, "Felines", "Across Clue"}, Case{1, 1, 1, 2, "Auto", "Down Clue"},
+                        Case{2, 3, 1, 2, "", "Down Clue"}, Case{3, 1, 3, 1, "Engrossed", "Across Clue"}}) {
+    Pick(c.line);
+    EXPECT_EQ(XwdGridForm->Direction, c.dir) << c.line;
+    EXPECT_EQ(XwdGridForm->CursorPos, Point((c.x - 1) * 20, (c.y - 1) * 20)) << c.line;
+    EXPECT_EQ(XwdMainForm->DataMemo->toPlainText(), c.clue) << c.line;
+    EXPECT_EQ(XwdMainForm->ModeLabel->text(), c.mode) << c.line;
+  }
+}
+
+TEST_F(ClueList, APickWithoutALineDoesNothing) {
+  Open();
+  Pick(1);
+  Pick(-1);
+  EXPECT_EQ(XwdGridForm->Direction, 2);
+  EXPECT_EQ(XwdGridForm->CursorPos, Point(0, 0));
+}
+
+TEST_F(ClueList, AClickedLinePicks) {
+  Open();
+  QListWidgetItem* line = CluesForm->ClueList->item(3);
+  CluesForm->ClueList->setCurrentItem(line);
+  emit CluesForm->ClueList->itemClicked(line);
+  EXPECT_EQ(XwdGridForm->CursorPos, Point(0, 40));
+  EXPECT_EQ(XwdGridForm->Direction, 1);
+}
+
+TEST_F(ClueList, SelectingALineFromTheProgramIsNoPick) {
+  Open();
+  CluesForm->SetItemIndex(3);
+  EXPECT_EQ(XwdGridForm->Direction, 0);
+  EXPECT_EQ(CluesForm->SelectedClue(), "Engrossed");
+}
+
+TEST_F(ClueList, TheKeyboardPicksToo) {
+  Open();
+  Pick(0);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(CluesForm->ClueList, &down);
+  EXPECT_EQ(CluesForm->ItemIndex(), 1);
+  EXPECT_EQ(XwdGridForm->Direction, 2);
+  EXPECT_EQ(XwdMainForm->DataMemo->toPlainText(), "Auto");
+}
+
+TEST_F(ClueList, CannotBeClosedByTheUser) {
+  Open();
+  EXPECT_FALSE(CluesForm->Close());
+  EXPECT_TRUE(CluesForm->Visible());
+  AllowChildClose = 1;
+  EXPECT_TRUE(CluesForm->Close());
+}
+
+}  // namespace
