@@ -9,3 +9,5 @@ TAutoclueForm::TAutoclueForm() {
 
 void TAutoclueForm::LoadAutoPrefs() {}
 void TAutoclueForm::RestoreAutoclueBounds() {}
+std::string TAutoclueForm::GetSelectedGridWord() { return ">"; }
+void TAutoclueForm::FindNextWord(const std::string&) {}
