@@ -1,0 +1,45 @@
+#pragma once
+// The canvas on Qt's painter: a window's back buffer, an owner-drawn item or a printed page.
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <functional>
+
+#include "platform/gui/Canvas.h"
+
+namespace platform::gui {
+
+class QtCanvas final : public Canvas {
+ public:
+  // Draws through a painter that stays active while the canvas is used (a paint event, a
+  // print run). The pen mode Mask needs a raster surface; elsewhere it draws as Copy.
+  explicit QtCanvas(QPainter& painter);
+  // Draws on an image that may be replaced between calls, such as a window's back buffer,
+  // with a painter of its own per call; `drawn` runs after every drawing call, to schedule
+  // the window's repaint. Points convert to pixels at `pixelsPerInch`.
+  QtCanvas(std::function<QImage&()> image, int pixelsPerInch, std::function<void()> drawn);
+
+  int TextWidth(const QString& text) const override;
+  int TextHeight(const QString& text) const override;
+
+  // The Qt font of the current Font on this surface.
+  QFont QtFont() const;
+
+ protected:
+  void DrawRectangle(int left, int top, int right, int bottom) override;
+  void DrawLine(QPoint from, QPoint to) override;
+  void DrawText(int x, int y, const QString& text) override;
+
+ private:
+  void Paint(const std::function<void(QPainter&)>& draw);
+  QPen QtPen() const;
+  int PixelsPerInch() const;
+
+  QPainter* painter_ = nullptr;
+  std::function<QImage&()> image_;
+  int pixelsPerInch_ = 96;
+  std::function<void()> drawn_;
+};
+
+}  // namespace platform::gui
