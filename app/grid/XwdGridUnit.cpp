@@ -162,12 +162,12 @@ void TXwdGridForm::showEvent(QShowEvent* event) {
   Repaint();
 }
 
-void TXwdGridForm::DrawCell(int X, int Y, TColor Colour) {
+void TXwdGridForm::DrawCell(int X, int Y, TColor Colour, bool ShowSolution) {
   const int s = Square();
   const int x = CellOf(X, s), y = CellOf(Y, s);
   if (!IsGridCell(Puzzle, x, y)) return;
   std::uint8_t ch = 0;
-  if (EditMode == emSolve) {
+  if (EditMode == emSolve && !ShowSolution) {
     ch = Puzzle.Entries(x, y);
   } else {
     ch = Puzzle.Solution(x, y);
@@ -464,9 +464,3 @@ void TXwdGridForm::AfterEntryAdvance() {
     XwdMainForm->ClearClueStatus();
   }
 }
-
-// ---- Drawings of the solving side ----------------------------------------------------------
-
-void TXwdGridForm::ShowAnswers() {}
-void TXwdGridForm::MarkWrongEntries() {}
-void TXwdGridForm::CelebrateSolved() {}

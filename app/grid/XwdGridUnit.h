@@ -40,8 +40,8 @@ class TXwdGridForm : public platform::gui::TForm {
   void BuildLetterSet();
   void RestoreGridBounds();
   // Draws the square whose top-left corner is at pixel (X, Y) in Colour (black squares in
-  // FilledColor), with its letter.
-  void DrawCell(int X, int Y, platform::gui::TColor Colour);
+  // FilledColor), with its letter: the answer, or while solving the entry unless ShowSolution.
+  void DrawCell(int X, int Y, platform::gui::TColor Colour, bool ShowSolution = false);
   // Draws from the cell holding pixel (X, Y) to the end of its word in Direction; with
   // RemoveHighlight in BlankColor, which also ends the selection.
   void HighlightWord(int X, int Y, platform::gui::TColor Colour);
