@@ -164,7 +164,9 @@ TEST_F(Reveal, CelebrationDrawsRandomColouredLettersThenRepaints) {
                           [](const CanvasCall& c) { return c.What == CanvasCall::Kind::Rectangle; }),
             16);
   for (const CanvasCall& call : repaint) {
-    if (call.What == CanvasCall::Kind::Text) EXPECT_EQ(call.Font.Color, clBlack);
+    if (call.What == CanvasCall::Kind::Text) {
+      EXPECT_EQ(call.Font.Color, clBlack);
+    }
   }
   EXPECT_EQ(canvas.Font.Color, clBlack);
   EXPECT_EQ(canvas.Brush.Style, BrushStyle::Solid);
