@@ -22,6 +22,7 @@
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/InputEvents.h"
 #include "platform/gui/SystemMetrics.h"
 
 using namespace platform::gui;
@@ -40,7 +41,7 @@ const QString kAddHint = QStringLiteral("Add definition to clue database");
 constexpr int kAddImageClosed = 7;
 constexpr int kAddImageOpen = 8;
 
-constexpr char kEnter = 13, kCtrlN = 14, kCtrlU = 21, kCtrlY = 25;
+constexpr std::uint8_t kEnter = 13, kCtrlN = 14, kCtrlU = 21, kCtrlY = 25;
 
 // The walk visits words row by row, cell by cell, across before down.
 std::tuple<int, int, int> WalkOrder(int x, int y, int dir) { return {y, x, dir}; }
@@ -62,18 +63,6 @@ bool Matches(const TWalkTarget& target, const TWordRef& word) {
     case TWalkTarget::TKind::Word: return word.X == target.X && word.Y == target.Y && word.Dir == target.Dir;
   }
   return false;
-}
-
-// The character code of the edit keys Autoclue handles itself, else 0.
-char EditKeyCode(const QKeyEvent& event) {
-  if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) return kEnter;
-  if (!(event.modifiers() & Qt::ControlModifier) || (event.modifiers() & Qt::AltModifier)) return 0;
-  switch (event.key()) {
-    case Qt::Key_N: return kCtrlN;
-    case Qt::Key_U: return kCtrlU;
-    case Qt::Key_Y: return kCtrlY;
-    default: return 0;
-  }
 }
 
 QToolButton* ToolButton(QToolBar* bar, const QIcon& icon, const QString& text, const QString& hint) {
@@ -332,7 +321,7 @@ void TAutoclueForm::DefEditChange() {
   if (DefListForm->Visible()) DefListForm->UpdateWordLine(word, text);
 }
 
-void TAutoclueForm::DefEditKeyPress(char& Key) {
+void TAutoclueForm::DefEditKeyPress(std::uint8_t& Key) {
   switch (Key) {
     case kEnter:
       NextBtnClick();
@@ -354,8 +343,8 @@ void TAutoclueForm::DefEditKeyPress(char& Key) {
 
 bool TAutoclueForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == DefEdit && event->type() == QEvent::KeyPress) {
-    char key = EditKeyCode(*static_cast<QKeyEvent*>(event));
-    if (key != 0) {
+    if (const auto typed = KeyChar(*static_cast<QKeyEvent*>(event))) {
+      std::uint8_t key = *typed;
       Guard([&] { DefEditKeyPress(key); });
       if (key == 0) return true;
     }

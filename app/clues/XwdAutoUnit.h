@@ -82,7 +82,7 @@ class TAutoclueForm : public platform::gui::TForm {
   void OkBtnClick();
   void DefEditChange();
   // Enter, Ctrl+N (14), Ctrl+U (21) and Ctrl+Y (25) are handled here and set Key to 0.
-  void DefEditKeyPress(char& Key);
+  void DefEditKeyPress(std::uint8_t& Key);
 
  protected:
   void FormCreate() override;

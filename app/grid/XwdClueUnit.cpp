@@ -4,6 +4,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/grid/GridCursor.h"
+#include "app/grid/GridLayout.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/puzzle/WordGeometry.h"
@@ -11,6 +13,7 @@
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/InputEvents.h"
 #include "platform/gui/SystemMetrics.h"
 
 using namespace platform::gui;
@@ -20,8 +23,6 @@ TCluesForm* CluesForm = nullptr;
 namespace {
 
 constexpr int kItemHeight = 17;
-constexpr TColor kHighlight = clYellow;
-constexpr TColor kRemoveHighlight = clWhite;
 
 // A list box that reports the user's picks: a click on a line, or a move of the selection by
 // the keyboard.
@@ -33,6 +34,11 @@ class TClueListBox : public QListWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
+    if (const auto typed = KeyChar(*event)) {
+      std::uint8_t key = *typed;
+      Guard([&] { owner_->ClueListKeyPress(key); });
+      if (key == 0) return;
+    }
     const int before = currentRow();
     QListWidget::keyPressEvent(event);
     if (currentRow() != before) Guard([this] { owner_->ClueListClick(); });
@@ -97,14 +103,25 @@ void TCluesForm::ClueListClick() {
   const int line = ItemIndex();
   const auto words = NumberWords(Puzzle);
   if (line < 0 || line >= static_cast<int>(words.size())) return;
-  if (XwdGridForm->Direction != 0)
-    XwdGridForm->HighlightWord(XwdGridForm->CursorPos & 0xFFFF, XwdGridForm->CursorPos >> 16, kRemoveHighlight);
+  if (XwdGridForm->Direction != 0) {
+    const TGridPoint cursor = UnpackCursor(XwdGridForm->CursorPos);
+    XwdGridForm->HighlightWord(cursor.X, cursor.Y, TXwdGridForm::RemoveHighlight);
+  }
   const TWordRef& word = words[static_cast<std::size_t>(line)];
-  const int x = (word.X - 1) * SquareSize, y = (word.Y - 1) * SquareSize;
+  const int x = CornerOf(word.X, SquareSize), y = CornerOf(word.Y, SquareSize);
   XwdGridForm->Direction = word.Dir;
-  XwdGridForm->HighlightWord(x, y, kHighlight);
-  XwdGridForm->CursorPos = static_cast<std::uint32_t>(x) | static_cast<std::uint32_t>(y) << 16;
+  XwdGridForm->HighlightWord(x, y, TXwdGridForm::HighlightColor);
+  XwdGridForm->CursorPos = PackCursor(x, y);
   XwdMainForm->ShowCurrentClue();
+}
+
+void TCluesForm::ClueListKeyPress(std::uint8_t& Key) {
+  const std::uint8_t c = Key >= 'a' && Key <= 'z' ? static_cast<std::uint8_t>(Key - 'a' + 'A') : Key;
+  if (c != VK_BACK && !(c >= 'A' && c <= 'Z')) return;
+  XwdGridForm->activateWindow();
+  XwdGridForm->setFocus();
+  XwdGridForm->FormKeyPress(Key);
+  Key = 0;
 }
 
 void TCluesForm::FormCloseQuery(bool& CanClose) { CanClose = AllowChildClose != 0; }

@@ -3,6 +3,7 @@
 // Picking a line selects its word in the grid; letters typed in the list go to the grid.
 
 #include <QListWidget>
+#include <cstdint>
 #include <string>
 
 #include "platform/gui/Form.h"
@@ -24,6 +25,8 @@ class TCluesForm : public platform::gui::TForm {
 
   // Handlers.
   void ClueListClick();
+  // Backspace and letters go to the grid's selected word and set Key to 0; other keys stay.
+  void ClueListKeyPress(std::uint8_t& Key);
 
  protected:
   void FormShow() override;

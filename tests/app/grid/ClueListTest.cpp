@@ -91,6 +91,28 @@ TEST_F(ClueList, TheKeyboardPicksToo) {
   EXPECT_EQ(XwdMainForm->DataMemo->toPlainText(), "Auto");
 }
 
+TEST_F(ClueList, LettersTypedInTheListGoToTheGrid) {
+  Open();
+  XwdProcs->WriteSetting("ScreenSquare", 20);
+  XwdGridForm->Show();
+  Pick(3);  // 3 Across, RAPT
+  struct Case { QString text; Qt::Key key; std::uint8_t entry; bool forwarded; };
+  for (const Case& c : {Case{"b", Qt::Key_B, 'B', true}, Case{"Q", Qt::Key_Q, 'Q', true},
+                        Case{"1", Qt::Key_1, 0, false}, Case{" ", Qt::Key_Space, 0, false},
+                        Case{QString::fromUtf8("\u00c9"), Qt::Key_Eacute, 0, false}}) {
+    const int before = XwdGridForm->CursorPos & 0xFFFF;
+    QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier, c.text);
+    QApplication::sendEvent(CluesForm->ClueList, &key);
+    const int column = before / 20 + 1;
+    EXPECT_EQ(Puzzle.Entries(column, 3), c.entry) << c.text.toStdString();
+    EXPECT_EQ(static_cast<int>(XwdGridForm->CursorPos & 0xFFFF) != before, c.forwarded) << c.text.toStdString();
+  }
+  QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
+  QApplication::sendEvent(CluesForm->ClueList, &backspace);
+  EXPECT_EQ(XwdGridForm->CursorPos & 0xFFFF, 20u) << "back on the second square";
+  EXPECT_EQ(CluesForm->ItemIndex(), 3) << "a forwarded key does not move the list";
+}
+
 TEST_F(ClueList, CannotBeClosedByTheUser) {
   Open();
   EXPECT_FALSE(CluesForm->Close());
