@@ -14,6 +14,8 @@
 #include "app/clues/ClueSlots.h"
 #include "app/clues/CluesDBUnit.h"
 #include "app/clues/DefListUnit.h"
+#include "app/grid/GridCursor.h"
+#include "app/grid/GridLayout.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/SFXUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
@@ -207,9 +209,9 @@ void TAutoclueForm::ResetWalk() {
 
 TWalkTarget TAutoclueForm::GetSelectedGridWord() const {
   const int direction = XwdGridForm->Direction;
-  if (direction == 0 || SquareSize <= 0) return {};
-  const int x = static_cast<int>(XwdGridForm->CursorPos & 0xFFFF) / SquareSize + 1;
-  const int y = static_cast<int>(XwdGridForm->CursorPos >> 16) / SquareSize + 1;
+  if (direction == 0) return {};
+  const TGridPoint cursor = UnpackCursor(XwdGridForm->CursorPos);
+  const int x = CellOf(cursor.X, UsableSquareSize(SquareSize)), y = CellOf(cursor.Y, UsableSquareSize(SquareSize));
   const bool starts = direction == DirAcross ? IsAcrossStart(Puzzle, x, y) : IsDownStart(Puzzle, x, y);
   if (!starts) return {};
   return {TWalkTarget::TKind::Word, x, y, direction};

@@ -108,7 +108,8 @@ void TCluesForm::ClueListClick() {
     XwdGridForm->HighlightWord(cursor.X, cursor.Y, TXwdGridForm::RemoveHighlight);
   }
   const TWordRef& word = words[static_cast<std::size_t>(line)];
-  const int x = CornerOf(word.X, SquareSize), y = CornerOf(word.Y, SquareSize);
+  const int s = UsableSquareSize(SquareSize);
+  const int x = CornerOf(word.X, s), y = CornerOf(word.Y, s);
   XwdGridForm->Direction = word.Dir;
   XwdGridForm->HighlightWord(x, y, TXwdGridForm::HighlightColor);
   XwdGridForm->CursorPos = PackCursor(x, y);

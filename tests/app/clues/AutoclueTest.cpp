@@ -7,6 +7,7 @@
 #include "app/clues/CluesDBUnit.h"
 #include "app/clues/DefListUnit.h"
 #include "app/clues/XwdAutoUnit.h"
+#include "app/grid/GridCursor.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "clues/ClueFixture.h"
@@ -279,7 +280,7 @@ TEST_F(Autoclue, FollowsTheClickedWordByItsPosition) {
                         Case{45, 5, 2, {3, 1, 'd', 3, 2, "TOT", "2  Down"}},
                         Case{25, 45, 1, {1, 1, 'a', 1, 1, "TAT", "1  Across"}}}) {
     XwdGridForm->Direction = c.dir;
-    XwdGridForm->CursorPos = static_cast<std::uint32_t>(c.px) | static_cast<std::uint32_t>(c.py) << 16;
+    XwdGridForm->CursorPos = PackCursor(c.px, c.py);
     AutoclueForm->ResetWalk();
     AutoclueForm->FindNextWord(AutoclueForm->GetSelectedGridWord());
     EXPECT_EQ(Now(), c.shown) << c.px << "," << c.py;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTest.h"
+#include "app/grid/GridCursor.h"
 #include "app/grid/XwdClueUnit.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
@@ -16,8 +17,6 @@ QStringList Lines() {
   for (int i = 0; i < CluesForm->ClueList->count(); ++i) lines << CluesForm->ClueList->item(i)->text();
   return lines;
 }
-
-std::uint32_t Point(int x, int y) { return static_cast<std::uint32_t>(x) | static_cast<std::uint32_t>(y) << 16; }
 
 class ClueList : public AppTest {
  protected:
@@ -51,7 +50,7 @@ TEST_F(ClueList, APickedLineSelectsTheWordOfItsOrdinal) {
                         Case{2, 3, 1, 2, "", "Down Clue"}, Case{3, 1, 3, 1, "Engrossed", "Across Clue"}}) {
     Pick(c.line);
     EXPECT_EQ(XwdGridForm->Direction, c.dir) << c.line;
-    EXPECT_EQ(XwdGridForm->CursorPos, Point((c.x - 1) * 20, (c.y - 1) * 20)) << c.line;
+    EXPECT_EQ(XwdGridForm->CursorPos, PackCursor((c.x - 1) * 20, (c.y - 1) * 20)) << c.line;
     EXPECT_EQ(XwdMainForm->DataMemo->toPlainText(), c.clue) << c.line;
     EXPECT_EQ(XwdMainForm->ModeLabel->text(), c.mode) << c.line;
   }
@@ -62,7 +61,7 @@ TEST_F(ClueList, APickWithoutALineDoesNothing) {
   Pick(1);
   Pick(-1);
   EXPECT_EQ(XwdGridForm->Direction, 2);
-  EXPECT_EQ(XwdGridForm->CursorPos, Point(0, 0));
+  EXPECT_EQ(XwdGridForm->CursorPos, PackCursor(0, 0));
 }
 
 TEST_F(ClueList, AClickedLinePicks) {
@@ -70,7 +69,7 @@ TEST_F(ClueList, AClickedLinePicks) {
   QListWidgetItem* line = CluesForm->ClueList->item(3);
   CluesForm->ClueList->setCurrentItem(line);
   emit CluesForm->ClueList->itemClicked(line);
-  EXPECT_EQ(XwdGridForm->CursorPos, Point(0, 40));
+  EXPECT_EQ(XwdGridForm->CursorPos, PackCursor(0, 40));
   EXPECT_EQ(XwdGridForm->Direction, 1);
 }
 
@@ -100,16 +99,16 @@ TEST_F(ClueList, LettersTypedInTheListGoToTheGrid) {
   for (const Case& c : {Case{"b", Qt::Key_B, 'B', true}, Case{"Q", Qt::Key_Q, 'Q', true},
                         Case{"1", Qt::Key_1, 0, false}, Case{" ", Qt::Key_Space, 0, false},
                         Case{QString::fromUtf8("\u00c9"), Qt::Key_Eacute, 0, false}}) {
-    const int before = XwdGridForm->CursorPos & 0xFFFF;
+    const int before = UnpackCursor(XwdGridForm->CursorPos).X;
     QKeyEvent key(QEvent::KeyPress, c.key, Qt::NoModifier, c.text);
     QApplication::sendEvent(CluesForm->ClueList, &key);
     const int column = before / 20 + 1;
     EXPECT_EQ(Puzzle.Entries(column, 3), c.entry) << c.text.toStdString();
-    EXPECT_EQ(static_cast<int>(XwdGridForm->CursorPos & 0xFFFF) != before, c.forwarded) << c.text.toStdString();
+    EXPECT_EQ(UnpackCursor(XwdGridForm->CursorPos).X != before, c.forwarded) << c.text.toStdString();
   }
   QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
   QApplication::sendEvent(CluesForm->ClueList, &backspace);
-  EXPECT_EQ(XwdGridForm->CursorPos & 0xFFFF, 20u) << "back on the second square";
+  EXPECT_EQ(UnpackCursor(XwdGridForm->CursorPos).X, 20) << "back on the second square";
   EXPECT_EQ(CluesForm->ItemIndex(), 3) << "a forwarded key does not move the list";
 }
 
