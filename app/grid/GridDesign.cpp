@@ -20,7 +20,8 @@ void SetOne(TXwdPuzzle& puzzle, const TGridCell& cell, bool clear) {
 std::vector<TGridCell> SetSquare(TXwdPuzzle& puzzle, int x, int y, bool clear, bool symmetric) {
   if (!IsGridCell(puzzle, x, y)) return {};
   std::vector<TGridCell> changed{{x, y}};
-  const TGridCell partner{puzzle.GridSize + 1 - x, puzzle.GridSize + 1 - y};
+  const int n = GridSide(puzzle);
+  const TGridCell partner{n + 1 - x, n + 1 - y};
   if (symmetric && partner != changed.front()) changed.push_back(partner);
   for (const TGridCell& cell : changed) SetOne(puzzle, cell, clear);
   return changed;

@@ -30,7 +30,9 @@ int CellOf(int pixel, int squareSize) { return pixel < 0 ? 0 : pixel / squareSiz
 
 int CornerOf(int cell, int squareSize) { return (cell - 1) * squareSize; }
 
+int GridSide(const TXwdPuzzle& puzzle) { return std::clamp<int>(puzzle.GridSize, 0, MaxGridSize); }
+
 bool IsGridCell(const TXwdPuzzle& puzzle, int x, int y) {
-  const int n = std::min<int>(puzzle.GridSize, MaxGridSize);
+  const int n = GridSide(puzzle);
   return x >= 1 && y >= 1 && x <= n && y <= n;
 }

@@ -22,5 +22,7 @@ int ScaledFontSize(int fontSize, int squareSize, int defaultSquareSize);
 int CellOf(int pixel, int squareSize);
 // The pixel coordinate of a cell's corner.
 int CornerOf(int cell, int squareSize);
+// N, and never more than the record holds.
+int GridSide(const TXwdPuzzle& puzzle);
 // Whether (x, y) is a cell of the puzzle's N by N grid.
 bool IsGridCell(const TXwdPuzzle& puzzle, int x, int y);

@@ -25,16 +25,17 @@ TXwdGridForm* XwdGridForm = nullptr;
 
 namespace {
 
-// Sets a flag for the life of a scope.
+// Sets a flag for the life of a scope and then restores it.
 class TFlagScope {
  public:
-  explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = false; }
+  explicit TFlagScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+  ~TFlagScope() { flag_ = saved_; }
   TFlagScope(const TFlagScope&) = delete;
   TFlagScope& operator=(const TFlagScope&) = delete;
 
  private:
   bool& flag_;
+  bool saved_;
 };
 
 }  // namespace
@@ -45,7 +46,6 @@ TXwdGridForm::TXwdGridForm() {
   UseBackBuffer();
   backBufferCanvas_ = std::make_unique<QtCanvas>([this]() -> QImage& { return BackBuffer(); }, ScreenPixelsPerInch(),
                                                  [this] { update(); });
-  backBufferCanvas_->Font.Name = QStringLiteral("Arial");
 }
 
 TXwdGridForm::~TXwdGridForm() = default;
@@ -116,7 +116,7 @@ void TXwdGridForm::RestoreGridBounds() {
 }
 
 void TXwdGridForm::SetGridBounds(int left, int top) {
-  const int n = Puzzle.GridSize;
+  const int n = GridSide(Puzzle);
   const int caption = GetSystemMetrics(SM_CYSMCAPTION);
   const QSize frame = frameGeometry().size() - size();
   {
@@ -134,8 +134,8 @@ void TXwdGridForm::FormResize() {
   // The snap below resizes the window once more; that resize must not snap again, or a grid
   // of fewer than 10 squares would widen its squares on every round.
   if (snapping_) return;
-  const int n = Puzzle.GridSize;
-  if (!IsGridCell(Puzzle, n, n)) return;
+  const int n = GridSide(Puzzle);
+  if (n < 1) return;
   if (Direction != 0) {
     const TGridPoint cursor = UnpackCursor(CursorPos);
     HighlightWord(cursor.X, cursor.Y, RemoveHighlight);
@@ -157,6 +157,7 @@ int TXwdGridForm::Square() const { return UsableSquareSize(SquareSize); }
 
 bool TXwdGridForm::IsBlack(int x, int y) const { return Puzzle.Solution(x, y) == BlackSquare; }
 
+// A window that appears is painted afresh, whatever its back buffer held before.
 void TXwdGridForm::showEvent(QShowEvent* event) {
   TForm::showEvent(event);
   Repaint();
@@ -227,7 +228,7 @@ void TXwdGridForm::HighlightWord(int X, int Y, TColor Colour) {
 void TXwdGridForm::FormPaint() {
   BackBuffer().fill(ToQColor(clWhite));
   const int s = Square();
-  const int n = IsGridCell(Puzzle, Puzzle.GridSize, Puzzle.GridSize) ? Puzzle.GridSize : 0;
+  const int n = GridSide(Puzzle);
   for (int y = 1; y <= n; ++y)
     for (int x = 1; x <= n; ++x) DrawCell(CornerOf(x, s), CornerOf(y, s), BlankColor);
   Canvas().Brush.Color = BlankColor;
@@ -424,18 +425,12 @@ void TXwdGridForm::EnterChar(std::uint8_t Key) {
   DrawCell(cell.CornerX, cell.CornerY, colour);
   PuzzleModified = 1;
 
-  const int n = Puzzle.GridSize;
-  if (Direction == DirAcross) {
-    if (cell.X != n && !IsBlack(cell.X + 1, cell.Y))
-      CursorPos = MoveCursor(CursorPos, s, 0);
-    else
-      AfterEntryAdvance();
-  } else {
-    if (cell.Y != n && !IsBlack(cell.X, cell.Y + 1))
-      CursorPos = MoveCursor(CursorPos, 0, s);
-    else
-      AfterEntryAdvance();
-  }
+  const bool across = Direction == DirAcross;
+  const int nextX = across ? cell.X + 1 : cell.X, nextY = across ? cell.Y : cell.Y + 1;
+  if (IsGridCell(Puzzle, nextX, nextY) && !IsBlack(nextX, nextY))
+    CursorPos = across ? MoveCursor(CursorPos, s, 0) : MoveCursor(CursorPos, 0, s);
+  else
+    AfterEntryAdvance();
 }
 
 void TXwdGridForm::StepBack(TEntryCell& cell, std::uint8_t& Key) {

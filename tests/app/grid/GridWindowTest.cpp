@@ -300,9 +300,13 @@ TEST_F(GridWindow, SmallGridsDoNotGrowByThemselves) {
   Open(kEmpty5, emLetters, 20);
   EXPECT_EQ(SquareSize, 20) << "showing keeps the stored squares";
   EXPECT_EQ(XwdGridForm->Width(), 5 * 20 + 9);
+  RecordingCanvas canvas;
+  XwdGridForm->SetCanvas(&canvas);
   XwdGridForm->SetBounds(XwdGridForm->Left(), XwdGridForm->Top(), 120, 200);
+  XwdGridForm->SetCanvas(nullptr);
   EXPECT_EQ(SquareSize, 24);
   EXPECT_EQ(XwdGridForm->Width(), 5 * 24 + 9);
+  EXPECT_EQ(canvas.CallsOf(CanvasCall::Kind::Rectangle).size(), 25u) << "the snap's own resize paints nothing more";
   XwdGridForm->Repaint();
   XwdGridForm->RestoreGridBounds();
   EXPECT_EQ(SquareSize, 20);
