@@ -36,9 +36,9 @@ void TXwdGridForm::ShowAnswers() {
   platform::gui::Canvas& canvas = Canvas();
   const TColor fontColor = canvas.Font.Color;
   canvas.Font.Color = kAnswerColor;
-  const int s = UsableSquareSize(SquareSize);
-  for (int y = 1; y <= Puzzle.GridSize; ++y)
-    for (int x = 1; x <= Puzzle.GridSize; ++x) DrawCell(CornerOf(x, s), CornerOf(y, s), BlankColor, true);
+  const int n = GridSide(Puzzle), s = UsableSquareSize(SquareSize);
+  for (int y = 1; y <= n; ++y)
+    for (int x = 1; x <= n; ++x) DrawCell(CornerOf(x, s), CornerOf(y, s), BlankColor, true);
   canvas.Font.Color = fontColor;
 }
 
@@ -48,9 +48,9 @@ void TXwdGridForm::MarkWrongEntries() {
   const TPen pen = canvas.Pen;
   canvas.Pen.Width = 2;
   canvas.Pen.Color = kErrorColor;
-  const int s = UsableSquareSize(SquareSize);
-  for (int y = 1; y <= Puzzle.GridSize; ++y)
-    for (int x = 1; x <= Puzzle.GridSize; ++x) {
+  const int n = GridSide(Puzzle), s = UsableSquareSize(SquareSize);
+  for (int y = 1; y <= n; ++y)
+    for (int x = 1; x <= n; ++x) {
       const std::uint8_t answer = Puzzle.Solution(x, y);
       if (answer == BlackSquare || Puzzle.Entries(x, y) == answer) continue;
       canvas.MoveTo((x - 1) * s + 6, (y - 1) * s + 6);
@@ -63,12 +63,12 @@ void TXwdGridForm::MarkWrongEntries() {
 }
 
 void TXwdGridForm::CelebrateSolved() {
+  const int n = GridSide(Puzzle), s = UsableSquareSize(SquareSize);
+  if (n < 1) return;
   platform::gui::Canvas& canvas = Canvas();
   const TColor fontColor = canvas.Font.Color;
   canvas.Brush.Style = BrushStyle::Clear;
   const TRandomSource random = celebrationRandom ? celebrationRandom : ClockSeededRandom();
-  const int n = Puzzle.GridSize;
-  const int s = UsableSquareSize(SquareSize);
   for (int round = 0; round < kCelebrationRounds; ++round) {
     for (int letter = 0; letter < kLettersPerRound; ++letter) {
       const int x = random(n) + 1;
