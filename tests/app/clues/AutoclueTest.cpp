@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
@@ -220,6 +221,17 @@ TEST_F(Autoclue, EditKeys) {
   EXPECT_EQ(AutoclueForm->WordCount, 2);
   EXPECT_EQ(AutoclueForm->CountLbl->text(), "(3)");
   EXPECT_TRUE(AutoclueForm->CountLbl->isVisibleTo(AutoclueForm));
+}
+
+TEST_F(Autoclue, PasteButtonInsertsTheClipboardText) {
+  Open(kFourWords);
+  AutoclueForm->DefEdit->setText("Big ");
+  QApplication::clipboard()->setText(QString::fromUtf8("cat\u2019s"));
+  AutoclueForm->InsertBtnClick();
+  EXPECT_EQ(Puzzle.Clue(1), "Big cat\x92s");
+  QApplication::clipboard()->setText(QString::fromUtf8("\u4e00"));
+  AutoclueForm->InsertBtnClick();
+  EXPECT_EQ(Puzzle.Clue(1), "Big cat\x92s") << "nothing without a Windows byte is pasted";
 }
 
 TEST_F(Autoclue, EntryLengthKeyDoesNothingWithoutEntryCounts) {
