@@ -96,6 +96,7 @@ class TXwdMainForm : public platform::gui::TForm {
   void HistoryClick(int Item);
   void Print1Click();
   void PrinterSetup1Click();
+  void Exit1Click();
   void ExportClick(QAction* Sender);
   void ToClipboardClick(QAction* Sender);
   void ShowGuidelines1Click();
