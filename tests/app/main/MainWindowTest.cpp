@@ -185,6 +185,74 @@ TEST_F(MainWindow, DownButtonFollowsTheMode) {
   EXPECT_FALSE(XwdMainForm->LettersBtn->isChecked());
 }
 
+TEST_F(MainWindow, ToolButtonsAndClock) {
+  Start({EmptyFifteen(), "-C"});
+  auto* f = XwdMainForm;
+  f->MouseBtn->click();
+  EXPECT_EQ(XwdGridForm->SwapButtons, 1);
+  f->MouseBtn->click();
+  EXPECT_EQ(XwdGridForm->SwapButtons, 0);
+
+  EXPECT_EQ(XwdGridForm->SymmetryOn, 1);
+  f->SymmetryBtn->click();
+  EXPECT_EQ(XwdGridForm->SymmetryOn, 0);
+  EXPECT_EQ(f->SymmetryBtn->toolTip(), "Grid symmetry is OFF");
+  f->SymmetryBtn->click();
+  EXPECT_EQ(f->SymmetryBtn->toolTip(), "Grid symmetry is ON");
+
+  // Designing ends the selected word and closes Autoclue.
+  XwdGridForm->Direction = 1;
+  dialogs.ExpectMessage(mrYes);
+  f->AutoclueBtn->click();
+  ASSERT_TRUE(AutoclueForm->Visible());
+  f->SquaresBtn->click();
+  EXPECT_EQ(EditMode, emSquares);
+  EXPECT_EQ(XwdGridForm->Direction, 0);
+  EXPECT_FALSE(AutoclueForm->Visible());
+  f->LettersBtn->click();
+  EXPECT_EQ(EditMode, emLetters);
+
+  // The clock of a solver: shown and hidden again; a newly shown puzzle closes it.
+  dialogs.ExpectOpen(PuzzleFileName);
+  f->Solve1->trigger();
+  f->Clock1->trigger();
+  EXPECT_TRUE(XwdClockForm->Visible());
+  f->Clock1->trigger();
+  EXPECT_FALSE(XwdClockForm->Visible());
+  f->Clock1->trigger();
+  dialogs.ExpectOpen(PuzzleFileName);
+  f->Solve1->trigger();
+  EXPECT_FALSE(XwdClockForm->Visible());
+}
+
+TEST_F(MainWindow, ExportDialogsPerItem) {
+  const QString path = EmptyFifteen("grid.xwd");
+  Start({path, "-C"});
+  const QString stem = QFileInfo(path).absolutePath() + "/grid";
+  struct Case { QAction* item; const char* title; const char* extension; const char* filter; const char* defaultExt; };
+  const Case cases[] = {
+      {XwdMainForm->ExportMetafile1, "Export Metafile", ".wmf", "Windows Metafile|*.wmf", "wmf"},
+      {XwdMainForm->ExportEPS1, "Export EPS", ".eps",
+       "Encapsulated PostScript|*.eps|Light Encapsulated PostScript|*.eps", "eps"},
+      {XwdMainForm->ExportRTFFile1, "Export RTF File", ".rtf", "Rich Text Format|*.rtf", "rtf"},
+  };
+  for (const Case& c : cases) {
+    dialogs.ExpectSave(std::nullopt);
+    c.item->trigger();
+    const FileDialogRequest& request = dialogs.Log().back().File;
+    EXPECT_EQ(request.Title, c.title);
+    EXPECT_EQ(request.FileName, stem + c.extension);
+    EXPECT_EQ(request.Filter, c.filter);
+    EXPECT_EQ(request.DefaultExt, c.defaultExt);
+    EXPECT_EQ(request.Options, unsigned(ofOverwritePrompt | ofHideReadOnly | ofNoChangeDir));
+  }
+  // A chosen file shows the note while the export runs.
+  dialogs.ExpectSave(TempPath("grid.rtf"));
+  XwdMainForm->ExportRTFFile1->trigger();
+  EXPECT_EQ(ExportForm->SpecsText, XwdMainForm->DataMemoText());
+  EXPECT_FALSE(InfoWin->Visible());
+}
+
 TEST_F(MainWindow, GuidelinesToggleTheirCaption) {
   Start({EmptyFifteen(), "-C"});
   EXPECT_EQ(XwdMainForm->ShowGuidelines1->text(), "Sho&w Guidelines");
