@@ -506,21 +506,11 @@ void TXwdMainForm::NewPuzzleClick(QAction* Sender) {
   const auto item = std::find(NewItems.begin(), NewItems.end(), Sender) - NewItems.begin();
   const QString size = QString::fromLatin1(kNewCaptions[static_cast<std::size_t>(item)]).left(2);
   if (PuzzleModified && !ConfirmSaveChanges()) return;
-  FileDialogRequest request;
-  request.Title = "New " + size + "x puzzle for constructing";
-  request.FileName = "untitled.xwd";
-  request.Filter = kPuzzleFilter;
-  request.DefaultExt = kPuzzleExt;
-  request.Options = ofOverwritePrompt | ofHideReadOnly;
-  const auto chosen = CurrentDialogs().SaveFile(request);
+  const std::optional<QString> chosen = AskNewPuzzleFile("New " + size + "x puzzle for constructing");
   if (!chosen) return;
-  if (!HasPuzzleExtension(chosen->FileName)) {
-    XwdProcs->SoundMessage(kNotValidPuzzle);
-    return;
-  }
   TXwdPuzzle fresh = Puzzle;
   XwdProcs->NewPuzzle(size.toInt(), 'N', fresh);
-  CommitNewFile(fresh, chosen->FileName);
+  CommitNewFile(fresh, *chosen);
   EditMode = emLetters;
   ShowPuzzle();
 }
@@ -529,22 +519,28 @@ void TXwdMainForm::CopyGridAs1Click(QAction* Sender) {
   const bool copyGrid = Sender == CopyGridAs1;
   // Copying the grid leaves the current puzzle behind: its changes are not to be lost silently.
   if (copyGrid && PuzzleModified && !ConfirmSaveChanges()) return;
+  const std::optional<QString> chosen = AskNewPuzzleFile(copyGrid ? "Copy grid as..." : "Save puzzle as...");
+  if (!chosen) return;
+  TXwdPuzzle copy = Puzzle;
+  if (copyGrid) XwdProcs->NewPuzzle(Puzzle.GridSize, 'C', copy);
+  CommitNewFile(copy, *chosen);
+  ShowPuzzle();
+}
+
+std::optional<QString> TXwdMainForm::AskNewPuzzleFile(const QString& title) {
   FileDialogRequest request;
-  request.Title = copyGrid ? "Copy grid as..." : "Save puzzle as...";
+  request.Title = title;
   request.FileName = "untitled.xwd";
   request.Filter = kPuzzleFilter;
   request.DefaultExt = kPuzzleExt;
   request.Options = ofOverwritePrompt | ofHideReadOnly;
   const auto chosen = CurrentDialogs().SaveFile(request);
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   if (!HasPuzzleExtension(chosen->FileName)) {
     XwdProcs->SoundMessage(kNotValidPuzzle);
-    return;
+    return std::nullopt;
   }
-  TXwdPuzzle copy = Puzzle;
-  if (copyGrid) XwdProcs->NewPuzzle(Puzzle.GridSize, 'C', copy);
-  CommitNewFile(copy, chosen->FileName);
-  ShowPuzzle();
+  return chosen->FileName;
 }
 
 void TXwdMainForm::CommitNewFile(const TXwdPuzzle& record, const QString& fileName) {
