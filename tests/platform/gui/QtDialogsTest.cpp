@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -94,10 +94,12 @@ TEST_F(QtDialogsTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
     EXPECT_EQ(dialog->windowTitle(), "Save puzzle as...");
     ChooseFile(dialog, folder + "/fresh");
   });
+  const QString currentFolder = QDir::currentPath();
   auto chosen = Run([&] { return qtDialogs.SaveFile(request); });
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(chosen->FileName, folder + "/fresh.xwd");
   EXPECT_EQ(chosen->FilterIndex, 1);
+  EXPECT_EQ(QDir::currentPath(), currentFolder) << "the dialogs leave the current folder alone";
 
   // An existing file: No to the question keeps the dialog open; the second name is taken.
   QFile(folder + "/taken.xwd").open(QIODevice::WriteOnly);
