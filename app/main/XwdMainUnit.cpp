@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/clues/XwdAutoUnit.h"
 #include "app/grid/XwdClueUnit.h"
@@ -47,6 +48,19 @@ const QString kNotValidPuzzle = QStringLiteral("Not a valid Quillmere puzzle.");
 const QString kSaveQuestion = QStringLiteral("Puzzle has changed. Save current changes?");
 const QString kShowGuidelines = QStringLiteral("Sho&w Guidelines");
 const QString kHideGuidelines = QStringLiteral("&Hide Guidelines");
+
+// The captions of Construct > New; the first two characters are the grid size. Captions are
+// kept here rather than read back from the menu, where a desktop may add accelerators.
+constexpr std::array<const char*, 7> kNewCaptions{"11x", "13x", "15x", "17x", "19x", "21x", "23x"};
+
+// Special > Transform: caption, the name in the question, and the transform's mode.
+struct TransformItem {
+  const char* caption;
+  const char* name;
+  int mode;
+};
+constexpr std::array<TransformItem, 3> kTransformItems{{{"&Invert", "Invert", 1}, {"&Rotate", "Rotate", 2},
+                                                        {"&Flip", "Flip", 3}}};
 
 constexpr int kModeLabelHeight = 17;
 constexpr int kDataMemoHeight = 89;
@@ -152,9 +166,8 @@ void TXwdMainForm::BuildMenus() {
   Solve1 = action(puzzleMenu_, "&Solve...", [this](QAction* a) { Open1Click(a); });
   QMenu* construct = puzzleMenu_->addMenu("&Construct");
   QMenu* newMenu = construct->addMenu("&New");
-  const char* sizes[] = {"11x", "13x", "15x", "17x", "19x", "21x", "23x"};
   for (std::size_t i = 0; i < NewItems.size(); ++i)
-    NewItems[i] = action(newMenu, sizes[i], [this](QAction* a) { NewPuzzleClick(a); });
+    NewItems[i] = action(newMenu, kNewCaptions[i], [this](QAction* a) { NewPuzzleClick(a); });
   ConstructOpen1 = action(construct, "&Open...", [this](QAction* a) { Open1Click(a); });
   puzzleMenu_->addSeparator();
   Save1 = action(puzzleMenu_, "Sa&ve", [this](QAction*) { Save1Click(); });
@@ -172,7 +185,7 @@ void TXwdMainForm::BuildMenus() {
     History[i]->setVisible(false);
   }
   puzzleMenu_->addSeparator();
-  Exit1 = action(puzzleMenu_, "E&xit", [this](QAction*) { Close(); });
+  Exit1 = action(puzzleMenu_, "E&xit", [this](QAction*) { Exit1Click(); });
   shortcut(Exit1, QKeySequence("Ctrl+X"));
 
   QMenu* options = menuBar_->addMenu("&Options ");
@@ -196,9 +209,9 @@ void TXwdMainForm::BuildMenus() {
   SpecialMenu->addSeparator();
   ShowGuidelines1 = action(SpecialMenu, kShowGuidelines, [this](QAction*) { ShowGuidelines1Click(); });
   QMenu* transform = SpecialMenu->addMenu("&Transform");
-  Invert1 = action(transform, "&Invert", [this](QAction* a) { TransformClick(a); });
-  Rotate1 = action(transform, "&Rotate", [this](QAction* a) { TransformClick(a); });
-  Flip1 = action(transform, "&Flip", [this](QAction* a) { TransformClick(a); });
+  Invert1 = action(transform, kTransformItems[0].caption, [this](QAction* a) { TransformClick(a); });
+  Rotate1 = action(transform, kTransformItems[1].caption, [this](QAction* a) { TransformClick(a); });
+  Flip1 = action(transform, kTransformItems[2].caption, [this](QAction* a) { TransformClick(a); });
   SpecialMenu->addSeparator();
   Byline1 = action(SpecialMenu, "&Byline...", [this](QAction*) { Byline1Click(); });
   Analysis1 = action(SpecialMenu, "&Analysis...", [this](QAction*) { Analysis1Click(); });
@@ -296,10 +309,10 @@ bool TXwdMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TXwdMainForm::FirstShow() {
   if (firstShown_) return;
   firstShown_ = true;
-  const int width = LogoImage->width() + 8;
-  const int height = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + ToolPanel->sizeHint().height() +
-                     LogoImage->height() + 8;
-  setFixedSize(width, height);
+  // A fixed window just around the logo; the layout adds up the menu bar, tool panel and label
+  // above it and the 4-pixel border around it.
+  layout()->activate();
+  setFixedSize(LogoImage->width() + 8, layout()->totalMinimumSize().height());
   LoadStatusFont();
   LoadToolPaths();
   if (!commandLine_.isEmpty())
@@ -490,23 +503,14 @@ void TXwdMainForm::Open1Click(QAction* Sender) {
 }
 
 void TXwdMainForm::NewPuzzleClick(QAction* Sender) {
-  const QString size = Sender->text().left(2);
+  const auto item = std::find(NewItems.begin(), NewItems.end(), Sender) - NewItems.begin();
+  const QString size = QString::fromLatin1(kNewCaptions[static_cast<std::size_t>(item)]).left(2);
   if (PuzzleModified && !ConfirmSaveChanges()) return;
-  FileDialogRequest request;
-  request.Title = "New " + size + "x puzzle for constructing";
-  request.FileName = "untitled.xwd";
-  request.Filter = kPuzzleFilter;
-  request.DefaultExt = kPuzzleExt;
-  request.Options = ofOverwritePrompt | ofHideReadOnly;
-  const auto chosen = CurrentDialogs().SaveFile(request);
+  const std::optional<QString> chosen = AskNewPuzzleFile("New " + size + "x puzzle for constructing");
   if (!chosen) return;
-  if (!HasPuzzleExtension(chosen->FileName)) {
-    XwdProcs->SoundMessage(kNotValidPuzzle);
-    return;
-  }
   TXwdPuzzle fresh = Puzzle;
   XwdProcs->NewPuzzle(size.toInt(), 'N', fresh);
-  CommitNewFile(fresh, chosen->FileName);
+  CommitNewFile(fresh, *chosen);
   EditMode = emLetters;
   ShowPuzzle();
 }
@@ -515,22 +519,28 @@ void TXwdMainForm::CopyGridAs1Click(QAction* Sender) {
   const bool copyGrid = Sender == CopyGridAs1;
   // Copying the grid leaves the current puzzle behind: its changes are not to be lost silently.
   if (copyGrid && PuzzleModified && !ConfirmSaveChanges()) return;
+  const std::optional<QString> chosen = AskNewPuzzleFile(copyGrid ? "Copy grid as..." : "Save puzzle as...");
+  if (!chosen) return;
+  TXwdPuzzle copy = Puzzle;
+  if (copyGrid) XwdProcs->NewPuzzle(Puzzle.GridSize, 'C', copy);
+  CommitNewFile(copy, *chosen);
+  ShowPuzzle();
+}
+
+std::optional<QString> TXwdMainForm::AskNewPuzzleFile(const QString& title) {
   FileDialogRequest request;
-  request.Title = copyGrid ? "Copy grid as..." : "Save puzzle as...";
+  request.Title = title;
   request.FileName = "untitled.xwd";
   request.Filter = kPuzzleFilter;
   request.DefaultExt = kPuzzleExt;
   request.Options = ofOverwritePrompt | ofHideReadOnly;
   const auto chosen = CurrentDialogs().SaveFile(request);
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   if (!HasPuzzleExtension(chosen->FileName)) {
     XwdProcs->SoundMessage(kNotValidPuzzle);
-    return;
+    return std::nullopt;
   }
-  TXwdPuzzle copy = Puzzle;
-  if (copyGrid) XwdProcs->NewPuzzle(Puzzle.GridSize, 'C', copy);
-  CommitNewFile(copy, chosen->FileName);
-  ShowPuzzle();
+  return chosen->FileName;
 }
 
 void TXwdMainForm::CommitNewFile(const TXwdPuzzle& record, const QString& fileName) {
@@ -608,7 +618,6 @@ void TXwdMainForm::HistoryClick(int Item) {
   if (path == PuzzleFileName) return;  // already open: nothing to ask, nothing to do
   if (PuzzleModified && !ConfirmSaveChanges()) return;
   const QFileInfo file(path);
-  QDir::setCurrent(file.absolutePath());
   try {
     XwdProcs->LoadPuzzle(path);
   } catch (const EInOutError&) {
@@ -620,6 +629,8 @@ void TXwdMainForm::HistoryClick(int Item) {
   }
   PuzzleFileName = path;
   EditMode = entry.endsWith("/s") ? emSolve : emLetters;
+  // The file dialogs start in the folder of the puzzle opened last from the history.
+  QDir::setCurrent(file.absolutePath());
   ShowPuzzle();
 }
 
@@ -639,6 +650,8 @@ void TXwdMainForm::Print1Click() {
 }
 
 void TXwdMainForm::PrinterSetup1Click() { CurrentDialogs().PrinterSetup(); }
+
+void TXwdMainForm::Exit1Click() { Close(); }
 
 void TXwdMainForm::ExportClick(QAction* Sender) {
   FileDialogRequest request;
@@ -701,12 +714,11 @@ void TXwdMainForm::ShowGuidelines1Click() {
 }
 
 void TXwdMainForm::TransformClick(QAction* Sender) {
-  const int mode = Sender == Invert1 ? 1 : Sender == Rotate1 ? 2 : 3;
-  const QString name = Sender->text().mid(1, 6);
-  if (XwdProcs->AlertMessage("Some definition may be lost in transformation. " + name + "?", MsgDlgType::Warning,
-                             mbYes | mbNo) != mrYes)
+  const TransformItem& item = kTransformItems[Sender == Invert1 ? 0 : Sender == Rotate1 ? 1 : 2];
+  if (XwdProcs->AlertMessage(QStringLiteral("Some definition may be lost in transformation. %1?").arg(item.name),
+                             MsgDlgType::Warning, mbYes | mbNo) != mrYes)
     return;
-  ExportForm->TransformGrid(mode);
+  ExportForm->TransformGrid(item.mode);
   XwdGridForm->Direction = 0;
   XwdGridForm->Repaint();
   PuzzleModified = 1;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QToolButton>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "platform/gui/Form.h"
@@ -96,6 +97,7 @@ class TXwdMainForm : public platform::gui::TForm {
   void HistoryClick(int Item);
   void Print1Click();
   void PrinterSetup1Click();
+  void Exit1Click();
   void ExportClick(QAction* Sender);
   void ToClipboardClick(QAction* Sender);
   void ShowGuidelines1Click();
@@ -136,6 +138,8 @@ class TXwdMainForm : public platform::gui::TForm {
   void SetDataMemoText(const std::string& ansi);
   void SetButtonEnabled(QToolButton* button, bool enabled);
   void SetModeButtons();
+  // The save dialog for a new puzzle file; nothing when cancelled or not a puzzle file name.
+  std::optional<QString> AskNewPuzzleFile(const QString& title);
   // Saves a record to a file chosen now and makes it the current puzzle once the save worked.
   void CommitNewFile(const struct TXwdPuzzle& record, const QString& fileName);
   // After a failed open: the record on screen becomes the saved puzzle again, as the user

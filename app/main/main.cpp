@@ -7,8 +7,8 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // The title of the message boxes. No display name: Qt would append it to every window's caption.
   QApplication::setApplicationName("Quillmere Demo");
-  QApplication::setApplicationDisplayName("Quillmere Demo");
   // The grid, clue list and clock windows are top-level too: only the main window ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
 

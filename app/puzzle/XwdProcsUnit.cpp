@@ -1,7 +1,5 @@
 #include "app/puzzle/XwdProcsUnit.h"
 
-#include "app/puzzle/WordGeometry.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +9,7 @@
 #include <cassert>
 
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WordGeometry.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Pause.h"
 #include "platform/gui/SettingsStore.h"
@@ -165,7 +164,9 @@ void TXwdProcs::LoadPuzzle(const QString& FileName) {
 void TXwdProcs::SavePuzzle(const QString& FileName, const TXwdPuzzle& From) {
   QSaveFile file(FileName);
   const Image image = From.Serialize();
-  if (!file.open(QIODevice::WriteOnly) ||
+  // Unbuffered, so that a short write (a full disk) shows in write's count: a buffered save
+  // would meet it only while committing, and could rename a cut-off file over the old one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
       file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
           static_cast<qint64>(image.size()) ||
       !file.commit()) {

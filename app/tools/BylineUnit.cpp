@@ -21,7 +21,7 @@ TBylineForm::TBylineForm()
   layout->addWidget(BylineEdit, 1);
   layout->addWidget(CancelBtn);
   layout->addWidget(SaveBtn);
-  SaveBtn->setDefault(true);
+  SetCancelButton(CancelBtn);
   QObject::connect(CancelBtn, &QPushButton::clicked, this,
                    platform::gui::Handler([this] { SetModalResult(platform::gui::mrCancel); }));
   QObject::connect(SaveBtn, &QPushButton::clicked, this, platform::gui::Handler([this] { SaveBtnClick(); }));
@@ -30,6 +30,7 @@ TBylineForm::TBylineForm()
 void TBylineForm::FormShow() {
   BylineEdit->setText(platform::gui::FromAnsi(XwdProcs->GetBylineName()));
   BylineEdit->selectAll();
+  BylineEdit->setFocus();
 }
 
 void TBylineForm::SaveBtnClick() {

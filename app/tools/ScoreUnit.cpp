@@ -71,6 +71,7 @@ TScoreForm::TScoreForm()
   QObject::connect(StartOverBtn, &QPushButton::clicked, this, Handler([this] { StartOverBtnClick(); }));
   QObject::connect(DeleteBtn, &QPushButton::clicked, this, [this] { SetModalResult(mrAbort); });
   QObject::connect(CancelBtn, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
+  SetCancelButton(CancelBtn);
   QObject::connect(ShowErrsBtn, &QPushButton::clicked, this, [this] { SetModalResult(mrYes); });
 }
 

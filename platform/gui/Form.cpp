@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPainter>
+#include <QShortcut>
 #include <exception>
 #include <utility>
 
@@ -103,6 +104,11 @@ int TForm::EndModal() {
 void TForm::SetModalResult(int result) {
   modalResult_ = result;
   if (result != mrNone && modalLoop_) modalLoop_->quit();
+}
+
+void TForm::SetCancelButton(QAbstractButton* button) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
 }
 
 void TForm::SetBounds(int left, int top, int width, int height) {

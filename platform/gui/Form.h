@@ -4,6 +4,7 @@
 // the window manager's own events); closing asks FormCloseQuery first. Every handler runs
 // through Guard, so no exception crosses Qt's event dispatch.
 
+#include <QAbstractButton>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -48,6 +49,8 @@ class TForm : public QWidget {
   int ModalResult() const { return modalResult_; }
   // Setting a result other than mrNone ends a running modal loop.
   void SetModalResult(int result);
+  // The button that Escape presses, as a dialog's Cancel button.
+  void SetCancelButton(QAbstractButton* button);
 
   // Outer bounds, frame included, set in one call.
   void SetBounds(int left, int top, int width, int height);

@@ -24,6 +24,7 @@ void Pause(int milliseconds) {
   QEventLoop loop;
   QTimer timer;
   timer.setSingleShot(true);
+  timer.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
   timer.start(static_cast<int>(std::min<long>(scaled, INT_MAX)));
   loop.exec();

@@ -8,6 +8,7 @@
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
+#include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/Dialogs.h"
 
 namespace {
@@ -86,18 +87,28 @@ TEST_F(FileCommands, CancelledOpenDialogChangesNothing) {
   EXPECT_EQ(PuzzleFileName, good);
 }
 
-TEST_F(FileCommands, SaveQuestionBeforeOpening) {
-  struct Case { bool construct; int answer; bool opened; bool saved; };
+// Open, New and a history entry ask the save question before they leave a changed puzzle.
+TEST_F(FileCommands, SaveQuestionBeforeLeavingAChangedPuzzle) {
+  enum Command { Open, New, History };
+  struct Case { Command command; bool construct; int answer; bool goesOn; bool saved; };
   const Case cases[] = {
-      {false, mrNone, true, true},  // solving: saved without a question
-      {true, mrYes, true, true},
-      {true, mrNo, true, false},
-      {true, mrCancel, false, false},
+      {Open, false, mrNone, true, true},  // solving: saved without a question
+      {Open, true, mrYes, true, true},
+      {Open, true, mrNo, true, false},
+      {Open, true, mrCancel, false, false},
+      {New, false, mrNone, true, true},
+      {New, true, mrNo, true, false},
+      {New, true, mrCancel, false, false},
+      {History, false, mrNone, true, true},
+      {History, true, mrYes, true, true},
+      {History, true, mrCancel, false, false},
   };
   for (const Case& c : cases) {
     const QString first = Finished("first.xwd");
     const QString second = Finished("second.xwd");
+    const QString fresh = TempPath("fresh.xwd");
     const QByteArray before = ReadFile(first);
+    OpenForSolving(second);  // the second history item from now on
     if (c.construct)
       OpenForConstructing(first);
     else
@@ -106,12 +117,29 @@ TEST_F(FileCommands, SaveQuestionBeforeOpening) {
     Puzzle.Entries(1, 1) = 'Z';
     PuzzleModified = 1;
     if (c.answer != mrNone) dialogs.ExpectMessage(c.answer);
-    if (c.opened) dialogs.ExpectOpen(second);
-    XwdMainForm->Solve1->trigger();
-    EXPECT_EQ(PuzzleFileName, c.opened ? second : first) << c.answer;
-    EXPECT_EQ(ReadFile(first) != before, c.saved) << c.answer;
-    if (!c.opened) {
-      EXPECT_EQ(PuzzleModified, 1);
+    QString next;
+    switch (c.command) {
+      case Open:
+        next = second;
+        if (c.goesOn) dialogs.ExpectOpen(second);
+        XwdMainForm->Solve1->trigger();
+        break;
+      case New:
+        next = fresh;
+        if (c.goesOn) dialogs.ExpectSave(fresh);
+        XwdMainForm->NewItems[0]->trigger();
+        break;
+      case History:
+        next = second;
+        XwdMainForm->History[1]->trigger();
+        break;
+    }
+    const std::string what = std::to_string(c.command) + "/" + std::to_string(c.answer);
+    EXPECT_EQ(PuzzleFileName, c.goesOn ? next : first) << what;
+    EXPECT_EQ(ReadFile(first) != before, c.saved) << what;
+    if (!c.goesOn) {
+      EXPECT_EQ(PuzzleModified, 1) << what;
+      EXPECT_EQ(Puzzle.Solution(1, 1), 'Z') << what;
     }
     TearDown();
     SetUp();
@@ -154,17 +182,50 @@ TEST_F(FileCommands, NewPuzzleRefusesAnotherExtension) {
   EXPECT_TRUE(QFile::exists(upper));
 }
 
-TEST_F(FileCommands, FailedNewSaveKeepsTheCurrentPuzzle) {
-  const QString first = Finished("first.xwd");
-  OpenForConstructing(first);
-  const TXwdPuzzle shown = Puzzle;
-  dialogs.ExpectSave(TempPath("missing-folder/new.xwd"));
-  dialogs.ExpectMessage(mrOk);  // the I/O error report
-  XwdMainForm->NewItems[0]->trigger();
+// A new file that cannot be written leaves the current puzzle, its name and its mode as they were.
+TEST_F(FileCommands, FailedSaveOfANewFileKeepsTheCurrentPuzzle) {
+  for (int command = 0; command < 3; ++command) {
+    const QString first = Finished("first.xwd");
+    OpenForConstructing(first);
+    Puzzle.SetClue(1, "Unsaved");
+    PuzzleModified = 1;
+    const TXwdPuzzle shown = Puzzle;
+    QAction* items[] = {XwdMainForm->NewItems[0], XwdMainForm->SavePuzzleAs1, XwdMainForm->CopyGridAs1};
+    if (items[command] != XwdMainForm->SavePuzzleAs1) dialogs.ExpectMessage(mrNo);  // the save question
+    dialogs.ExpectSave(TempPath("missing-folder/new.xwd"));
+    dialogs.ExpectMessage(mrOk);  // the I/O error report
+    items[command]->trigger();
+    EXPECT_EQ(dialogs.Log().back().Type, MsgDlgType::Error) << command;
+    EXPECT_TRUE(Puzzle == shown) << command;
+    EXPECT_EQ(PuzzleFileName, first) << command;
+    EXPECT_EQ(EditMode, emLetters) << command;
+    EXPECT_FALSE(QFileInfo::exists(TempPath("missing-folder"))) << command;
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(FileCommands, SaveWritesThePuzzleUnderTheNote) {
+  const QString path = Finished("first.xwd");
+  OpenForConstructing(path);
+  Puzzle.SetClue(1, "Saved now");
+  PuzzleModified = 1;
+  XwdMainForm->Save1->trigger();
+  EXPECT_EQ(PuzzleModified, 0);
+  EXPECT_FALSE(InfoWin->Visible());
+  TXwdPuzzle saved = Puzzle;
+  Puzzle = TXwdPuzzle{};
+  XwdProcs->LoadPuzzle(path);
+  EXPECT_TRUE(Puzzle == saved);
+
+  // A save that fails is reported, and the note goes away all the same.
+  PuzzleFileName = TempPath("missing-folder/first.xwd");
+  PuzzleModified = 1;
+  dialogs.ExpectMessage(mrOk);
+  XwdMainForm->Save1->trigger();
   EXPECT_EQ(dialogs.Log().back().Type, MsgDlgType::Error);
-  EXPECT_TRUE(Puzzle == shown);
-  EXPECT_EQ(PuzzleFileName, first);
-  EXPECT_EQ(EditMode, emLetters);
+  EXPECT_EQ(PuzzleModified, 1);
+  EXPECT_FALSE(InfoWin->Visible());
 }
 
 TEST_F(FileCommands, SaveAsSwitchesTheCurrentFile) {

@@ -1,16 +1,31 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "AppTest.h"
+#include "app/clues/CharMapUnit.h"
+#include "app/clues/CluesDBUnit.h"
+#include "app/clues/DefListUnit.h"
 #include "app/clues/XwdAutoUnit.h"
 #include "app/grid/XwdClueUnit.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
+#include "app/output/ExportUnit.h"
 #include "app/output/XwdPrintUnit.h"
+#include "app/puzzle/SFXUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
+#include "app/tools/AnalysisUnit.h"
 #include "app/tools/BylineUnit.h"
+#include "app/tools/LaunchUnit.h"
+#include "app/tools/ScanGridUnit.h"
+#include "app/tools/ScoreUnit.h"
+#include "app/tools/XwdAboutUnit.h"
+#include "app/tools/XwdClockUnit.h"
+#include "app/tools/XwdMsgUnit.h"
+#include "app/tools/XwdPrefUnit.h"
 #include "platform/gui/Dialogs.h"
 
 namespace {
@@ -35,6 +50,16 @@ class MainWindow : public AppTest {
   }
 };
 
+TEST_F(MainWindow, EveryWindowAndModuleExistsFromTheStart) {
+  const std::vector<const QObject*> all = {
+      XwdMainForm, XwdProcs,  BylineForm, CharMapForm,  CluesDBForm,  DefListForm, ExportForm,
+      LaunchModule, ScanGridForm, ScoreForm, SoundFX,   XwdAboutForm, AutoclueForm, XwdClockForm,
+      CluesForm,    XwdGridForm,  InfoWin,   XwdPrefForm, XwdPrintForm, AnalysisForm};
+  for (std::size_t i = 0; i < all.size(); ++i) EXPECT_NE(all[i], nullptr) << "window " << i + 1;
+  // The full-screen client height less a menu bar, over 23 squares: (709 - 19) div 23.
+  EXPECT_EQ(DefaultSquareSize, 30);
+}
+
 TEST_F(MainWindow, StartsAsTheLogoWindowWithoutArguments) {
   Start();
   EXPECT_TRUE(XwdMainForm->LogoImage->isVisible());
@@ -44,6 +69,12 @@ TEST_F(MainWindow, StartsAsTheLogoWindowWithoutArguments) {
   EXPECT_TRUE(XwdMainForm->Solve1->isEnabled());
   EXPECT_FALSE(XwdGridForm->Visible());
   EXPECT_EQ(EditMode, 0);
+  // A window of fixed size around the logo, and the pictures are the program's own.
+  EXPECT_EQ(XwdMainForm->minimumSize(), XwdMainForm->maximumSize());
+  EXPECT_EQ(XwdMainForm->width(), XwdMainForm->LogoImage->width() + 8);
+  EXPECT_FALSE(XwdMainForm->LogoImage->pixmap().isNull());
+  for (QToolButton* button : {XwdMainForm->MouseBtn, XwdMainForm->SymmetryBtn, XwdMainForm->AutoclueBtn})
+    EXPECT_FALSE(button->icon().isNull());
 }
 
 TEST_F(MainWindow, CommandLineChoosesTheMode) {
@@ -154,6 +185,74 @@ TEST_F(MainWindow, DownButtonFollowsTheMode) {
   EXPECT_FALSE(XwdMainForm->LettersBtn->isChecked());
 }
 
+TEST_F(MainWindow, ToolButtonsAndClock) {
+  Start({EmptyFifteen(), "-C"});
+  auto* f = XwdMainForm;
+  f->MouseBtn->click();
+  EXPECT_EQ(XwdGridForm->SwapButtons, 1);
+  f->MouseBtn->click();
+  EXPECT_EQ(XwdGridForm->SwapButtons, 0);
+
+  EXPECT_EQ(XwdGridForm->SymmetryOn, 1);
+  f->SymmetryBtn->click();
+  EXPECT_EQ(XwdGridForm->SymmetryOn, 0);
+  EXPECT_EQ(f->SymmetryBtn->toolTip(), "Grid symmetry is OFF");
+  f->SymmetryBtn->click();
+  EXPECT_EQ(f->SymmetryBtn->toolTip(), "Grid symmetry is ON");
+
+  // Designing ends the selected word and closes Autoclue.
+  XwdGridForm->Direction = 1;
+  dialogs.ExpectMessage(mrYes);
+  f->AutoclueBtn->click();
+  ASSERT_TRUE(AutoclueForm->Visible());
+  f->SquaresBtn->click();
+  EXPECT_EQ(EditMode, emSquares);
+  EXPECT_EQ(XwdGridForm->Direction, 0);
+  EXPECT_FALSE(AutoclueForm->Visible());
+  f->LettersBtn->click();
+  EXPECT_EQ(EditMode, emLetters);
+
+  // The clock of a solver: shown and hidden again; a newly shown puzzle closes it.
+  dialogs.ExpectOpen(PuzzleFileName);
+  f->Solve1->trigger();
+  f->Clock1->trigger();
+  EXPECT_TRUE(XwdClockForm->Visible());
+  f->Clock1->trigger();
+  EXPECT_FALSE(XwdClockForm->Visible());
+  f->Clock1->trigger();
+  dialogs.ExpectOpen(PuzzleFileName);
+  f->Solve1->trigger();
+  EXPECT_FALSE(XwdClockForm->Visible());
+}
+
+TEST_F(MainWindow, ExportDialogsPerItem) {
+  const QString path = EmptyFifteen("grid.xwd");
+  Start({path, "-C"});
+  const QString stem = QFileInfo(path).absolutePath() + "/grid";
+  struct Case { QAction* item; const char* title; const char* extension; const char* filter; const char* defaultExt; };
+  const Case cases[] = {
+      {XwdMainForm->ExportMetafile1, "Export Metafile", ".wmf", "Windows Metafile|*.wmf", "wmf"},
+      {XwdMainForm->ExportEPS1, "Export EPS", ".eps",
+       "Encapsulated PostScript|*.eps|Light Encapsulated PostScript|*.eps", "eps"},
+      {XwdMainForm->ExportRTFFile1, "Export RTF File", ".rtf", "Rich Text Format|*.rtf", "rtf"},
+  };
+  for (const Case& c : cases) {
+    dialogs.ExpectSave(std::nullopt);
+    c.item->trigger();
+    const FileDialogRequest& request = dialogs.Log().back().File;
+    EXPECT_EQ(request.Title, c.title);
+    EXPECT_EQ(request.FileName, stem + c.extension);
+    EXPECT_EQ(request.Filter, c.filter);
+    EXPECT_EQ(request.DefaultExt, c.defaultExt);
+    EXPECT_EQ(request.Options, unsigned(ofOverwritePrompt | ofHideReadOnly | ofNoChangeDir));
+  }
+  // A chosen file shows the note while the export runs.
+  dialogs.ExpectSave(TempPath("grid.rtf"));
+  XwdMainForm->ExportRTFFile1->trigger();
+  EXPECT_EQ(ExportForm->SpecsText, XwdMainForm->DataMemoText());
+  EXPECT_FALSE(InfoWin->Visible());
+}
+
 TEST_F(MainWindow, GuidelinesToggleTheirCaption) {
   Start({EmptyFifteen(), "-C"});
   EXPECT_EQ(XwdMainForm->ShowGuidelines1->text(), "Sho&w Guidelines");
@@ -254,6 +353,35 @@ TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
   });
   XwdMainForm->Byline1->trigger();
   EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
+
+  dialogs.ExpectModal([](TForm& form) {
+    auto& byline = dynamic_cast<TBylineForm&>(form);
+    byline.BylineEdit->setText("Ignored too");
+    QApplication::setActiveWindow(&byline);
+    QTest::keyClick(byline.BylineEdit, Qt::Key_Escape);
+    EXPECT_EQ(byline.ModalResult(), mrCancel) << "Escape is the Cancel button";
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
+}
+
+TEST_F(MainWindow, CtrlXCutsInTextEditsAndExitsElsewhere) {
+  Start({EmptyFifteen(), "-C"});
+  QLineEdit* edit = BylineForm->BylineEdit;
+  BylineForm->Show();
+  edit->setText("Ann");
+  edit->selectAll();
+  QApplication::setActiveWindow(BylineForm);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(edit->text(), "") << "Ctrl+X is Cut in a text edit";
+  EXPECT_TRUE(XwdMainForm->Visible());
+  BylineForm->Hide();
+
+  QApplication::setActiveWindow(XwdMainForm);
+  QTest::keyClick(XwdMainForm, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_FALSE(XwdMainForm->Visible()) << "elsewhere Ctrl+X is Exit";
 }
 
 TEST_F(MainWindow, PrintOutsideSolveModePassesTheSpecifications) {
@@ -261,6 +389,56 @@ TEST_F(MainWindow, PrintOutsideSolveModePassesTheSpecifications) {
   dialogs.ExpectModal([](TForm&) { return mrCancel; });
   XwdMainForm->Print1->trigger();
   EXPECT_EQ(XwdPrintForm->SpecsText, "Size of Grid: 15\xD7\r\nBlack Squares: 0  Par: 37\r\nWord Count: 30  Par: 78\r\n");
+}
+
+// ---- Recycle Bin on the score card ----------------------------------------------------------
+
+TEST_F(MainWindow, RecycleBinTakesThePuzzleAway) {
+  const QString other = EmptyFifteen("other.xwd");
+  const QString done = EmptyFifteen("done.xwd");
+  Start({other});
+  dialogs.ExpectOpen(done);
+  XwdMainForm->Solve1->trigger();
+  dialogs.ExpectModal([](TForm&) { return mrAbort; });
+  XwdMainForm->ScorePuzzle1->trigger();
+
+  EXPECT_FALSE(QFile::exists(done));
+  EXPECT_TRUE(QFile::exists(TempPath("data/Trash/files/done.xwd")));
+  auto* f = XwdMainForm;
+  for (QAction* item : {f->Save1, f->Print1, f->ScorePuzzle1, f->ReverttoSaved1}) EXPECT_FALSE(item->isEnabled());
+  EXPECT_FALSE(f->CheatBtn->isEnabled());
+  EXPECT_TRUE(f->CheatBtn->toolTip().isEmpty());
+  EXPECT_EQ(f->Byline->text(), "!!! DELETED !!!");
+  EXPECT_FALSE(XwdGridForm->Visible());
+  EXPECT_FALSE(CluesForm->Visible());
+  EXPECT_EQ(XwdProcs->ReadSetting("CurrentPuzzle", "x"), "");
+  EXPECT_EQ(XwdProcs->ReadSetting("HistoryPuzzle1", ""), other + " /s");
+  EXPECT_EQ(f->History[0]->text(), "&1 OTHER");
+  EXPECT_FALSE(f->History[1]->isVisible());
+
+  // The next puzzle has its commands back.
+  dialogs.ExpectOpen(other);
+  f->Solve1->trigger();
+  for (QAction* item : {f->Save1, f->Print1, f->ScorePuzzle1, f->ReverttoSaved1}) EXPECT_TRUE(item->isEnabled());
+  EXPECT_TRUE(f->CheatBtn->isEnabled());
+}
+
+TEST_F(MainWindow, AFailedRecycleChangesNothing) {
+  const QString path = EmptyFifteen("done.xwd");
+  Start({path});
+  QFile::remove(path);
+  PuzzleModified = 1;
+  dialogs.ExpectModal([](TForm&) { return mrAbort; });
+  dialogs.ExpectMessage(mrOk);
+  XwdMainForm->ScorePuzzle1->trigger();
+  EXPECT_EQ(dialogs.Log().back().Text, "Unable to move the puzzle to the trash.");
+  EXPECT_EQ(dialogs.Log().back().Type, MsgDlgType::Error);
+  EXPECT_EQ(PuzzleModified, 1);
+  EXPECT_EQ(PuzzleFileName, path);
+  EXPECT_TRUE(XwdMainForm->Save1->isEnabled());
+  EXPECT_EQ(XwdMainForm->Byline->text(), "by Ann");
+  EXPECT_TRUE(XwdGridForm->Visible());
+  EXPECT_EQ(XwdProcs->ReadSetting("HistoryPuzzle1", ""), path + " /s");
 }
 
 // ---- Closing ---------------------------------------------------------------------------------

@@ -2,6 +2,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "AppTest.h"
 #include "app/puzzle/XwdProcsUnit.h"
@@ -142,6 +145,27 @@ TEST_F(PuzzleFile, OverlongLengthBytesAndForeignClueLinksReadSafely) {
   EXPECT_EQ(Puzzle.Clue(180), "");
 }
 
+// The largest file size a process may write, for the length of a test.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    // Writing past the limit then fails with EFBIG instead of ending the process.
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
 TEST_F(PuzzleFile, SaveReplacesTheFileOnlyWhenItWorked) {
   SetGrid("AB CD");
   const QString path = TempPath("keep.xwd");
@@ -150,14 +174,15 @@ TEST_F(PuzzleFile, SaveReplacesTheFileOnlyWhenItWorked) {
   PuzzleModified = 1;
 
   Puzzle.Solution(1, 1) = 'Z';
-  const QString folder = QFileInfo(path).absolutePath();
-  QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-  if (QFileInfo(folder).isWritable()) GTEST_SKIP() << "running with rights that ignore folder permissions";
-  EXPECT_THROW(XwdProcs->SavePuzzle(path), EInOutError);
-  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  {
+    // As on a full disk: the new content does not fit.
+    FileSizeLimit limit(4096);
+    EXPECT_THROW(XwdProcs->SavePuzzle(path), EInOutError);
+  }
   EXPECT_EQ(ReadFile(path), saved);
   EXPECT_EQ(PuzzleModified, 1);
-  EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1) << "no temporary file is left behind";
+  EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files).size(), 1)
+      << "no temporary file is left behind";
 }
 
 // ---- Entry geometry ----------------------------------------------------------------------

@@ -1,0 +1,134 @@
+// The real dialogs, driven the way a person would: each step waits for the next modal window
+// and answers it.
+
+#include "platform/gui/QtDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+#include "tests/support/AppEnvironment.h"
+
+namespace {
+
+using namespace platform::gui;
+
+class QtDialogsTest : public testing_support::GuiTest {
+ protected:
+  // Queues an answer for the next modal window of type W that opens.
+  template <class W>
+  void Then(std::function<void(W*)> answer) {
+    steps_.push_back([answer](QWidget* modal) {
+      auto* window = qobject_cast<W*>(modal);
+      if (!window) return false;
+      answer(window);
+      return true;
+    });
+  }
+
+  // Runs `call` while a timer answers the modal windows in order.
+  template <class F>
+  auto Run(F call) {
+    lastAnswered_ = nullptr;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [this] {
+      // A window just answered may still be up for a moment; it counts again once another
+      // window came in between (a file dialog shown anew after a question).
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || !modal->isVisible() || modal == lastAnswered_) return;
+      lastAnswered_ = nullptr;
+      if (!steps_.empty() && steps_.front()(modal)) {
+        lastAnswered_ = modal;
+        steps_.pop_front();
+      }
+    });
+    driver.start(0);
+    auto result = call();
+    EXPECT_TRUE(steps_.empty()) << steps_.size() << " dialog steps left";
+    return result;
+  }
+
+  static void Press(QMessageBox* box, QMessageBox::StandardButton button) { box->button(button)->click(); }
+
+  static void ChooseFile(QFileDialog* dialog, const QString& name) {
+    dialog->selectFile(name);
+    // Queued: a refusal opens a box inside accept, which the driver must be free to answer.
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+  }
+
+  QtDialogs qtDialogs;
+
+ private:
+  std::deque<std::function<bool(QWidget*)>> steps_;
+  QWidget* lastAnswered_ = nullptr;
+};
+
+TEST_F(QtDialogsTest, MessageBoxAnswersWithTheButtonPressed) {
+  Then<QMessageBox>([](QMessageBox* box) {
+    EXPECT_EQ(box->text(), "Save?");
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    Press(box, QMessageBox::No);
+  });
+  EXPECT_EQ(Run([&] { return qtDialogs.MessageDlg("Save?", MsgDlgType::Confirmation, mbYes | mbNo | mbCancel); }),
+            mrNo);
+}
+
+TEST_F(QtDialogsTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
+  const QString folder = TempPath("");
+  FileDialogRequest request;
+  request.Title = "Save puzzle as...";
+  request.Filter = "Quillmere Crossword Puzzle |*.xwd";
+  request.DefaultExt = "xwd";
+  request.InitialDir = folder;
+  request.Options = ofOverwritePrompt | ofHideReadOnly;
+
+  Then<QFileDialog>([&](QFileDialog* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), "Save puzzle as...");
+    ChooseFile(dialog, folder + "/fresh");
+  });
+  const QString currentFolder = QDir::currentPath();
+  auto chosen = Run([&] { return qtDialogs.SaveFile(request); });
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->FileName, folder + "/fresh.xwd");
+  EXPECT_EQ(chosen->FilterIndex, 1);
+  EXPECT_EQ(QDir::currentPath(), currentFolder) << "the dialogs leave the current folder alone";
+
+  // An existing file: No to the question keeps the dialog open; the second name is taken.
+  QFile(folder + "/taken.xwd").open(QIODevice::WriteOnly);
+  Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, folder + "/taken.xwd"); });
+  Then<QMessageBox>([](QMessageBox* box) {
+    EXPECT_TRUE(box->text().contains("already exists"));
+    Press(box, QMessageBox::No);
+  });
+  Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, folder + "/other.xwd"); });
+  chosen = Run([&] { return qtDialogs.SaveFile(request); });
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->FileName, folder + "/other.xwd");
+}
+
+TEST_F(QtDialogsTest, OpenRefusesAMissingFileAndCanBeCancelled) {
+  FileDialogRequest request;
+  request.Title = "Open puzzle for solving";
+  request.Filter = "Quillmere Crossword Puzzle |*.xwd";
+  request.DefaultExt = "xwd";
+  request.InitialDir = TempPath("");
+  request.Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
+
+  Then<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, TempPath("missing.xwd")); });
+  Then<QMessageBox>([](QMessageBox* box) {
+    EXPECT_TRUE(box->text().contains("File not found"));
+    Press(box, QMessageBox::Ok);
+  });
+  Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+  EXPECT_FALSE(Run([&] { return qtDialogs.OpenFile(request); }).has_value());
+}
+
+}  // namespace
