@@ -43,7 +43,6 @@ TXwdClockForm::TXwdClockForm()
   layout->addWidget(ClockBtn);
   layout->addWidget(ResetBtn);
   resize(sizeHint());
-  winId();  // the frame of a native window is known, so the outer bounds hold from the first show
 
   QObject::connect(Timer1, &QTimer::timeout, this, platform::gui::Handler([this] { Timer1Timer(); }));
   QObject::connect(ClockBtn, &QToolButton::clicked, this, platform::gui::Handler([this] { ClockBtnClick(); }));

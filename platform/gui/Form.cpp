@@ -37,6 +37,9 @@ TForm::~TForm() = default;
 void TForm::Create() {
   if (created_) return;
   created_ = true;
+  // Only a window that exists on the platform knows its frame: create it now, so that outer
+  // bounds read and set before the first show hold.
+  winId();
   Guard([this] { FormCreate(); });
 }
 

@@ -107,13 +107,17 @@ TEST_F(Form, AnEscapedExceptionIsReportedAndGoesNoFurther) {
 }
 
 TEST_F(Form, BoundsAreSetInOneCall) {
-  LoggingForm form;
-  form.Show();
-  form.SetBounds(30, 40, 250, 180);
-  EXPECT_EQ(form.Left(), 30);
-  EXPECT_EQ(form.Top(), 40);
-  EXPECT_EQ(form.Width(), 250);
-  EXPECT_EQ(form.Height(), 180);
+  for (bool shownFirst : {true, false}) {
+    LoggingForm form;
+    form.Create();
+    if (shownFirst) form.Show();
+    form.SetBounds(30, 40, 250, 180);
+    form.Show();
+    EXPECT_EQ(form.Left(), 30) << shownFirst;
+    EXPECT_EQ(form.Top(), 40) << shownFirst;
+    EXPECT_EQ(form.Width(), 250) << shownFirst;
+    EXPECT_EQ(form.Height(), 180) << shownFirst;
+  }
 }
 
 TEST_F(Form, ModalRunEndsWithTheModalResult) {
