@@ -60,9 +60,7 @@ TCharMapForm::TCharMapForm() : CharGrid(new QTableWidget(kCells, kCells, this)) 
 }
 
 void TCharMapForm::FormCreate() {
-  QPalette palette = CharGrid->palette();
-  palette.setColor(QPalette::Base, ToQColor(clInfoBk));
-  CharGrid->setPalette(palette);
+  SetPaletteColor(CharGrid, QPalette::Base, clInfoBk);
   for (int row = 0; row < kCells; ++row)
     for (int col = 0; col < kCells; ++col) {
       auto* cell = new QTableWidgetItem(FromAnsi(CellText(col, row)));

@@ -93,12 +93,10 @@ void TDefListForm::FormShow() {
 void TDefListForm::LoadDefsPrefs() {
   const QFont font = MakeFont(XwdProcs->ReadSetting("DefsFontName", "Times New Roman"),
                               XwdProcs->ReadSetting("DefsFontSize", 10), XwdProcs->ReadSetting("DefsFontStyle", 0));
-  const QColor color = ToQColor(XwdProcs->ReadColorSetting("DefsFontColor", "clBlack"));
+  const TColor color = XwdProcs->ReadColorSetting("DefsFontColor", "clBlack");
   for (QListWidget* list : {AcrList, DwnList}) {
     list->setFont(font);
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Text, color);
-    list->setPalette(palette);
+    SetPaletteColor(list, QPalette::Text, color);
   }
 }
 

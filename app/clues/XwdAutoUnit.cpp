@@ -52,12 +52,6 @@ std::tuple<int, int, int> WalkOrder(const TWordRef& w) { return WalkOrder(w.X, w
 int DirOf(char dir) { return dir == 'a' ? DirAcross : DirDown; }
 char DirChar(int dir) { return dir == DirAcross ? 'a' : 'd'; }
 
-void SetTextColor(QWidget* widget, TColor color, QPalette::ColorRole role) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, ToQColor(color));
-  widget->setPalette(palette);
-}
-
 bool Matches(const TWalkTarget& target, const TWordRef& word) {
   switch (target.Kind) {
     case TWalkTarget::TKind::AnyWord: return true;
@@ -104,7 +98,7 @@ TAutoclueForm::TAutoclueForm()
   labelFont.setBold(true);
   for (QLabel* label : {ClueLbl, NumLbl}) {
     label->setFont(labelFont);
-    SetTextColor(label, clNavy, QPalette::WindowText);
+    SetPaletteColor(label, QPalette::WindowText, clNavy);
   }
   CtBtn->setText("( )");
   CtBtn->setFocusPolicy(Qt::NoFocus);
@@ -172,7 +166,7 @@ void TAutoclueForm::LoadAutoPrefs() {
   UseEntryCounts = XwdProcs->ReadSetting("EntryCounts", false) ? 1 : 0;
   DefEdit->setFont(MakeFont(XwdProcs->ReadSetting("AutoFontName", "Times New Roman"),
                             XwdProcs->ReadSetting("AutoFontSize", 11), XwdProcs->ReadSetting("AutoFontStyle", 0)));
-  SetTextColor(DefEdit, XwdProcs->ReadColorSetting("AutoFontColor", "clBlack"), QPalette::Text);
+  SetPaletteColor(DefEdit, QPalette::Text, XwdProcs->ReadColorSetting("AutoFontColor", "clBlack"));
   CountLbl->setVisible(UseEntryCounts != 0);
   CtBtn->setVisible(UseEntryCounts != 0);
   if (DefListForm->Visible()) DefListForm->LoadDefsPrefs();
@@ -251,7 +245,7 @@ bool TAutoclueForm::EndOfClues(bool AtEnd) {
   const auto words = NumberWords(Puzzle);
   if (!words.empty()) SetCurrentWord(AtEnd ? words.back() : words.front());
   if (AtEnd) {
-    SetTextColor(NumLbl, clRed, QPalette::WindowText);
+    SetPaletteColor(NumLbl, QPalette::WindowText, clRed);
     NumLbl->setText(kNoMoreClues);
     XwdProcs->Pause(5);
     if (SoundLevel == 1)
@@ -259,7 +253,7 @@ bool TAutoclueForm::EndOfClues(bool AtEnd) {
     else if (SoundLevel >= 2)
       SoundFX->PlayWave5();
     if (SoundLevel < 2) XwdProcs->Pause(500);
-    SetTextColor(NumLbl, clNavy, QPalette::WindowText);
+    SetPaletteColor(NumLbl, QPalette::WindowText, clNavy);
   }
   // A grid without words leaves nothing to write a clue for.
   if (words.empty()) LockClueEdit();

@@ -83,9 +83,7 @@ void TCluesForm::LoadCluePrefs() {
   ClueList->setCursor(XwdProcs->ReadSetting("UseCursors", 0) == 1 ? Qt::PointingHandCursor : Qt::ArrowCursor);
   ClueList->setFont(MakeFont(XwdProcs->ReadSetting("SolveFontName", "Times New Roman"),
                              XwdProcs->ReadSetting("SolveFontSize", 11), XwdProcs->ReadSetting("SolveFontStyle", 0)));
-  QPalette palette = ClueList->palette();
-  palette.setColor(QPalette::Text, ToQColor(XwdProcs->ReadColorSetting("SolveFontColor", "clBlack")));
-  ClueList->setPalette(palette);
+  SetPaletteColor(ClueList, QPalette::Text, XwdProcs->ReadColorSetting("SolveFontColor", "clBlack"));
 }
 
 void TCluesForm::RestoreCluesBounds() {

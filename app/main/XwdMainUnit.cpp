@@ -341,9 +341,7 @@ void TXwdMainForm::LoadStatusFont() {
   DataMemo->setFont(MakeFont(XwdProcs->ReadSetting("StatusFontName", "Times New Roman"),
                                     XwdProcs->ReadSetting("StatusFontSize", 11),
                                     XwdProcs->ReadSetting("StatusFontStyle", 1)));
-  QPalette palette = DataMemo->palette();
-  palette.setColor(QPalette::Text, ToQColor(color));
-  DataMemo->setPalette(palette);
+  SetPaletteColor(DataMemo, QPalette::Text, color);
 }
 
 void TXwdMainForm::LoadToolPaths() {

@@ -19,9 +19,7 @@ namespace {
 
 void SetBanner(QLabel* banner, const QString& text, TColor color) {
   banner->setText(text);
-  QPalette palette = banner->palette();
-  palette.setColor(QPalette::WindowText, ToQColor(color));
-  banner->setPalette(palette);
+  SetPaletteColor(banner, QPalette::WindowText, color);
 }
 
 }  // namespace

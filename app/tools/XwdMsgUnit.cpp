@@ -10,9 +10,7 @@ TInfoWin* InfoWin = nullptr;
 TInfoWin::TInfoWin() : Panel(new QLabel(this)), SavImg(new QLabel(this)), PntImg(new QLabel(this)) {
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   setAutoFillBackground(true);
-  QPalette silver = palette();
-  silver.setColor(QPalette::Window, platform::gui::ToQColor(platform::gui::clSilver));
-  setPalette(silver);
+  platform::gui::SetPaletteColor(this, QPalette::Window, platform::gui::clSilver);
   SavImg->setPixmap(style()->standardPixmap(QStyle::SP_DialogSaveButton));
   PntImg->setPixmap(style()->standardPixmap(QStyle::SP_FileDialogDetailedView));
   Panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

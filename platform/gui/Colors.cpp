@@ -1,5 +1,7 @@
 #include "platform/gui/Colors.h"
 
+#include <QWidget>
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -141,6 +143,12 @@ QColor ToQColor(TColor color) {
 TColor FromQColor(const QColor& color) {
   if (!color.isValid() || color.alpha() == 0) return clNone;
   return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
+void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, TColor color) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, ToQColor(color));
+  widget->setPalette(palette);
 }
 
 }  // namespace platform::gui

@@ -2,6 +2,7 @@
 // Colours as the class library stores them: $00BBGGRR, with system colours as 0x80000000 + index.
 
 #include <QColor>
+#include <QPalette>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,5 +30,8 @@ std::optional<TColor> StringToColor(std::string_view text);
 // System colours resolve through a fixed palette, so drawing does not depend on the desktop theme.
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
+
+// Gives one colour role of a widget's palette the colour.
+void SetPaletteColor(class QWidget* widget, QPalette::ColorRole role, TColor color);
 
 }  // namespace platform::gui
