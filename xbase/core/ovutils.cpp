@@ -1,7 +1,6 @@
 #include "xbase/core/ovutils.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/os/BinaryFile.h"
 #include "platform/os/CodePage1252.h"
 #include "platform/os/DiskSpace.h"
 #include "platform/os/ErrnoCodes.h"
-#include "platform/os/ShareLock.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/core/ovcommon.h"
 
@@ -173,15 +172,12 @@ std::string ResolveExisting(std::string_view name) {
 }
 
 std::uint16_t EraseResolved(const std::string& path) {
-  using platform::os::DosErrorCode;
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return DosErrorCode(errno);
-  const int lockError = platform::os::LockShareByte(fd, platform::os::ShareMode::kExclusive);
-  close(fd);
-  // EINVAL: the file system keeps no such locks, so nobody can hold the file that way.
-  if (lockError != 0 && lockError != EINVAL)
-    return DosErrorCode(lockError, platform::os::IoOperation::kShareLock);
-  if (unlink(path.c_str()) != 0) return DosErrorCode(errno);
+  platform::os::BinaryFile probe;
+  const std::uint16_t code = probe.Open(path, platform::os::FileAccess::kReadWrite,
+                                        platform::os::ShareMode::kExclusive);
+  if (code != 0) return code;
+  probe.Close();
+  if (unlink(path.c_str()) != 0) return platform::os::DosErrorCode(errno);
   return 0;
 }
 
