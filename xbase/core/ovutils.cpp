@@ -166,11 +166,6 @@ std::optional<struct stat> StatOf(std::string_view name) {
   return st;
 }
 
-std::string ResolveExisting(std::string_view name) {
-  std::string onDisk = WalkPathNames(name);
-  return onDisk.empty() ? std::string(name) : onDisk;
-}
-
 std::uint16_t EraseResolved(const std::string& path) {
   platform::os::BinaryFile probe;
   const std::uint16_t code = probe.Open(path, platform::os::FileAccess::kReadWrite,
@@ -386,6 +381,11 @@ std::string WalkPathNames(std::string_view path) {
   return walked;
 }
 
+std::string ResolvedFileName(std::string_view name) {
+  std::string onDisk = WalkPathNames(name);
+  return onDisk.empty() ? std::string(name) : onDisk;
+}
+
 // ---- Files
 
 bool FileFound(std::string_view name) {
@@ -404,7 +404,7 @@ bool FileIsDatedToday(std::string_view name) {
 }
 
 std::uint16_t EraseFile(std::string_view name) {
-  ErrorCode = EraseResolved(ResolveExisting(name));
+  ErrorCode = EraseResolved(ResolvedFileName(name));
   return ErrorCode;
 }
 
@@ -434,7 +434,7 @@ void EraseFiles(std::string_view mask) {
 
 std::int32_t DiskSpace(std::string_view path) {
   constexpr std::int32_t kCap = 0x7FFFFFFF;
-  const auto bytes = platform::os::FreeDiskBytes(path.empty() ? "." : ResolveExisting(path));
+  const auto bytes = platform::os::FreeDiskBytes(path.empty() ? "." : ResolvedFileName(path));
   if (!bytes) return kCap;
   return static_cast<std::int32_t>(std::min<std::uint64_t>(*bytes / 1024, kCap));
 }
