@@ -130,6 +130,12 @@ void GatherNumber(DbfTable& area, const FieldEntry& field, double value) {
   const std::string_view stored = FieldText(area, field);
   // A value the caller left alone keeps its stored text when the slot could not hold it.
   if (value == ScatteredNumber(field, stored) && !SlotRepresents(field, stored)) return;
+  // Memo block 0 is no memo: a blank field, as other programs read it (not block 0, which is
+  // the memo file's header).
+  if (field.FieldType == 'M' && value == 0) {
+    StoreField(area, field, "", ' ');
+    return;
+  }
   StoreField(area, field, FormattedNumber(field, value), ' ');
 }
 

@@ -262,13 +262,19 @@ TEST_F(TypedRecordsTest, DecimalDigitsBeyondADoubleSurvive) {
             "                0.50") << "a number the slot holds is written in the usual form";
 }
 
-TEST_F(TypedRecordsTest, BlankNumbersAreGatheredAsZero) {
+TEST_F(TypedRecordsTest, BlankNumbersAreGatheredAsZeroAndNoMemoAsBlanks) {
+  OpenWith(kSample);
+  Scatter();
+  PutSlotInt32(Slot(kNotes), 0);
+  Gather();
+  EXPECT_EQ(Stored(kNotes), "          ") << "memo block 0 is no memo";
+
   OpenWith("ab c 20240315" + std::string(5 + 8 + 6, ' ') + "t" + std::string(22, ' '));
   Scatter();
   Gather();
   EXPECT_EQ(Stored(kQty), "    0");
   EXPECT_EQ(Stored(kPrice), "    0.00");
-  EXPECT_EQ(Stored(kNotes), "         0");
+  EXPECT_EQ(Stored(kNotes), "          ");
 }
 
 TEST_F(TypedRecordsTest, ShortTypedRecordsLeaveOutTheSlotsBeyondTheirEnd) {
