@@ -538,13 +538,19 @@ TEST_F(HeaderWriteTest, Dbase2HeaderDateOrder) {
 }
 
 // Two programs share a table: each is an open of its own, as two processes' opens are.
-using SharedTableTest = DbfTest;
+class SharedTableTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    path = Write("t.dbf", Clues().Bytes());
+    Open(mine, path, OpenModeShared);
+    Open(theirs, path, OpenModeShared);
+  }
+  std::string path;
+  DbfTable mine, theirs;
+};
 
 TEST_F(SharedTableTest, CloseCountsWhatAnotherProgramAppended) {
-  const std::string path = Write("t.dbf", Clues().Bytes());
-  DbfTable mine, theirs;
-  Open(mine, path, OpenModeShared);
-  Open(theirs, path, OpenModeShared);
   GetDbfRecord(mine, 1);
   PutDbfRecord(mine, 1);  // only a rewrite here
   AppendDbfRecord(theirs);
@@ -556,15 +562,11 @@ TEST_F(SharedTableTest, CloseCountsWhatAnotherProgramAppended) {
 }
 
 TEST_F(SharedTableTest, EndByteNeverLandsOnAnotherProgramsRecord) {
-  const std::string path = Write("t.dbf", Clues().Bytes());
-  DbfTable mine, theirs;
-  Open(mine, path, OpenModeShared);
-  Open(theirs, path, OpenModeShared);
   GetDbfRecord(mine, 1);
-  AppendDbfRecord(mine);      // record 3
+  AppendDbfRecord(mine);  // record 3
   GetDbfRecord(theirs, 2);
   theirs.RecordCount = CountFromSize(theirs);  // as the work areas refresh before appending
-  AppendDbfRecord(theirs);    // record 4, not yet closed
+  AppendDbfRecord(theirs);  // record 4, not yet closed
   CloseDbf(mine);
   std::string after = Contents(path);
   ASSERT_EQ(after.size(), 129u + 4 * 32 + 1);
@@ -579,10 +581,6 @@ TEST_F(SharedTableTest, EndByteNeverLandsOnAnotherProgramsRecord) {
 }
 
 TEST_F(SharedTableTest, EndByteIsNotWrittenOverData) {
-  const std::string path = Write("t.dbf", Clues().Bytes());
-  DbfTable mine, theirs;
-  Open(mine, path, OpenModeShared);
-  Open(theirs, path, OpenModeShared);
   AppendDbfRecord(mine);
   theirs.RecordCount = CountFromSize(theirs);
   GetDbfRecord(theirs, 2);
