@@ -18,14 +18,30 @@
 
 namespace {
 
-// One table file per process, in a folder of its own.
+// One table file per process, in a folder of its own that goes when the process ends.
+class TableFolder {
+ public:
+  TableFolder() {
+    folder_ = (std::filesystem::temp_directory_path() / "fuzz-dbf-XXXXXX").string();
+    if (mkdtemp(folder_.data()) == nullptr) abort();
+    table_ = folder_ + "/fuzz.dbf";
+  }
+  ~TableFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  TableFolder(const TableFolder&) = delete;
+  TableFolder& operator=(const TableFolder&) = delete;
+  const std::string& Table() const { return table_; }
+
+ private:
+  std::string folder_;
+  std::string table_;
+};
+
 const std::string& TablePath() {
-  static const std::string path = [] {
-    std::string folder = (std::filesystem::temp_directory_path() / "fuzz-dbf-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) abort();
-    return folder + "/fuzz.dbf";
-  }();
-  return path;
+  static const TableFolder folder;
+  return folder.Table();
 }
 
 }  // namespace
