@@ -1,7 +1,6 @@
 #include "xbase/core/ovutils.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/os/BinaryFile.h"
 #include "platform/os/CodePage1252.h"
 #include "platform/os/DiskSpace.h"
 #include "platform/os/ErrnoCodes.h"
-#include "platform/os/ShareLock.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/core/ovcommon.h"
 
@@ -167,21 +166,13 @@ std::optional<struct stat> StatOf(std::string_view name) {
   return st;
 }
 
-std::string ResolveExisting(std::string_view name) {
-  std::string onDisk = WalkPathNames(name);
-  return onDisk.empty() ? std::string(name) : onDisk;
-}
-
 std::uint16_t EraseResolved(const std::string& path) {
-  using platform::os::DosErrorCode;
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return DosErrorCode(errno);
-  const int lockError = platform::os::LockShareByte(fd, platform::os::ShareMode::kExclusive);
-  close(fd);
-  // EINVAL: the file system keeps no such locks, so nobody can hold the file that way.
-  if (lockError != 0 && lockError != EINVAL)
-    return DosErrorCode(lockError, platform::os::IoOperation::kShareLock);
-  if (unlink(path.c_str()) != 0) return DosErrorCode(errno);
+  platform::os::BinaryFile probe;
+  const std::uint16_t code = probe.Open(path, platform::os::FileAccess::kReadWrite,
+                                        platform::os::ShareMode::kExclusive);
+  if (code != 0) return code;
+  probe.Close();
+  if (unlink(path.c_str()) != 0) return platform::os::DosErrorCode(errno);
   return 0;
 }
 
@@ -390,6 +381,11 @@ std::string WalkPathNames(std::string_view path) {
   return walked;
 }
 
+std::string ResolvedFileName(std::string_view name) {
+  std::string onDisk = WalkPathNames(name);
+  return onDisk.empty() ? std::string(name) : onDisk;
+}
+
 // ---- Files
 
 bool FileFound(std::string_view name) {
@@ -408,7 +404,7 @@ bool FileIsDatedToday(std::string_view name) {
 }
 
 std::uint16_t EraseFile(std::string_view name) {
-  ErrorCode = EraseResolved(ResolveExisting(name));
+  ErrorCode = EraseResolved(ResolvedFileName(name));
   return ErrorCode;
 }
 
@@ -438,7 +434,7 @@ void EraseFiles(std::string_view mask) {
 
 std::int32_t DiskSpace(std::string_view path) {
   constexpr std::int32_t kCap = 0x7FFFFFFF;
-  const auto bytes = platform::os::FreeDiskBytes(path.empty() ? "." : ResolveExisting(path));
+  const auto bytes = platform::os::FreeDiskBytes(path.empty() ? "." : ResolvedFileName(path));
   if (!bytes) return kCap;
   return static_cast<std::int32_t>(std::min<std::uint64_t>(*bytes / 1024, kCap));
 }

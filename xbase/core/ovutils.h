@@ -92,6 +92,10 @@ std::string FullPathName(std::string_view name);
 // (Windows-1252 case rules). Empty when a part does not exist.
 std::string WalkPathNames(std::string_view path);
 
+// The name of an existing file as WalkPathNames spells it; a name that finds no file is
+// returned as given.
+std::string ResolvedFileName(std::string_view name);
+
 // ---- Files
 
 bool FileFound(std::string_view name);

@@ -283,6 +283,11 @@ std::string DateToYMDString(std::string_view dateText) {
   return FourDigitYear(parts[2]) + PadWithZeros(parts[0], 2) + PadWithZeros(parts[1], 2);
 }
 
+std::string YMDString(int year, int month, int day) {
+  return PadWithZeros(std::to_string(year), 4) + PadWithZeros(std::to_string(month), 2) +
+         PadWithZeros(std::to_string(day), 2);
+}
+
 std::string DayName(std::string_view dateText) {
   if (IsBlankCanonical(Canonical(dateText))) return std::string(10, ' ');
   const LayoutNames& layout = kLayoutNames[LayoutCode()];

@@ -55,6 +55,9 @@ int DayOfWeekNo(std::string_view dateText);
 // The stored form YYYYMMDD; 8 blanks for a blank date.
 std::string DateToYMDString(std::string_view dateText);
 
+// The stored form of a calendar date: the year in four digits, month and day in two.
+std::string YMDString(int year, int month, int day);
+
 // The name in the language of SetDateCode, padded to its width; 10 blanks (DayName) or
 // 9 blanks (MonthName) for a blank date or a month outside 1..12.
 std::string DayName(std::string_view dateText);

@@ -1,0 +1,135 @@
+// Record reads and writes, and the OEM and transform translation of records.
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "platform/os/CodePage850.h"
+#include "xbase/core/ovcommon.h"
+#include "xbase/dbf/ovdbflow.h"
+
+namespace xbase {
+namespace {
+
+// The most records a table of this dialect can count.
+std::uint32_t RecordLimit(const DbfTable& area) {
+  return IsDbase2(area) ? 0xFFFF : std::numeric_limits<std::uint32_t>::max();
+}
+
+// What an append overwrites of the file: its size and the bytes from the new record's start to
+// the end (the old end byte), so that a failed append can give them back.
+struct FileTail {
+  std::uint64_t size = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+std::uint16_t SaveTail(const DbfTable& area, std::uint64_t offset, FileTail& tail) {
+  std::uint16_t code = area.DataFile.Size(tail.size);
+  if (code != 0 || tail.size <= offset) return code;
+  tail.bytes.resize(std::min<std::uint64_t>(tail.size - offset, area.RecordLength));
+  return area.DataFile.ReadAt(offset, tail.bytes.data(), tail.bytes.size()).code;
+}
+
+void RestoreTail(DbfTable& area, std::uint64_t offset, const FileTail& tail) {
+  area.DataFile.Truncate(tail.size);
+  if (!tail.bytes.empty()) area.DataFile.WriteAt(offset, tail.bytes.data(), tail.bytes.size());
+}
+
+std::uint16_t WriteEncoded(DbfTable& area, std::uint64_t offset) {
+  // Encoding works on a copy: characters without an OEM form must stay as they are in memory.
+  std::vector<std::uint8_t> encoded = area.RecordBuffer;
+  TranslateRecord(true, area.OemTranslate, area.WriteTransform, encoded.size(),
+                  area.RecordLength, encoded.data());
+  return area.DataFile.WriteAt(offset, encoded.data(), encoded.size()).code;
+}
+
+}  // namespace
+
+void GetDbfRecord(DbfTable& area, std::uint32_t n) {
+  if (n < 1 || n > area.RecordCount) {
+    SetError(212, "Invalid record number = " + std::to_string(n) + " (" + area.FileName +
+                      ")  [GetDbfRecord]");
+    return;
+  }
+  area.EofFlag = false;
+  area.BofFlag = false;
+  std::vector<std::uint8_t> record(area.RecordLength);
+  const auto read = area.DataFile.ReadAt(RecordOffset(area, n), record.data(), record.size());
+  ErrorCode = read.code;
+  if (ErrorCode == 0 && read.count < record.size()) ErrorCode = 213;
+  if (ErrorCode != 0) {
+    SetError(ErrorCode, "File:  " + area.FileName + "  [GetDbfRecord]");
+    return;
+  }
+  TranslateRecord(false, area.OemTranslate, area.ReadTransform, record.size(), area.RecordLength,
+                  record.data());
+  area.RecordBuffer = std::move(record);
+  area.RecNo = n;
+}
+
+void PutDbfRecord(DbfTable& area, std::uint32_t n) {
+  const std::string message = "File:  " + area.FileName + " [Replace/Append/PutDbfRecord]";
+  const bool append = n > area.RecordCount;
+  if (append) {
+    if (area.RecordCount >= RecordLimit(area)) {
+      SetError(212, message);
+      return;
+    }
+    n = area.RecordCount + 1;
+  }
+  const std::uint64_t offset = RecordOffset(area, n);
+  FileTail tail;
+  ErrorCode = append ? SaveTail(area, offset, tail) : 0;
+  if (ErrorCode == 0) ErrorCode = WriteEncoded(area, offset);
+  if (ErrorCode != 0) {
+    if (append) RestoreTail(area, offset, tail);
+    SetError(ErrorCode, message);
+    return;
+  }
+  if (append) {
+    area.RecordCount = n;
+    area.RecNo = n;
+    area.State = AreaAppended;
+    if (FlushAfterWrite) FlushDbf(area);
+  } else {
+    if (area.State != AreaAppended) area.State = AreaChanged;
+    if (FlushAfterWrite) FlushFile(area.DataFile);
+  }
+}
+
+void AppendDbfRecord(DbfTable& area) { PutDbfRecord(area, area.RecordCount + 1); }
+
+void WriteDeletedFlag(DbfTable& area, std::uint32_t n) {
+  const std::string message = "File:  " + area.FileName + " [DeleteRec/RecallRec]";
+  // A single byte beyond the last record would be a partial record that the header counts.
+  if (n < 1 || n > area.RecordCount) {
+    SetError(212, message);
+    return;
+  }
+  ErrorCode = area.DataFile.WriteAt(RecordOffset(area, n), area.RecordBuffer.data(), 1).code;
+  if (ErrorCode != 0) {
+    SetError(ErrorCode, message);
+    return;
+  }
+  if (area.State != AreaAppended) area.State = AreaChanged;
+  if (FlushAfterWrite) FlushFile(area.DataFile);
+}
+
+void TranslateRecord(bool encode, bool oem, const RecordTransform& transform,
+                     std::size_t totalLength, std::uint16_t recordLength, std::uint8_t* buffer) {
+  if ((!transform && !oem) || recordLength < 2) return;
+  const auto translate = [&](std::uint8_t* bytes, std::size_t length) {
+    if (!oem) return;
+    for (std::size_t i = 0; i < length; ++i)
+      bytes[i] = encode ? platform::os::AnsiToOem(bytes[i]) : platform::os::OemToAnsi(bytes[i]);
+  };
+  for (std::size_t start = 0; start + recordLength <= totalLength; start += recordLength) {
+    std::uint8_t* bytes = buffer + start + 1;
+    const std::size_t length = recordLength - 1u;
+    if (!encode && transform) transform(bytes, length);
+    translate(bytes, length);
+    if (encode && transform) transform(bytes, length);
+  }
+}
+
+}  // namespace xbase
