@@ -25,6 +25,7 @@
 #include "platform/os/ByteRangeLocks.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
+#include "xbase/core/ovutils.h"
 #include "xbase/workarea/TypedFieldText.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -108,7 +109,7 @@ std::optional<std::string> Run(const std::string& line) {
     words >> name;
     const int field = FieldNo(name);
     if (field == 0) return std::nullopt;
-    return TypedFieldText(field);
+    return RTrimStr(TypedFieldText(field));
   }
   if (command == "close") {
     CloseArea();

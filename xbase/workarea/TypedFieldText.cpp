@@ -1,10 +1,10 @@
 #include "xbase/workarea/TypedFieldText.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
+#include <optional>
 
+#include "xbase/dbf/TypedSlots.h"
 #include "xbase/dbf/ovdbflow.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -13,28 +13,15 @@ namespace {
 
 struct Slot {
   std::uint8_t* address;
-  FieldEntry field;
+  const FieldEntry& field;
 };
 
 std::optional<Slot> SlotOf(int n) {
   if (n < 1 || n > FieldCount()) return std::nullopt;
-  const WorkAreaRecord* area = WorkArea(CurrentWorkArea);
-  return Slot{FieldAddress(n), area->FieldTable[n - 1]};
+  return Slot{FieldAddress(n), WorkArea(CurrentWorkArea)->FieldTable[n - 1]};
 }
 
-template <typename T>
-T Load(const std::uint8_t* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-template <typename T>
-void Store(std::uint8_t* at, T value) {
-  std::memcpy(at, &value, sizeof value);
-}
-
-bool HasDoubleSlot(const FieldEntry& field) {
+bool HoldsDouble(const FieldEntry& field) {
   return (field.FieldType == 'N' || field.FieldType == 'F') && field.Decimals > 0;
 }
 
@@ -47,19 +34,17 @@ std::string TypedFieldText(int n) {
   switch (slot->field.FieldType) {
     case 'C':
     case 'D':
-      return std::string(reinterpret_cast<const char*>(at + 1), at[0]);
+      return GetSlotText(at, TypedSlotSize(slot->field) - 1);
     case 'L':
       return at[0] != 0 ? "T" : "F";
     case 'N':
     case 'F':
-      if (HasDoubleSlot(slot->field)) {
-        char digits[64];
-        const auto end = std::to_chars(digits, digits + sizeof digits, Load<double>(at)).ptr;
-        return std::string(digits, end);
-      }
-      return std::to_string(Load<std::int32_t>(at));
     case 'M':
-      return std::to_string(Load<std::int32_t>(at));
+      if (HoldsDouble(slot->field)) {
+        char digits[64];
+        return std::string(digits, std::to_chars(digits, digits + sizeof digits, GetSlotDouble(at)).ptr);
+      }
+      return std::to_string(GetSlotInt32(at));
     default:
       return {};
   }
@@ -69,35 +54,27 @@ void SetTypedFieldText(int n, std::string_view text) {
   const auto slot = SlotOf(n);
   if (!slot) return;
   std::uint8_t* at = slot->address;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
   switch (slot->field.FieldType) {
     case 'C':
-    case 'D': {
-      const std::size_t room = TypedSlotSize(slot->field) - 1;
-      const std::size_t length = std::min(text.size(), room);
-      at[0] = static_cast<std::uint8_t>(length);
-      std::memcpy(at + 1, text.data(), length);
+    case 'D':
+      PutSlotText(at, TypedSlotSize(slot->field) - 1, text);
       break;
-    }
     case 'L':
       at[0] = !text.empty() && std::string_view("TtYy").find(text[0]) != std::string_view::npos;
       break;
     case 'N':
     case 'F':
-      if (HasDoubleSlot(slot->field)) {
+    case 'M':
+      if (HoldsDouble(slot->field)) {
         double value = 0;
-        std::from_chars(first, last, value);
-        Store(at, value);
-        break;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        PutSlotDouble(at, value);
+      } else {
+        std::int32_t value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        PutSlotInt32(at, value);
       }
-      [[fallthrough]];
-    case 'M': {
-      std::int32_t value = 0;
-      std::from_chars(first, last, value);
-      Store(at, value);
       break;
-    }
     default:
       break;
   }

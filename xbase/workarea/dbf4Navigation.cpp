@@ -2,6 +2,8 @@
 // and the filter), the WHILE scope and the after-move callback. An indexed area moves in its
 // controlling order through IndexHookTable; others by record number.
 
+#include <utility>
+
 #include "xbase/core/ovutils.h"
 #include "xbase/dbf/ovdbflow.h"
 #include "xbase/workarea/dbf4.h"
