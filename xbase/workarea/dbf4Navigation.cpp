@@ -303,8 +303,8 @@ void Skip(std::int32_t n) {
         }
       }
     }
-    if (indexed) IndexCall(IndexHookTable.SyncAfterMove);
   }
+  if (indexed) IndexCall(IndexHookTable.SyncAfterMove);
   RunMoveCallback(*area);
 }
 
