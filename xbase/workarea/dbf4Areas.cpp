@@ -291,6 +291,7 @@ void Dbf4Init() {
   PendingWriteTransform = nullptr;
   PendingReadTransform = nullptr;
   MemoHookTable = {};
+  IndexOnReplace = true;
   dbf4::ResetNavigation();
   dbf4::ResetLocate();
   dbf4::ResetLocks();

@@ -13,6 +13,16 @@
 namespace xbase {
 
 class WorkAreaTest : public DbfTest {
+ public:
+  // A field of the current typed record as text, trailing blanks removed.
+  static std::string Text(const std::string& field) {
+    return RTrimStr(TypedFieldText(FieldNo(field)));
+  }
+
+  static void Set(const std::string& field, const std::string& text) {
+    SetTypedFieldText(FieldNo(field), text);
+  }
+
  protected:
   // NAME C(8), AGE N(3,0), OK L(1); one record a name, named "A", "B", ... with age 10, 20, ...;
   // the records whose numbers are listed are deleted.
@@ -35,15 +45,6 @@ class WorkAreaTest : public DbfTest {
     const std::string path = Write(name, People(count, deleted).Bytes());
     Use(path + options, nullptr, 0);
     return path;
-  }
-
-  // A field of the current typed record as text, trailing blanks removed.
-  static std::string Text(const std::string& field) {
-    return RTrimStr(TypedFieldText(FieldNo(field)));
-  }
-
-  static void Set(const std::string& field, const std::string& text) {
-    SetTypedFieldText(FieldNo(field), text);
   }
 
   // Leaves errors stored instead of raised, so that a test can look at the state after one.
