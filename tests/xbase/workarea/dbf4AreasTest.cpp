@@ -251,5 +251,18 @@ TEST_F(AreasTest, ClosingATableThatGrewWritesItsHeader) {
   EXPECT_EQ(bytes.back(), '\x1A');
 }
 
+TEST_F(AreasTest, TheFatalExitClosesEveryAreaFirst) {
+  const std::string path = UsePeople(2, {}, " EXCLUSIVE");
+  Append();  // counted in the header only when the table is closed
+  EXPECT_EXIT(
+      {
+        SetRaiseErrors(false);
+        FatalExit.ShowBox = [](const std::string&, const std::string&, unsigned) {};
+        SetError(101, "disk full");
+      },
+      ::testing::ExitedWithCode(101), "");
+  EXPECT_EQ(static_cast<unsigned char>(Contents(path)[4]), 3) << "the dying process wrote the header";
+}
+
 }  // namespace
 }  // namespace xbase
