@@ -115,11 +115,12 @@ std::string CanonicalNumber(std::string_view text) {
 }
 
 // Whether the slot can hold a stored text's value so that gathering it back keeps the value:
-// blank texts (gathered as 0) and numbers that come back alike; not text that is no number,
-// integers beyond 32 bits or more digits than a double keeps.
+// blank texts (blanks or NULs, gathered as 0) and numbers that come back alike; not text that
+// is no number (such as a binary block number), integers beyond 32 bits or more digits than a
+// double keeps.
 bool SlotRepresents(const FieldEntry& field, std::string_view stored) {
+  if (stored.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos) return true;
   const std::string text = AllTrim(stored);
-  if (text.empty()) return true;
   if (!WholeNumber(text)) return false;
   const std::string back = AllTrim(FormattedNumber(field, ScatteredNumber(field, text)));
   return WholeNumber(back) && CanonicalNumber(back) == CanonicalNumber(text);
@@ -129,6 +130,12 @@ void GatherNumber(DbfTable& area, const FieldEntry& field, double value) {
   const std::string_view stored = FieldText(area, field);
   // A value the caller left alone keeps its stored text when the slot could not hold it.
   if (value == ScatteredNumber(field, stored) && !SlotRepresents(field, stored)) return;
+  // Memo block 0 is no memo: a blank field, as other programs read it (not block 0, which is
+  // the memo file's header).
+  if (field.FieldType == 'M' && value == 0) {
+    StoreField(area, field, "", ' ');
+    return;
+  }
   StoreField(area, field, FormattedNumber(field, value), ' ');
 }
 

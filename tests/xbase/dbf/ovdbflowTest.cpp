@@ -70,6 +70,17 @@ TEST_F(OpenTest, ReadsHeaderAndFields) {
   EXPECT_TRUE(area.FieldTable.empty());
 }
 
+TEST_F(OpenTest, AliasIsTheFileNameInTheTablesCodePage) {
+  Write("caf\xC3\xA9.dbf", Clues().Bytes());  // "café.dbf"
+  DbfTable area;
+  Open(area, At("CAF\xC3\x89"));
+  EXPECT_EQ(area.Alias, "caf\xE9.dbf");
+  CloseDbf(area);
+  area.OemTranslate = true;
+  Open(area, At("caf\xC3\xA9.dbf"));
+  EXPECT_EQ(area.Alias, "caf\x82.dbf");
+}
+
 TEST_F(OpenTest, EveryAcceptedVersionOpens) {
   for (const std::uint8_t version : {0x03, 0x83, 0x8B, 0xF5, 0x04, 0x8C}) {
     DbfImage image(version);
