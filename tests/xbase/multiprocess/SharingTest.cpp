@@ -45,6 +45,13 @@ class SharingTest : public DbfTest {
     EXPECT_EQ(answer.code, code) << command;
   }
 
+  // A new peer with the shared table open.
+  static PeerProcess& Joined(PeerGroup& peers) {
+    PeerProcess& peer = peers.Start();
+    Expect(peer, "use shared", "SHARED");
+    return peer;
+  }
+
   std::optional<platform::os::ForeignLock> Probe(std::uint64_t offset, std::uint64_t length) const {
     const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     auto lock = platform::os::ProbeFileRange(fd, static_cast<std::int64_t>(offset),
@@ -78,10 +85,8 @@ std::string RecordLockOf(int n) {
 
 TEST_F(SharingTest, RecordLockConflictAndRelease) {
   PeerGroup peers(temp.path());
-  PeerProcess& a = peers.Start();
-  PeerProcess& b = peers.Start();
-  Expect(a, "use shared", "SHARED");
-  Expect(b, "use shared", "SHARED");
+  PeerProcess& a = Joined(peers);
+  PeerProcess& b = Joined(peers);
   Expect(a, "go 3", "3");
   Expect(a, "rlock", "1");
   Expect(b, "go 3", "3");
@@ -104,10 +109,8 @@ TEST_F(SharingTest, RecordLockConflictAndRelease) {
 
 TEST_F(SharingTest, AppendsAreExclusiveAndNumberedInTurn) {
   PeerGroup peers(temp.path());
-  PeerProcess& a = peers.Start();
-  PeerProcess& b = peers.Start();
-  Expect(a, "use shared", "SHARED");
-  Expect(b, "use shared", "SHARED");
+  PeerProcess& a = Joined(peers);
+  PeerProcess& b = Joined(peers);
   Expect(a, "alock", "1");
   Expect(b, "alock", "0");
   Expect(b, "append TAG=refused", "1", 5);
@@ -128,10 +131,8 @@ TEST_F(SharingTest, AppendsAreExclusiveAndNumberedInTurn) {
 
 TEST_F(SharingTest, AnAppendWhileAnotherCloses) {
   PeerGroup peers(temp.path());
-  PeerProcess& a = peers.Start();
-  PeerProcess& b = peers.Start();
-  Expect(a, "use shared", "SHARED");
-  Expect(b, "use shared", "SHARED");
+  PeerProcess& a = Joined(peers);
+  PeerProcess& b = Joined(peers);
   Expect(a, "alock", "1");
   Expect(a, "append TAG=fromA", "6");
   Expect(a, "unlock", "-");
