@@ -46,10 +46,18 @@ std::uint64_t RecordLockOffset(const WorkAreaRecord& area, RecordNumber n) {
   return LockBase + RecordOffset(area, n);
 }
 
-// Releases the file lock of record n when the area's locks reach the file; 0 or the code.
+// Releases a range when this area's open holds it in the file. Areas opened exclusively (or
+// while they were) keep their locks in the lock list only: nothing to release for them.
+std::uint32_t ReleaseHeld(const WorkAreaRecord& area, std::uint64_t offset, std::uint64_t length) {
+  const int handle = area.DataFile.Descriptor();
+  if (!platform::os::HoldsFileRange(handle, static_cast<std::int64_t>(offset),
+                                    static_cast<std::int64_t>(length)))
+    return 0;
+  return LockRegion(true, handle, offset, length);
+}
+
 std::uint32_t ReleaseRecord(const WorkAreaRecord& area, RecordNumber n) {
-  if (!dbf4::LocksReachFile(area)) return 0;
-  return LockRegion(true, area.DataFile.Descriptor(), RecordLockOffset(area, n), area.RecordLength);
+  return ReleaseHeld(area, RecordLockOffset(area, n), area.RecordLength);
 }
 
 void NoteUnlockFailure(std::uint16_t code, const std::string& message) {
@@ -190,18 +198,15 @@ void Unlock() {
   WorkAreaRecord* area = dbf4::OpenArea("Unlock");
   if (area == nullptr) return;
   ErrorCode = 0;
-  const int handle = area->DataFile.Descriptor();
   switch (area->LockState) {
     case LockRecords:
       UnlockRec(-3);
       break;
     case LockAppend:
-      if (dbf4::LocksReachFile(*area))
-        ErrorCode = static_cast<std::uint16_t>(LockRegion(true, handle, LockBase + 1, 1));
+      ErrorCode = static_cast<std::uint16_t>(ReleaseHeld(*area, LockBase + 1, 1));
       break;
     case LockFileAll:
-      if (dbf4::LocksReachFile(*area))
-        ErrorCode = static_cast<std::uint16_t>(LockRegion(true, handle, LockBase + 1, LockAllLength));
+      ErrorCode = static_cast<std::uint16_t>(ReleaseHeld(*area, LockBase + 1, LockAllLength));
       break;
     case LockNone:
       break;

@@ -249,11 +249,16 @@ TEST_F(LocksTest, ReopeningKeepsTheRecordLocks) {
   Use(path_ + " ALIAS SECOND", nullptr, 0);
   EXPECT_EQ(ErrorCode, 32) << "held exclusively now";
   Select(1);
+  Unlock();  // the lock taken while shared is released while exclusive
+  EXPECT_FALSE(ProbeAny().has_value());
   EXPECT_EQ(ReopenDbf(false), 0);
   EXPECT_FALSE(WorkArea(1)->ExclusiveFlag);
+  EXPECT_TRUE(RLock());
   Select(2);
   Use(path_ + " ALIAS SECOND", nullptr, 0);
   EXPECT_EQ(ErrorCode, 0);
+  Go(2);
+  EXPECT_FALSE(RLock());
   Select(3);
   UsePeople(1, {}, " EXCLUSIVE", "mine.dbf");
   EXPECT_EQ(ReopenDbf(false), 5) << "opened exclusively";
