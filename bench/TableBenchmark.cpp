@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -106,8 +107,9 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
     if (!exclusive && !lockEach) ALock();
     const auto start = Clock::now();
     for (long i = 0; i < options.records; ++i) {
-      const std::string tag = "T" + std::to_string(i);
-      PutSlotText(slots.tag, 20, tag);
+      char tag[24] = "T";
+      const char* tagEnd = std::to_chars(tag + 1, tag + sizeof tag, i).ptr;
+      PutSlotText(slots.tag, 20, std::string_view(tag, tagEnd));
       PutSlotText(slots.name, 40, "name of the record");
       PutSlotDouble(slots.amount, i * 0.25);
       PutSlotInt32(slots.count, static_cast<std::int32_t>(i));

@@ -303,5 +303,31 @@ TEST_F(NavigationTest, FilterAndScopeCallbacks) {
   EXPECT_EQ(RecNo(), 1u);
 }
 
+TEST_F(NavigationTest, FilterExpressionsGoThroughTheExpressionHooks) {
+  UsePeople(5);
+  // A stand-in for a compiled expression: "AGE > 25".
+  int marker = 0;
+  auto* compiled = reinterpret_cast<CompiledExpression*>(&marker);
+  bool answer = false;
+  std::vector<std::string> calls;
+  ExprHookTable.Evaluate = [&](CompiledExpression* expression) -> void* {
+    EXPECT_EQ(expression, compiled);
+    answer = std::stoi(Text("AGE")) > 25;
+    return &answer;
+  };
+  ExprHookTable.Free = [&](CompiledExpression*& expression) {
+    calls.push_back(expression == compiled ? "free" : "free other");
+    expression = nullptr;
+  };
+  WorkArea(1)->FilterExpr = compiled;
+  GoTop();
+  EXPECT_EQ(Text("NAME"), "C");
+  Skip(-1);
+  EXPECT_TRUE(dBOF());
+  EXPECT_EQ(Text("NAME"), "C");
+  CloseArea();
+  EXPECT_EQ(calls, std::vector<std::string>{"free"}) << "the area's expressions are released";
+}
+
 }  // namespace
 }  // namespace xbase
