@@ -251,8 +251,9 @@ void Skip(std::int32_t n) {
             r = IndexMove(IndexHookTable.NextRec, area->RecNo);
             edge = r == area->RecNo;
           } else {
-            RefreshRecCount(*area);
+            // Other programs only ever add records at the end: the file is asked only there.
             r = area->RecNo + 1;
+            if (r > area->RecordCount) RefreshRecCount(*area);
           }
           if (r > area->RecordCount) {
             edge = true;
@@ -356,8 +357,10 @@ bool GoIfValid(std::int32_t n) {
 bool dEOF() {
   WorkAreaRecord* area = dbf4::OpenArea("dEOF");
   if (area == nullptr) return true;
-  RefreshRecCount(*area);
-  if (area->RecNo > area->RecordCount) area->EofFlag = true;
+  if (area->RecNo > area->RecordCount) {
+    RefreshRecCount(*area);  // a record appended by another program ends the EOF position
+    if (area->RecNo > area->RecordCount) area->EofFlag = true;
+  }
   return dbf4::IndexActive() ? IndexFlag(IndexHookTable.IsEof) : area->EofFlag;
 }
 
