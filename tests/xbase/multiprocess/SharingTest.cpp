@@ -8,12 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <map>
 #include <set>
+#include <sstream>
 
 #include "platform/os/ByteRangeLocks.h"
+#include "tests/xbase/ExternalTool.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "tests/xbase/multiprocess/PeerProcess.h"
 #include "xbase/core/ovutils.h"
@@ -252,16 +251,12 @@ TEST_F(SharingTest, FourPeersAppendUnderTheAppendLock) {
   EXPECT_EQ(tags.size(), 800u);
   EXPECT_EQ(unique.size(), 800u) << "each tag once";
 
-  if (access("/usr/bin/dbf_dump", X_OK) != 0) GTEST_SKIP() << "dbf_dump is not installed";
-  FILE* dump = popen(("/usr/bin/dbf_dump '" + path_ + "'").c_str(), "r");
-  ASSERT_NE(dump, nullptr);
+  if (!HasProgram("/usr/bin/dbf_dump")) GTEST_SKIP() << "dbf_dump is not installed";
+  const ToolResult dump = RunTool("/usr/bin/dbf_dump " + path_);
+  ASSERT_EQ(dump.status, 0) << dump.output;
   std::set<std::string> dumped;
-  char line[256];
-  while (std::fgets(line, sizeof line, dump) != nullptr) {
-    std::string text(line);
-    dumped.insert(text.substr(0, text.find(':')));
-  }
-  EXPECT_EQ(pclose(dump), 0);
+  std::istringstream lines(dump.output);
+  for (std::string line; std::getline(lines, line);) dumped.insert(line.substr(0, line.find(':')));
   EXPECT_EQ(dumped, unique) << "the independent reader reads every record";
 }
 

@@ -139,6 +139,13 @@ TEST_F(NavigationTest, RecordsOthersAppendBecomeVisible) {
   Go(2);
   Skip(1);
   EXPECT_EQ(RecNo(), 3u);
+  Select(2);
+  Set("NAME", "Y");
+  ASSERT_TRUE(ALock());
+  Append();
+  Select(1);
+  Skip(1);  // no RecCount in between: the step itself finds the new record
+  EXPECT_EQ(Here(), (Position{4, false, false, "Y"}));
 }
 
 // An index order over the records, answering the index hooks and recording the calls.
