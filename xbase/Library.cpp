@@ -2,6 +2,7 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/workarea/dbf4.h"
 
 namespace xbase {
 namespace {
@@ -9,13 +10,17 @@ namespace {
 void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
+  Dbf4Init();
 }
 
 }  // namespace
 
 void Init() { InitUnits(platform::os::UserLanguage()); }
 
-void Done() { OvCommonDone(); }
+void Done() {
+  Dbf4Done();
+  OvCommonDone();
+}
 
 void ResetForTests(const platform::os::Language& language) { InitUnits(language); }
 

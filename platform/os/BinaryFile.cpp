@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/os/ByteRangeLocks.h"
 #include "platform/os/ErrnoCodes.h"
 
 namespace platform::os {
@@ -117,6 +118,7 @@ std::uint16_t BinaryFile::Sync() {
 
 std::uint16_t BinaryFile::Close() {
   if (fd_ < 0) return 0;
+  ForgetFileLocks(fd_);  // the descriptor's number may come back for another file
   const int result = close(std::exchange(fd_, -1));
   // After an interrupted close the descriptor is gone on Linux; nothing to retry.
   return result == 0 || errno == EINTR ? 0 : DosErrorCode(errno, IoOperation::kWrite);

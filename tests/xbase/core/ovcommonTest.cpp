@@ -305,7 +305,7 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   EXPECT_FALSE(ParserPresent);
   EXPECT_TRUE(ErrorHookTable.FatalError);
   EXPECT_TRUE(FatalExit.ShowBox);
-  EXPECT_FALSE(FatalExit.CloseAllAreas);
+  EXPECT_TRUE(FatalExit.CloseAllAreas) << "filled by the work-area unit";
   EXPECT_TRUE(FatalExit.Terminate);
   EXPECT_EQ(CurrentWorkArea, 1);
 

@@ -1,0 +1,149 @@
+// A program that shares tables with others through the library, driven over its standard input
+// so that tests can run several of them against one table. One command a line:
+//
+//   use <name and options>    select <n>    go <n>    skip <n>    close
+//   rlock    alock    flock    unlock    delete    reccount
+//   append <FIELD>=<value> ...     (a blank record with these fields, appended)
+//   replace <FIELD>=<value> ...    (the current record with these fields changed)
+//   get <FIELD>                    (the field of the current record, trailing blanks removed)
+//   probe <offset> <length>        (a lock of any open on the current table that overlaps the
+//                                   range, seen from a separate open: "w <offset> <length>")
+//
+// Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
+// does not know. Library errors never end the program: they only set ErrorCode. The program
+// ends at the end of its input.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "platform/os/ByteRangeLocks.h"
+#include "xbase/Library.h"
+#include "xbase/core/ovcommon.h"
+#include "xbase/core/ovutils.h"
+#include "xbase/workarea/TypedFieldText.h"
+#include "xbase/workarea/dbf4.h"
+
+namespace {
+
+using namespace xbase;
+
+std::string Rest(std::istringstream& words) {
+  std::string rest;
+  std::getline(words >> std::ws, rest);
+  return rest;
+}
+
+// Sets the fields named in "FIELD=value ..." in the typed record; false for an unknown field.
+bool SetFields(std::istringstream& words) {
+  std::string assignment;
+  while (words >> assignment) {
+    const auto equals = assignment.find('=');
+    if (equals == std::string::npos) return false;
+    const int field = FieldNo(assignment.substr(0, equals));
+    if (field == 0) return false;
+    SetTypedFieldText(field, assignment.substr(equals + 1));
+  }
+  return true;
+}
+
+std::string Probe(std::int64_t offset, std::int64_t length) {
+  const int fd = open(CurrentTableName().c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "cannot-open";
+  const auto lock = platform::os::ProbeFileRange(fd, offset, length);
+  close(fd);
+  if (!lock) return "none";
+  return std::string(lock->exclusive ? "w " : "r ") + std::to_string(lock->offset) + " " +
+         std::to_string(lock->length);
+}
+
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
+// Runs one command; the result text, or nothing for an unknown command.
+std::optional<std::string> Run(const std::string& line) {
+  std::istringstream words(line);
+  std::string command;
+  words >> command;
+  ErrorCode = 0;
+  if (command == "use") {
+    Use(Rest(words), nullptr, 0);
+    return AliasOfCurrent();
+  }
+  if (command == "select") {
+    int n = 0;
+    words >> n;
+    Select(static_cast<std::uint8_t>(n));
+    return std::to_string(CurrentArea());
+  }
+  if (command == "go" || command == "skip") {
+    std::int32_t n = 0;
+    words >> n;
+    command == "go" ? Go(n) : Skip(n);
+    return std::to_string(RecNo());
+  }
+  if (command == "rlock") return Flag(RLock());
+  if (command == "alock") return Flag(ALock());
+  if (command == "flock") return Flag(FLock());
+  if (command == "unlock") {
+    Unlock();
+    return "-";
+  }
+  if (command == "append" || command == "replace") {
+    if (command == "append") ClearRecord();
+    if (!SetFields(words)) return std::nullopt;
+    command == "append" ? Append() : Replace();
+    return std::to_string(RecNo());
+  }
+  if (command == "delete") {
+    DeleteRec();
+    return std::to_string(RecNo());
+  }
+  if (command == "reccount") return std::to_string(RecCount());
+  if (command == "get") {
+    std::string name;
+    words >> name;
+    const int field = FieldNo(name);
+    if (field == 0) return std::nullopt;
+    return RTrimStr(TypedFieldText(field));
+  }
+  if (command == "close") {
+    CloseArea();
+    return "-";
+  }
+  if (command == "probe") {
+    std::string offset, length;
+    words >> offset >> length;
+    return Probe(std::stoll(offset, nullptr, 0), std::stoll(length, nullptr, 0));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main() {
+  xbase::Init();
+  xbase::SetImmediateErrors(false);
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (line.empty()) continue;
+    std::optional<std::string> result;
+    try {
+      result = Run(line);
+    } catch (const std::exception& e) {
+      std::cout << "error " << e.what() << std::endl;
+      continue;
+    }
+    if (result)
+      std::cout << "ok " << xbase::ErrorCode << ' ' << (result->empty() ? "-" : *result) << std::endl;
+    else
+      std::cout << "error cannot run \"" << line << '"' << std::endl;
+  }
+  xbase::Done();
+  return 0;
+}

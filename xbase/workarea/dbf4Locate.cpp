@@ -1,0 +1,251 @@
+// Locate and Continue: a sequential search by record number over the stored text of one field
+// (read with Peek, so the current record stays where it is until a match is found).
+
+#include <charconv>
+#include <cmath>
+
+#include "xbase/core/ovutils.h"
+#include "xbase/core/timedate.h"
+#include "xbase/workarea/dbf4.h"
+#include "xbase/workarea/dbf4Internal.h"
+
+namespace xbase {
+
+int LocateField = 0;
+std::string LocateValue;
+bool LocateCaseSensitive = true;
+bool LocateExact = false;
+bool LocateContained = false;
+
+namespace dbf4 {
+
+void ResetLocate() {
+  LocateField = 0;
+  LocateValue.clear();
+  LocateCaseSensitive = true;
+  LocateExact = false;
+  LocateContained = false;
+}
+
+}  // namespace dbf4
+
+namespace {
+
+// Whether a field's stored text matches the (prepared) value under the Locate options.
+bool Matches(std::string text, const std::string& value, bool caseSensitive, bool exact,
+             bool contained) {
+  if (!exact && !contained && text.size() > value.size()) text.resize(value.size());
+  if (!caseSensitive) text = UpperStr(text);
+  return contained ? text.find(value) != std::string::npos : text == value;
+}
+
+// The value as a search starts with it: trailing blanks dropped unless EXACT, upper case
+// unless case sensitive.
+std::string PreparedValue(std::string value, bool caseSensitive, bool exact) {
+  if (!exact) value = RTrimStr(value);
+  if (!caseSensitive) value = UpperStr(value);
+  return value;
+}
+
+// The field's text of record rec as the program sees it (ANSI).
+std::string FieldText(const WorkAreaRecord& area, int field, RecordNumber rec) {
+  std::string text;
+  Peek(field, rec, text);
+  return area.OemTranslate ? OemToAnsiStr(text) : text;
+}
+
+std::string RightAligned(std::string_view digits, int width) {
+  const std::size_t w = static_cast<std::size_t>(width);
+  return digits.size() >= w ? std::string(digits) : std::string(w - digits.size(), ' ') + std::string(digits);
+}
+
+double NumberOf(const FieldValue& value) {
+  if (const auto* d = std::get_if<double>(&value)) return *d;
+  if (const auto* i = std::get_if<std::int64_t>(&value)) return static_cast<double>(*i);
+  if (const auto* b = std::get_if<bool>(&value)) return *b ? 1 : 0;
+  if (const auto* s = std::get_if<std::string>(&value)) {
+    std::string text = *s;
+    NormalizeNumberText(text);
+    double number = 0;
+    std::from_chars(text.data(), text.data() + text.size(), number);
+    return number;
+  }
+  return 0;
+}
+
+std::string TextOf(const FieldValue& value) {
+  if (const auto* s = std::get_if<std::string>(&value)) return *s;
+  if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
+  if (const auto* i = std::get_if<std::int64_t>(&value)) return std::to_string(*i);
+  if (const auto* d = std::get_if<CalendarDate>(&value)) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", d->year, d->month, d->day);
+    return text;
+  }
+  char digits[64];
+  const auto end = std::to_chars(digits, digits + sizeof digits, std::get<double>(value)).ptr;
+  return std::string(digits, end);
+}
+
+// The value as the field stores it: dates as YYYYMMDD, numbers in the field's width with its
+// decimals ('.' as on disk), logicals as T or F, text as it is.
+std::string StoredText(const FieldEntry& field, const FieldValue& value) {
+  switch (field.FieldType) {
+    case 'D':
+      if (const auto* s = std::get_if<std::string>(&value)) return DateToYMDString(*s);
+      return TextOf(value);
+    case 'N':
+    case 'F': {
+      const double number = NumberOf(value);
+      char digits[400];
+      const auto result =
+          field.Decimals > 0
+              ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed,
+                              field.Decimals)
+              : std::to_chars(digits, digits + sizeof digits, std::llround(number));
+      return RightAligned(std::string_view(digits, result.ptr), field.Length);
+    }
+    case 'L':
+      if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
+      return TextOf(value).substr(0, 1);
+    default:
+      return TextOf(value);
+  }
+}
+
+std::vector<std::string> SplitFields(std::string_view fields) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = fields.find(';', start);
+    names.push_back(AllTrim(fields.substr(start, end - start)));
+    if (end == std::string_view::npos) return names;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+int Locate(std::string_view spec) {
+  if (CheckAreaOpen("Locate/Count/Sum")) return 0;
+  std::string text(spec);
+  LocateCaseSensitive = !RemoveWord(" NOCASE", text);
+  LocateExact = RemoveWord(" EXACT", text);
+  LocateContained = RemoveWord(" CONTAINED", text);
+  if (text.empty()) {
+    SetError(220, "No field name specified [Locate/Count/Sum]");
+    return 0;
+  }
+  const int field = FieldNo(text);
+  if (field == 0)
+    SetError(220, "Unrecognized field name [Locate/Count/Sum(" + std::string(spec) + ")]");
+  return field;
+}
+
+void LocateFrom(std::uint32_t start, int field) {
+  WorkAreaRecord* area = dbf4::OpenArea("Locate/Count/Sum");
+  if (area == nullptr || field < 1 || field > area->FieldCount) return;
+  if (start == 1) {
+    LocateValue = PreparedValue(LocateValue, LocateCaseSensitive, LocateExact);
+    LocateField = field;
+    // Other programs may have changed any record since the last search.
+    if (!area->ExclusiveFlag) DropPeekCache();
+  }
+  if (area->FieldTable[field - 1].FieldType == 'M') {
+    // Memo lines are searched through the memo store's text-file driver.
+    SetError(220, "MEMO unit not linked in [Count/Sum/Continue]");
+    return;
+  }
+  const RecordNumber count = RecCount();
+  for (RecordNumber r = start; r <= count; ++r) {
+    if (Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
+                LocateContained)) {
+      Go(static_cast<std::int32_t>(r));
+      return;
+    }
+  }
+  GoBottom();
+  if (area->RecordCount > 0) Skip(1);
+  LocateField = 0;
+}
+
+void Continue() {
+  if (LocateField == 0) {
+    SetError(220, "Call to CONTINUE not preceeded by call to LOCATE. [Continue]");
+    return;
+  }
+  if (CheckAreaOpen("Continue")) return;
+  LocateFrom(RecNo() + 1, LocateField);
+}
+
+namespace {
+
+// Locate on one field, passing records that are hidden.
+bool LocateVisible(WorkAreaRecord& area, int field, const FieldValue& value) {
+  LocateValue = StoredText(area.FieldTable[field - 1], value);
+  LocateFrom(1, field);
+  while (!dEOF() && ErrorCode == 0 && !dbf4::EvalFilter(area)) Continue();
+  return !dEOF();
+}
+
+}  // namespace
+
+bool LocateFieldValue(std::string_view fieldName, const FieldValue& value, bool caseInsensitive,
+                      bool exact) {
+  std::string spec(fieldName.substr(0, fieldName.find(' ')));
+  if (caseInsensitive) spec += " NOCASE";
+  if (exact) spec += " EXACT";
+  const int field = Locate(spec);
+  WorkAreaRecord* area = dbf4::CurrentRecord();
+  return field != 0 && area != nullptr && LocateVisible(*area, field, value);
+}
+
+bool ParseCondition(std::string_view fields, const std::vector<FieldValue>& values,
+                    bool caseInsensitive, bool moveTo, bool exact) {
+  WorkAreaRecord* area = dbf4::OpenArea("ParseCondition");
+  if (area == nullptr) return false;
+  const std::vector<std::string> names = SplitFields(fields);
+  if (names.size() != values.size()) {
+    SetError(220, "Number of fields and values differ [ParseCondition]");
+    return false;
+  }
+  const RecordNumber remembered = area->RecNo;
+  dbf4::SuspendMoveCallback suspended(*area);
+
+  bool found = LocateFieldValue(names[0], values[0], caseInsensitive, exact);
+  if (found && names.size() > 1) {
+    // Every other field must match its own value as well.
+    struct Condition {
+      int field;
+      std::string value;
+    };
+    std::vector<Condition> others;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+      const int field = FieldNo(names[i].substr(0, names[i].find(' ')));
+      if (field == 0) {
+        SetError(220, "Unrecognized field name [Locate/Count/Sum(" + names[i] + ")]");
+        found = false;
+        break;
+      }
+      others.push_back({field, PreparedValue(StoredText(area->FieldTable[field - 1], values[i]),
+                                             !caseInsensitive, exact)});
+    }
+    const auto allMatch = [&] {
+      for (const Condition& c : others) {
+        if (!Matches(FieldText(*area, c.field, area->RecNo), c.value, !caseInsensitive, exact,
+                     false))
+          return false;
+      }
+      return true;
+    };
+    while (found && !allMatch()) {
+      Continue();
+      while (!dEOF() && ErrorCode == 0 && !dbf4::EvalFilter(*area)) Continue();
+      found = !dEOF() && ErrorCode == 0;
+    }
+  }
+  if (!(moveTo && found)) GoIfValid(static_cast<std::int32_t>(remembered));
+  return found;
+}
+
+}  // namespace xbase
