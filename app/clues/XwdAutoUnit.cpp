@@ -278,7 +278,10 @@ void TAutoclueForm::ShowWord(char Dir) {
   CurDir = Dir;
   const TClueSlot clue = ClueSlotOf(Puzzle, CurrentWord());
   DefEdit->setEnabled(clue.Slot != 0);
+  // The keyboard goes to the clue, also from the grid or the definition list, whose window is
+  // active while they call this.
   DefEdit->setFocus();
+  if (isVisible()) activateWindow();
   {
     // The change handler runs below in any case, also when the text stays the same.
     const QSignalBlocker blocker(DefEdit);

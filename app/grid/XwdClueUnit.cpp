@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/grid/GridCursor.h"
 #include "app/grid/GridLayout.h"
@@ -23,6 +25,18 @@ TCluesForm* CluesForm = nullptr;
 namespace {
 
 constexpr int kItemHeight = 17;
+
+// Lines as high as designed, or as high as the list's font needs when it needs more, as a list
+// box of plain lines sizes them by its font.
+class TClueLineDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(kItemHeight, option.fontMetrics.height()));
+    return size;
+  }
+};
 
 // A list box that reports the user's picks: a click on a line, or a move of the selection by
 // the keyboard.
@@ -54,7 +68,7 @@ TCluesForm::TCluesForm() : ClueList(new TClueListBox(this)) {
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   SetCaption("Clues");
   ClueList->setFont(QFont("Times New Roman"));
-  ClueList->setStyleSheet(QStringLiteral("QListView::item { height: %1px; }").arg(kItemHeight));
+  ClueList->setItemDelegate(new TClueLineDelegate(ClueList));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(ClueList);

@@ -283,10 +283,13 @@ void TXwdGridForm::SelectWordAt(int X, int Y, bool Right) {
   if (EditMode == emSolve) XwdMainForm->ClearClueStatus();
 
   if (!IsGridCell(Puzzle, x, y) || IsBlack(x, y)) {
-    if (EditMode == emSolve)
+    if (EditMode == emSolve) {
       CluesForm->SetItemIndex(-1);
-    else if (AutoclueForm->Visible())
+    } else if (AutoclueForm->Visible()) {
+      // In front and active, so the keyboard is back in the clue.
       AutoclueForm->raise();
+      AutoclueForm->activateWindow();
+    }
     Direction = 0;
     return;
   }

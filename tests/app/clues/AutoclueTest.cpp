@@ -339,3 +339,23 @@ TEST_F(Autoclue, AnEmptySquareShowsAsAnUnderscore) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Autoclue, AWordClickedInTheGridPutsTheKeyboardInTheClue) {
+  SetGrid(kFourWords);
+  EditMode = emLetters;
+  XwdProcs->WriteSetting("ScreenSquare", 20);
+  XwdGridForm->Show();
+  AutoclueForm->Show();
+  XwdGridForm->activateWindow();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), XwdGridForm);
+  XwdGridForm->SelectWordAt(10, 50, false);  // 3 Across, RAPT
+  QApplication::processEvents();
+  EXPECT_EQ(Now(), (Shown{1, 3, 'a', 4, 3, "RAPT", "3  Across"}));
+  EXPECT_EQ(QApplication::activeWindow(), AutoclueForm);
+  EXPECT_EQ(QApplication::focusWidget(), AutoclueForm->DefEdit);
+}
+
+}  // namespace

@@ -112,6 +112,27 @@ TEST_F(ClueList, LettersTypedInTheListGoToTheGrid) {
   EXPECT_EQ(CluesForm->ItemIndex(), 3) << "a forwarded key does not move the list";
 }
 
+TEST_F(ClueList, LinesTakeTheSolveFontAndAreTallEnoughForIt) {
+  XwdProcs->WriteSetting("SolveFontName", "Courier New");
+  XwdProcs->WriteSetting("SolveFontStyle", 2);
+  XwdProcs->WriteSetting("SolveFontColor", "clMaroon");
+  for (int points : {8, 11, 24}) {
+    XwdProcs->WriteSetting("SolveFontSize", points);
+    Open();
+    QListWidget* list = CluesForm->ClueList;
+    EXPECT_EQ(list->font().pointSize(), points);
+    EXPECT_TRUE(list->font().italic());
+    EXPECT_EQ(list->palette().color(QPalette::Text), QColor(0x80, 0, 0));
+    // 17 pixels as designed, or what the font needs when it needs more: no line is cut.
+    const int fontHeight = QFontMetrics(list->font()).height();
+    EXPECT_EQ(list->visualItemRect(list->item(0)).height(), std::max(17, fontHeight)) << points;
+    if (points == 24) {
+      EXPECT_GT(fontHeight, 17);
+    }
+    CluesForm->Hide();
+  }
+}
+
 TEST_F(ClueList, CannotBeClosedByTheUser) {
   Open();
   EXPECT_FALSE(CluesForm->Close());

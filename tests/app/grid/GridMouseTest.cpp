@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
 
@@ -227,6 +228,24 @@ TEST_F(GridWindow, ClickRestartsAVisibleAutoclueOnTheWord) {
   EXPECT_EQ(AutoclueForm->CurDir, 'a');
   EXPECT_EQ(AutoclueForm->WordCount, 1);
   EXPECT_EQ(AutoclueForm->ClueNumber, 1);
+  AutoclueForm->Hide();
+}
+
+TEST_F(GridWindow, AClickOutsideAnyWordBringsAVisibleAutoclueForward) {
+  Open("#...."
+       "....."
+       "....."
+       "....."
+       ".....",
+       emLetters);
+  AutoclueForm->Show();
+  XwdGridForm->activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), XwdGridForm);
+  Click(1, 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(XwdGridForm->Direction, 0);
+  EXPECT_EQ(QApplication::activeWindow(), AutoclueForm) << "in front and active, as the clue is typed there";
   AutoclueForm->Hide();
 }
 
