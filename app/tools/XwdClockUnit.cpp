@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QStyle>
-#include <QDebug>
 
 #include "platform/gui/SystemMetrics.h"
 
