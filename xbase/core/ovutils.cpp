@@ -31,6 +31,16 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+std::string_view RightTrimmed(std::string_view s) {
+  while (!s.empty() && IsBlankOrControl(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view LeftTrimmed(std::string_view s) {
+  while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
+  return s;
+}
+
 // Letters of Windows-1252: those with a case partner, and the five without one
 // (f with hook, the ordinal indicators, micro sign, sharp s).
 bool IsAnsiLetter(char c) {
@@ -180,17 +190,13 @@ std::uint16_t EraseResolved(const std::string& path) {
 
 // ---- Text
 
-std::string RTrimStr(std::string_view s) {
-  while (!s.empty() && IsBlankOrControl(s.back())) s.remove_suffix(1);
-  return std::string(s);
-}
+std::string RTrimStr(std::string_view s) { return std::string(RightTrimmed(s)); }
 
-std::string LTrimStr(std::string_view s) {
-  while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
-  return std::string(s);
-}
+std::string LTrimStr(std::string_view s) { return std::string(LeftTrimmed(s)); }
 
-std::string AllTrim(std::string_view s) { return LTrimStr(RTrimStr(s)); }
+std::string AllTrim(std::string_view s) { return std::string(AllTrimView(s)); }
+
+std::string_view AllTrimView(std::string_view s) { return LeftTrimmed(RightTrimmed(s)); }
 
 std::string UpperStr(std::string_view s) { return AnsiUpper(s); }
 

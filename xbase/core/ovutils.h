@@ -20,6 +20,8 @@ namespace xbase {
 std::string RTrimStr(std::string_view s);
 std::string LTrimStr(std::string_view s);
 std::string AllTrim(std::string_view s);
+// AllTrim without a copy: the part of s that AllTrim keeps.
+std::string_view AllTrimView(std::string_view s);
 
 std::string UpperStr(std::string_view s);
 char UpCaseChar(char c);

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -89,7 +90,7 @@ std::array<std::string, 3> SplitDateParts(std::string_view text, char separator)
     raw[k] = raw[k].substr(0, at);
   }
   std::array<std::string, 3> parts;
-  for (std::size_t k = 0; k < 3; ++k) parts[k] = AllTrim(raw[k]).substr(0, 4);
+  for (std::size_t k = 0; k < 3; ++k) parts[k] = AllTrimView(raw[k]).substr(0, 4);
   return parts;
 }
 
@@ -114,6 +115,21 @@ std::optional<int> DigitsValue(std::string_view text) {
 
 int NumberOrZero(std::string_view text) { return DigitsValue(text).value_or(0); }
 
+// A text of at most nine digits as a number; false when any character is no digit.
+bool ReadDigits(std::string_view text, int& value) {
+  value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return true;
+}
+
+// value in `width` digits, zeros in front.
+void WriteDigits(int value, std::size_t width, char* out) {
+  for (std::size_t k = width; k-- > 0; value /= 10) out[k] = static_cast<char>('0' + value % 10);
+}
+
 // A two-digit year gets its century; any year is padded to four digits.
 std::string FourDigitYear(std::string year) {
   if (year.size() == 2) year = CenturyOf(NumberOrZero(year)) + year;
@@ -133,7 +149,7 @@ std::string Canonical(std::string_view dateText) {
 }
 
 bool IsBlankCanonical(const std::string& canonical) {
-  return AllTrim(canonical).empty() || canonical == BlankDatePicture(0);
+  return AllTrimView(canonical).empty() || canonical == BlankDatePicture(0);
 }
 
 int DaysInMonth(int month, int year) {
@@ -144,15 +160,31 @@ int DaysInMonth(int month, int year) {
   }
 }
 
-void ApplyShortDateFormat(unsigned code) {
-  const std::string year = SetCenturyFlag ? "yyyy" : "yy";
+char LayoutSeparator(unsigned code) {
   switch (code) {
-    case 0: ShortDateFormat = "MM/dd/" + year; DateSeparator = '/'; break;
-    case 1: ShortDateFormat = year + ".MM.dd"; DateSeparator = '.'; break;
-    case 2: ShortDateFormat = "dd/MM/" + year; DateSeparator = '/'; break;
-    case 3: ShortDateFormat = "dd-MM-" + year; DateSeparator = '-'; break;
-    default: ShortDateFormat = "dd.MM." + year; DateSeparator = '.'; break;
+    case 0: case 2: return '/';
+    case 3: return '-';
+    default: return '.';
   }
+}
+
+// Month, day and year in the order of a layout, with its separator.
+std::string InLayout(unsigned code, std::string_view month, std::string_view day,
+                     std::string_view year) {
+  const std::array<std::string_view, 3> parts = code == 0   ? std::array{month, day, year}
+                                                : code == 1 ? std::array{year, month, day}
+                                                            : std::array{day, month, year};
+  // Separators throughout, the parts copied in between.
+  std::string text(parts[0].size() + parts[1].size() + parts[2].size() + 2, LayoutSeparator(code));
+  char* out = std::copy(parts[0].begin(), parts[0].end(), text.data()) + 1;
+  out = std::copy(parts[1].begin(), parts[1].end(), out) + 1;
+  std::copy(parts[2].begin(), parts[2].end(), out);
+  return text;
+}
+
+void ApplyShortDateFormat(unsigned code) {
+  ShortDateFormat = InLayout(code, "MM", "dd", SetCenturyFlag ? "yyyy" : "yy");
+  DateSeparator = LayoutSeparator(code);
 }
 
 std::string PaddedName(std::string_view name, std::size_t width) {
@@ -210,20 +242,11 @@ void CanonicalToDateText(std::string& text) {
     return;
   }
   for (auto& part : parts) part = PadWithZeros(std::move(part), 2);
-  const std::string& month = parts[0];
-  const std::string& day = parts[1];
-  const std::string year = ExpandYear(parts[2]);
-  switch (code) {
-    case 0: text = month + "/" + day + "/" + year; break;
-    case 1: text = year + "." + month + "." + day; break;
-    case 2: text = day + "/" + month + "/" + year; break;
-    case 3: text = day + "-" + month + "-" + year; break;
-    default: text = day + "." + month + "." + year; break;
-  }
+  text = InLayout(code, parts[0], parts[1], ExpandYear(parts[2]));
 }
 
 bool IsValidDate(std::string& text) {
-  std::string date = AllTrim(text).substr(0, 10);
+  std::string date(AllTrimView(text).substr(0, 10));
   DateTextToCanonical(date);
   if (date != BlankDatePicture(0)) {
     if (date.size() != 8 && date.size() != 10) return false;
@@ -313,6 +336,45 @@ int DateDay(std::string_view dateText) {
 int DateYear(std::string_view dateText) {
   const std::string canonical = Canonical(dateText);
   return canonical.size() < 7 ? 0 : NumberOrZero(canonical.substr(6));
+}
+
+std::optional<std::string> ShapedDateToYMD(std::string_view text) {
+  if (text.size() != 8 && text.size() != 10) return std::nullopt;
+  const unsigned code = LayoutCode();
+  const std::size_t yearLength = text.size() - 6;
+  struct Positions {
+    std::size_t year, month, day, separator1, separator2;
+  };
+  const Positions at = code == 0   ? Positions{6, 0, 3, 2, 5}
+                       : code == 1 ? Positions{0, yearLength + 1, yearLength + 4, yearLength,
+                                               yearLength + 3}
+                                   : Positions{6, 3, 0, 2, 5};
+  const char separator = LayoutSeparator(code);
+  int year = 0, month = 0, day = 0;
+  if (text[at.separator1] != separator || text[at.separator2] != separator ||
+      !ReadDigits(text.substr(at.year, yearLength), year) ||
+      !ReadDigits(text.substr(at.month, 2), month) || !ReadDigits(text.substr(at.day, 2), day))
+    return std::nullopt;
+  // As IsValidDate: the date is checked with the year as typed (two digits through the window),
+  // and without SET CENTURY a four-digit year keeps only its last two digits.
+  const int typedYear = yearLength == 2 ? CenturyBase(year) + year : year;
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(month, typedYear))
+    return std::nullopt;
+  const int storedYear =
+      yearLength == 4 && !SetCenturyFlag ? CenturyBase(year % 100) + year % 100 : typedYear;
+  if (storedYear > 9999) return std::nullopt;  // a window beyond four digits
+  std::string ymd(8, '0');
+  WriteDigits(storedYear, 4, ymd.data());
+  WriteDigits(month, 2, ymd.data() + 4);
+  WriteDigits(day, 2, ymd.data() + 6);
+  return ymd;
+}
+
+std::optional<std::string> YMDToDateText(std::string_view ymd) {
+  int digits = 0;
+  if (ymd.size() != 8 || !ReadDigits(ymd, digits)) return std::nullopt;
+  return InLayout(LayoutCode(), ymd.substr(4, 2), ymd.substr(6, 2),
+                  SetCenturyFlag ? ymd.substr(0, 4) : ymd.substr(2, 2));
 }
 
 std::int64_t SecondsCounter() {

@@ -10,6 +10,7 @@
 // OEM code page 850, Russian in code page 866, each padded with blanks to its layout's width.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,20 @@ std::string MonthName(std::string_view dateText);
 int DateMonth(std::string_view dateText);
 int DateDay(std::string_view dateText);
 int DateYear(std::string_view dateText);
+
+// ---- Quick conversions for typed records
+// Typed records convert a date at every record read and written. For the usual texts these two
+// give what the general routines above give, without their temporary texts; for any other text
+// they answer nothing, and the general routines take it.
+
+// The stored form of a valid date in exactly its layout's shape (the layout's separators,
+// digits elsewhere, a year of two or four digits): what DateToYMDString gives after
+// IsValidDate. Nothing for other texts and for dates that do not exist.
+std::optional<std::string> ShapedDateToYMD(std::string_view text);
+
+// The displayed text of a stored date of eight digits: what CanonicalToDateText shows of its
+// canonical form MM/DD/YY (MM/DD/YYYY with SetCenturyFlag). Nothing for other texts.
+std::optional<std::string> YMDToDateText(std::string_view ymd);
 
 // Seconds since the system started.
 std::int64_t SecondsCounter();

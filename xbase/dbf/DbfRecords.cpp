@@ -23,9 +23,19 @@ struct FileTail {
   std::vector<std::uint8_t> bytes;
 };
 
-std::uint16_t SaveTail(const DbfTable& area, std::uint64_t offset, FileTail& tail) {
-  std::uint16_t code = area.DataFile.Size(tail.size);
-  if (code != 0 || tail.size <= offset) return code;
+// The file's size before an append after the counted records.
+std::uint16_t SizeBeforeAppend(const DbfTable& area, std::uint64_t& size) {
+  // Saves asking the system at every append of a table loaded exclusively.
+  if (!IsSharedOpen(area) && area.AppendEnd == RecordOffset(area, area.RecordCount + 1)) {
+    size = area.AppendEnd;
+    return 0;
+  }
+  return area.DataFile.Size(size);
+}
+
+// The bytes of a file of tail.size bytes that an append at offset overwrites.
+std::uint16_t SaveTailBytes(const DbfTable& area, std::uint64_t offset, FileTail& tail) {
+  if (tail.size <= offset) return 0;
   tail.bytes.resize(std::min<std::uint64_t>(tail.size - offset, area.RecordLength));
   return area.DataFile.ReadAt(offset, tail.bytes.data(), tail.bytes.size()).code;
 }
@@ -36,11 +46,58 @@ void RestoreTail(DbfTable& area, std::uint64_t offset, const FileTail& tail) {
 }
 
 std::uint16_t WriteEncoded(DbfTable& area, std::uint64_t offset) {
+  if (!area.OemTranslate && !area.WriteTransform)  // nothing to encode
+    return area.DataFile.WriteAt(offset, area.RecordBuffer.data(), area.RecordBuffer.size()).code;
   // Encoding works on a copy: characters without an OEM form must stay as they are in memory.
   std::vector<std::uint8_t> encoded = area.RecordBuffer;
   TranslateRecord(true, area.OemTranslate, area.WriteTransform, encoded.size(),
                   area.RecordLength, encoded.data());
   return area.DataFile.WriteAt(offset, encoded.data(), encoded.size()).code;
+}
+
+// PutDbfRecord; an append with countFromSize first takes the record count from the size it
+// reads anyway.
+void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
+  const auto fail = [&area](std::uint16_t code) {
+    SetError(code, "File:  " + area.FileName + " [Replace/Append/PutDbfRecord]");
+  };
+  const bool append = n > area.RecordCount;
+  FileTail tail;
+  if (append) {
+    ErrorCode = SizeBeforeAppend(area, tail.size);
+    if (ErrorCode != 0) {
+      fail(ErrorCode);
+      return;
+    }
+    if (countFromSize) area.RecordCount = RecordsInSize(area, tail.size);
+    if (area.RecordCount >= RecordLimit(area)) {
+      fail(212);
+      return;
+    }
+    n = area.RecordCount + 1;
+  }
+  const std::uint64_t offset = RecordOffset(area, n);
+  ErrorCode = append ? SaveTailBytes(area, offset, tail) : 0;
+  if (ErrorCode == 0) ErrorCode = WriteEncoded(area, offset);
+  if (ErrorCode != 0) {
+    if (append) {
+      RestoreTail(area, offset, tail);
+      area.AppendEnd = 0;  // the restore may have failed too
+    }
+    fail(ErrorCode);
+    return;
+  }
+  if (append) {
+    const std::uint64_t end = offset + area.RecordLength;
+    area.AppendEnd = tail.size <= end ? end : 0;
+    area.RecordCount = n;
+    area.RecNo = n;
+    area.State = AreaAppended;
+    if (FlushAfterWrite) FlushDbf(area);
+  } else {
+    if (area.State != AreaAppended) area.State = AreaChanged;
+    if (FlushAfterWrite) FlushFile(area.DataFile);
+  }
 }
 
 }  // namespace
@@ -67,37 +124,11 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n) {
   area.RecNo = n;
 }
 
-void PutDbfRecord(DbfTable& area, std::uint32_t n) {
-  const std::string message = "File:  " + area.FileName + " [Replace/Append/PutDbfRecord]";
-  const bool append = n > area.RecordCount;
-  if (append) {
-    if (area.RecordCount >= RecordLimit(area)) {
-      SetError(212, message);
-      return;
-    }
-    n = area.RecordCount + 1;
-  }
-  const std::uint64_t offset = RecordOffset(area, n);
-  FileTail tail;
-  ErrorCode = append ? SaveTail(area, offset, tail) : 0;
-  if (ErrorCode == 0) ErrorCode = WriteEncoded(area, offset);
-  if (ErrorCode != 0) {
-    if (append) RestoreTail(area, offset, tail);
-    SetError(ErrorCode, message);
-    return;
-  }
-  if (append) {
-    area.RecordCount = n;
-    area.RecNo = n;
-    area.State = AreaAppended;
-    if (FlushAfterWrite) FlushDbf(area);
-  } else {
-    if (area.State != AreaAppended) area.State = AreaChanged;
-    if (FlushAfterWrite) FlushFile(area.DataFile);
-  }
-}
+void PutDbfRecord(DbfTable& area, std::uint32_t n) { WriteRecord(area, n, false); }
 
-void AppendDbfRecord(DbfTable& area) { PutDbfRecord(area, area.RecordCount + 1); }
+void AppendDbfRecord(DbfTable& area, bool countFromSize) {
+  WriteRecord(area, area.RecordCount + 1, countFromSize);
+}
 
 void WriteDeletedFlag(DbfTable& area, std::uint32_t n) {
   const std::string message = "File:  " + area.FileName + " [DeleteRec/RecallRec]";

@@ -78,8 +78,15 @@ struct DbfTable {
   std::uint32_t RecNo = 0;  // the current record, RecordCount + 1 past the end
   bool EofFlag = false;
   bool BofFlag = false;
+  // Where this open's last append ended, while it has written nothing beyond since (0 when
+  // not so). An exclusive open then knows that its file ends there: nobody else writes it,
+  // and this open writes beyond its records only the end byte, which clears this.
+  std::uint64_t AppendEnd = 0;
   // The open table file; its descriptor carries the byte-range locks of the work area.
   platform::os::BinaryFile DataFile;
 };
+
+// The table is open shared (deny none); any other sharing is exclusive.
+inline bool IsSharedOpen(const DbfTable& area) { return (area.OpenMode & 0x70) == 0x40; }
 
 }  // namespace xbase

@@ -1,6 +1,7 @@
 // Typed records: the caller's fixed image of a record, scattered from and gathered into the
 // raw record buffer. Numbers are read and written in the "C" form whatever the locale.
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -60,9 +61,38 @@ std::optional<double> WholeNumber(std::string_view text) {
   return value;
 }
 
+// Every power of ten a double holds exactly.
+constexpr std::array<double, 23> kExactPowersOfTen = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A whole text of an optional '-', at most 15 digits and at most one '.', as from_chars reads
+// it; nothing for other texts. Most stored numbers are such texts, and reading them is far
+// quicker than from_chars: the digits make an integer below 2^53, the decimals an exact power
+// of ten, and one division rounds their quotient as from_chars rounds the text.
+std::optional<double> ShortDecimal(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  const auto point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction = point == text.npos ? "" : text.substr(point + 1);
+  const std::size_t count = whole.size() + fraction.size();
+  if (count == 0 || count > 15) return std::nullopt;
+  std::int64_t digits = 0;
+  for (const std::string_view part : {whole, fraction}) {
+    for (const char c : part) {
+      if (c < '0' || c > '9') return std::nullopt;
+      digits = digits * 10 + (c - '0');
+    }
+  }
+  const double value = static_cast<double>(digits) / kExactPowersOfTen[fraction.size()];
+  return negative ? -value : value;
+}
+
 // The number at the start of a text, 0 when it starts with none.
 double LeadingNumber(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (const auto value = ShortDecimal(text)) return *value;
   double value = 0;
   const auto [end, ec] =
       std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
@@ -77,24 +107,62 @@ std::int32_t ClampedInt32(double value) {
 
 // What a number slot holds for a field text.
 double ScatteredNumber(const FieldEntry& field, std::string_view text) {
-  const double value = LeadingNumber(AllTrim(text));
+  const double value = LeadingNumber(AllTrimView(text));
   return HasDecimals(field) ? value : ClampedInt32(value);
 }
 
-// The field text for a number: right-aligned with the field's decimals, or the field filled
-// with '*' when it is wider than the field or no finite number.
-std::string FormattedNumber(const FieldEntry& field, double value) {
-  const int decimals = HasDecimals(field) ? field.Decimals : 0;
-  char text[600];  // below 1e300 with up to 255 decimals
-  std::size_t length = 0;
-  if (std::isfinite(value) && std::fabs(value) < 1e300) {
-    if (value == 0) value = 0;  // no "-0"
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value,
-                                         std::chars_format::fixed, decimals);
-    if (ec == std::errc()) length = static_cast<std::size_t>(end - text);
+// The text of a whole number of units of the last decimal place, with `decimals` decimals.
+std::size_t FixedPointText(std::int64_t units, int decimals, char* text) {
+  char* out = text;
+  if (units < 0) *out++ = '-';
+  char digits[24];
+  const auto magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units)
+                                   : static_cast<std::uint64_t>(units);
+  const auto count = static_cast<std::size_t>(
+      std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+  const auto places = static_cast<std::size_t>(decimals);
+  const std::size_t whole = count > places ? count - places : 0;
+  if (whole == 0) *out++ = '0';
+  out = std::copy_n(digits, whole, out);
+  if (places > 0) {
+    *out++ = '.';
+    out = std::fill_n(out, places - (count - whole), '0');
+    out = std::copy(digits + whole, digits + count, out);
   }
-  if (length == 0 || length > field.Length) return std::string(field.Length, '*');
-  return std::string(field.Length - length, ' ') + std::string(text, length);
+  return static_cast<std::size_t>(out - text);
+}
+
+// The text of a number with `decimals` decimals as to_chars writes it (rounding the exact
+// value), into text; its length, 0 when it is no finite number below 1e300.
+std::size_t NumberText(double value, int decimals, char (&text)[600]) {
+  if (!std::isfinite(value) || std::fabs(value) >= 1e300) return 0;
+  if (value == 0) value = 0;  // no "-0"
+  // Most numbers are a whole number of units of the last decimal place, and writing that
+  // integer is far quicker than to_chars. When value * 10^decimals comes out whole and below
+  // 2^50, the exact product is within 1/16 of it, so to_chars rounds to the same digits.
+  if (static_cast<std::size_t>(decimals) < kExactPowersOfTen.size()) {
+    const double units = value * kExactPowersOfTen[decimals];
+    if (std::fabs(units) < 0x1p50 && units == std::trunc(units))
+      return FixedPointText(static_cast<std::int64_t>(units), decimals, text);
+  }
+  const auto [end, ec] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? static_cast<std::size_t>(end - text) : 0;
+}
+
+// The field text for a number, field.Length bytes into out: right-aligned with the field's
+// decimals, or the field filled with '*' when it is wider than the field or no finite number.
+std::string_view FormattedNumber(const FieldEntry& field, double value, char (&out)[255]) {
+  char text[600];  // below 1e300 with up to 255 decimals
+  const std::size_t length = NumberText(value, HasDecimals(field) ? field.Decimals : 0, text);
+  if (length == 0 || length > field.Length) {
+    std::fill_n(out, field.Length, '*');
+  } else {
+    const std::size_t pad = field.Length - length;
+    std::fill_n(out, pad, ' ');
+    std::copy_n(text, length, out + pad);
+  }
+  return {out, field.Length};
 }
 
 // A number text in one form for comparing values: sign, integer digits without leading zeros,
@@ -120,9 +188,11 @@ std::string CanonicalNumber(std::string_view text) {
 // double keeps.
 bool SlotRepresents(const FieldEntry& field, std::string_view stored) {
   if (stored.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos) return true;
-  const std::string text = AllTrim(stored);
+  const std::string_view text = AllTrimView(stored);
   if (!WholeNumber(text)) return false;
-  const std::string back = AllTrim(FormattedNumber(field, ScatteredNumber(field, text)));
+  char formatted[255];
+  const std::string_view back =
+      AllTrimView(FormattedNumber(field, ScatteredNumber(field, text), formatted));
   return WholeNumber(back) && CanonicalNumber(back) == CanonicalNumber(text);
 }
 
@@ -136,13 +206,14 @@ void GatherNumber(DbfTable& area, const FieldEntry& field, double value) {
     StoreField(area, field, "", ' ');
     return;
   }
-  StoreField(area, field, FormattedNumber(field, value), ' ');
+  char formatted[255];
+  StoreField(area, field, FormattedNumber(field, value, formatted), ' ');
 }
 
 // ---- Dates
 
 bool IsBlankDateText(const std::string& text) {
-  if (AllTrim(text).empty()) return true;
+  if (AllTrimView(text).empty()) return true;
   for (const char* picture : {"  /  /  ", "  /  /    ", "  -  -  ", "  -  -    ", "  .  .  ",
                               "  .  .    "}) {
     if (text == picture) return true;
@@ -151,15 +222,18 @@ bool IsBlankDateText(const std::string& text) {
 }
 
 // YYYYMMDD of a displayed date, or 8 blanks for a blank or invalid one.
-std::string StoredDate(std::string text) {
+std::string StoredDate(std::string_view typed) {
+  if (auto stored = ShapedDateToYMD(typed)) return *std::move(stored);
+  std::string text(typed);
   if (IsBlankDateText(text) || !IsValidDate(text)) return std::string(8, ' ');
   return DateToYMDString(text);
 }
 
 // The displayed text of a stored YYYYMMDD, the blank picture for a blank field.
 std::string DisplayedDate(std::string_view stored) {
+  if (auto shown = YMDToDateText(stored)) return *std::move(shown);
   std::string canonical = "  /  /  ";
-  if (!AllTrim(stored).empty() && stored.size() == 8) {
+  if (!AllTrimView(stored).empty() && stored.size() == 8) {
     const std::string_view year = stored.substr(0, 4);
     canonical = std::string(stored.substr(4, 2)) + "/" + std::string(stored.substr(6, 2)) + "/" +
                 std::string(SetCenturyFlag ? year : year.substr(2));
@@ -230,10 +304,10 @@ void GatherRecord(DbfTable& area, std::span<const std::uint8_t> typed) {
     position += size;
     switch (field.FieldType) {
       case 'C':
-        StoreField(area, field, GetSlotText(slot, size - 1), ' ');
+        StoreField(area, field, SlotText(slot, size - 1), ' ');
         break;
       case 'D':
-        StoreField(area, field, StoredDate(GetSlotText(slot, std::min(size - 1, kDateRoom))), ' ');
+        StoreField(area, field, StoredDate(SlotText(slot, std::min(size - 1, kDateRoom))), ' ');
         break;
       case 'N': case 'F': case 'M':
         GatherNumber(area, field, HasDecimals(field) ? GetSlotDouble(slot) : GetSlotInt32(slot));

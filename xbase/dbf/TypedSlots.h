@@ -15,9 +15,14 @@ namespace xbase {
 
 // A length-prefixed text slot with room for `room` characters; a length byte beyond the room
 // counts as the room.
-inline std::string GetSlotText(const std::uint8_t* slot, std::size_t room) {
+inline std::string_view SlotText(const std::uint8_t* slot, std::size_t room) {
   const std::size_t length = std::min<std::size_t>(slot[0], room);
-  return std::string(reinterpret_cast<const char*>(slot + 1), length);
+  return {reinterpret_cast<const char*>(slot + 1), length};
+}
+
+// The same as a copy.
+inline std::string GetSlotText(const std::uint8_t* slot, std::size_t room) {
+  return std::string(SlotText(slot, room));
 }
 
 // Stores at most `room` characters of text and zeroes the rest of the slot.

@@ -25,8 +25,6 @@ constexpr std::uint8_t kEndOfDescriptors = 0x0D;
 
 bool CustomVersionSet() { return CustomVersionByte != 0 || CustomMemoVersionByte != 0; }
 
-bool IsSharedOpen(const DbfTable& area) { return (area.OpenMode & 0x70) == 0x40; }
-
 std::string NameWithoutFolder(const std::string& path) {
   std::string dir, name, ext;
   FSplit(path, dir, name, ext);
@@ -40,6 +38,7 @@ void AbandonOpen(DbfTable& area) {
   area.FieldTable.clear();
   area.FieldCount = 0;
   area.State = AreaClosed;
+  area.AppendEnd = 0;
 }
 
 // Leaves the area closed at the end of a scope unless dismissed, also when an error is raised
@@ -193,6 +192,7 @@ bool WriteBack(DbfTable& area, std::uint8_t endByte) {
   WriteDbfHeader(area);
   if (ErrorCode != 0) return false;
   if (area.State == AreaAppended) {
+    area.AppendEnd = 0;  // the end byte goes there
     const std::uint64_t offset = RecordOffset(area, area.RecordCount + 1);
     std::uint64_t size = 0;
     std::uint16_t code = area.DataFile.Size(size);
@@ -337,6 +337,10 @@ void FlushFile(platform::os::BinaryFile& file) {
 std::uint32_t CountFromSize(const DbfTable& area) {
   std::uint64_t size = 0;
   if (area.DataFile.Size(size) != 0) return area.RecordCount;
+  return RecordsInSize(area, size);
+}
+
+std::uint32_t RecordsInSize(const DbfTable& area, std::uint64_t size) {
   if (area.RecordLength == 0 || size <= area.HeaderLength) return 0;
   const std::uint64_t count = (size - area.HeaderLength) / area.RecordLength;
   return static_cast<std::uint32_t>(

@@ -90,6 +90,9 @@ void FlushFile(platform::os::BinaryFile& file);
 // refreshes the count of shared tables with it.
 std::uint32_t CountFromSize(const DbfTable& area);
 
+// Whole records between the header and the end of a file of `size` bytes.
+std::uint32_t RecordsInSize(const DbfTable& area, std::uint64_t size);
+
 // Where record n (1-based) starts in the file.
 std::uint64_t RecordOffset(const DbfTable& area, std::uint32_t n);
 
@@ -106,8 +109,11 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n);
 // was. A dBase II table takes at most 65535 records (212).
 void PutDbfRecord(DbfTable& area, std::uint32_t n);
 
-// PutDbfRecord(area, RecordCount + 1).
-void AppendDbfRecord(DbfTable& area);
+// PutDbfRecord(area, RecordCount + 1). With countFromSize the record count is first taken from
+// the file size, which the append reads anyway, so that the new record goes after those other
+// programs appended; the count stays so taken when the append then fails. The work areas of
+// shared tables append so.
+void AppendDbfRecord(DbfTable& area, bool countFromSize = false);
 
 // Writes byte 0 of the record buffer (the deleted flag) into record n, untranslated. n outside
 // 1..RecordCount: 212, nothing written.

@@ -226,6 +226,7 @@ std::uint16_t ReopenDbf(bool exclusive) {
   if (ErrorCode == 0) {
     ReopenedExclusive = area->ExclusiveFlag = exclusive;
     area->OpenMode = exclusive ? OpenModeExclusive : SharedOpenMode;
+    area->AppendEnd = 0;  // others may have written while it was shared
   }
   return ErrorCode;
 }

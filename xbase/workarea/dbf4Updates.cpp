@@ -46,12 +46,12 @@ void Append() {
     SetError(5, "File must be locked to append: " + area->FileName + " [APPEND]");
     return;
   }
-  RefreshRecCount(*area);
   GatherCurrent();
   const bool indexed = dbf4::IndexActive();
   {
     dbf4::IndexBracket bracket(dbf4::IndexBracket::Lock, indexed);
-    AppendDbfRecord(*area);
+    // A shared table's record count is refreshed from the file size, which the append reads.
+    AppendDbfRecord(*area, !area->ExclusiveFlag);
     if (ErrorCode == 0) {
       ScatterCurrent();
       if (indexed) IndexCall(IndexHookTable.AppendKeys);

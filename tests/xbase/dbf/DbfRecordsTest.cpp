@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,67 @@ TEST_F(RecordsTest, FailedAppendLeavesCountAndFileAsTheyWere) {
   EXPECT_EQ(Contents(path), before) << "size and end byte as before";
   CloseDbf(area);
   EXPECT_EQ(Contents(path), before);
+}
+
+// An exclusive open that appended last knows where its file ends; the end byte of a flush and
+// bytes beyond the records must still come back after a failed append.
+TEST_F(RecordsTest, FailedAppendAfterAnotherLeavesTheFileAsItWas) {
+  struct Case {
+    const char* name;
+    std::uint16_t mode;
+    bool flushBetween;
+    std::string beyondEndByte;
+    const char* afterClose;  // what follows the four records once closed
+  };
+  for (const Case& c : {Case{"exclusive", OpenModeExclusive, false, "", "\x1A"},
+                        Case{"shared", OpenModeShared, false, "", "\x1A"},
+                        Case{"flushed", OpenModeExclusive, true, "", "\x1A"},
+                        Case{"bytes beyond", OpenModeExclusive, false, "0123456789", "6789"}}) {
+    SCOPED_TRACE(c.name);
+    path = Write("words.dbf", Words().Bytes() + c.beyondEndByte);
+    Open(area, path, c.mode);
+    GetDbfRecord(area, 1);
+    AppendDbfRecord(area);
+    ASSERT_EQ(ErrorCode, 0);
+    if (c.flushBetween) FlushDbf(area);
+    const std::string before = Contents(path);
+    SetImmediateErrors(false);
+    {
+      // The new record fits only in part; what it overwrote can be written back.
+      FileSizeLimit limit(std::max(before.size(), kHeader + 4 * kRecord + 3));
+      AppendDbfRecord(area);
+    }
+    EXPECT_EQ(ErrorCode, 101);
+    EXPECT_EQ(area.RecordCount, 4u);
+    EXPECT_EQ(Contents(path), before);
+    CloseDbf(area);
+    EXPECT_EQ(Contents(path).substr(kHeader + 4 * kRecord), c.afterClose);
+  }
+}
+
+TEST_F(RecordsTest, AppendCountingFromTheSizeGoesAfterTheRecordsOfAnotherOpen) {
+  OpenWords(OpenModeShared);
+  DbfTable other;
+  Open(other, path, OpenModeShared);
+  GetDbfRecord(other, 1);
+  AppendDbfRecord(other);  // record 4
+  GetDbfRecord(area, 3);
+  SetImmediateErrors(false);
+  {
+    FileSizeLimit limit(kHeader + 5 * kRecord - 1);
+    AppendDbfRecord(area, true);
+  }
+  EXPECT_EQ(ErrorCode, 101);
+  EXPECT_EQ(area.RecordCount, 4u) << "the other open's record counts";
+  EXPECT_EQ(Contents(path).size(), kHeader + 4 * kRecord);
+  AppendDbfRecord(area, true);
+  EXPECT_EQ(ErrorCode, 0);
+  EXPECT_EQ(area.RecNo, 5u);
+  CloseDbf(other);
+  CloseDbf(area);
+  const std::string file = Contents(path);
+  EXPECT_EQ(file[4], 5);
+  EXPECT_EQ(file.substr(kHeader + 3 * kRecord), " alpha  gamma \x1A");
 }
 
 TEST_F(RecordsTest, Dbase2TableTakesAtMost65535Records) {

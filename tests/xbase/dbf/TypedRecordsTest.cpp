@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -260,6 +263,81 @@ TEST_F(TypedRecordsTest, DecimalDigitsBeyondADoubleSurvive) {
   Gather();
   EXPECT_EQ(std::string(area.RecordBuffer.begin() + 1, area.RecordBuffer.begin() + 21),
             "                0.50") << "a number the slot holds is written in the usual form";
+}
+
+// A table of one number field whose only record holds text, right-aligned; its typed record
+// is scattered.
+class NumberFieldTest : public TypedRecordsTest {
+ protected:
+  void OpenNumber(std::uint8_t length, std::uint8_t decimals, const std::string& text = "") {
+    DbfImage image;
+    image.Field("X", 'N', length, decimals);
+    image.Record(std::string(length - text.size(), ' ') + text);
+    if (area.DataFile.IsOpen()) CloseDbf(area);
+    Open(area, Write("number.dbf", image.Bytes()));
+    GetDbfRecord(area, 1);
+    typed.assign(TypedRecordSize(area), 0);
+    Scatter();
+  }
+  std::string StoredText() const { return Stored(0); }
+};
+
+// What std::from_chars reads at the start of a text after one '+', 0 for no finite number.
+double FromChars(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  return ec == std::errc() && std::isfinite(value) ? value : 0;
+}
+
+TEST_F(NumberFieldTest, NumbersAreReadAsFromCharsReadsThem) {
+  for (const std::string text :
+       {"123", "-123", "1.5", ".5", "-.5", "5.", "-0", "0.1", "0.3", "-0.000", "007.50",
+        "123456789012345", "1234567890123456", "9007199254740993", "0.000000000000001",
+        "1234567.12345678", "12345678.1234567", "0.30000000000000004", "1.7976931348623157",
+        "+5", "+-5", "++5", "1e5", "12ab", "1.2.3", "-", ".", "-.", "--5", "inf", "nan", "0x10",
+        "4999.75", "-2147483649", "2147483648",
+        // More digits than a double holds exactly: read as one integer over a power of ten,
+        // they would come out a little off.
+        "33792305671798.614", "7621545682469.8586", "8116764868720924.5"}) {
+    SCOPED_TRACE(text);
+    OpenNumber(20, 5, text);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(GetSlotDouble(typed.data() + 1)),
+              std::bit_cast<std::uint64_t>(FromChars(text)));
+    OpenNumber(20, 0, text);
+    const double whole = std::clamp(std::trunc(FromChars(text)), -2147483648.0, 2147483647.0);
+    EXPECT_EQ(GetSlotInt32(typed.data() + 1), static_cast<std::int32_t>(whole));
+  }
+}
+
+TEST_F(NumberFieldTest, NumbersAreWrittenAsToCharsWritesThem) {
+  const double values[] = {0.15, 0.29, 1.005, 2.675, -0.05, -0.004, 0.5, -12.5, 1e15, 0x1p50 - 1,
+                           0x1p50, 0x1p53 + 2, 123456.785, 0.1 + 0.2, 1.0 / 3, -1e-20, 5e-324,
+                           99999.994, 4999.75, -0.0, 7, 1e22, 1e-7, 0.000123456789012345,
+                           // Written from value * 10^4 as a whole number, these would come out
+                           // a little off.
+                           11089212176222.57, 104920343746372.03};
+  for (const int decimals : {1, 2, 3, 4, 5, 10, 15, 22, 23, 30}) {
+    for (const double value : values) {
+      SCOPED_TRACE(std::to_string(decimals) + " " + std::to_string(value));
+      OpenNumber(60, static_cast<std::uint8_t>(decimals));
+      PutSlotDouble(typed.data() + 1, value);
+      Gather();
+      char text[200];
+      const auto end = std::to_chars(text, text + sizeof text, value == 0 ? 0.0 : value,
+                                     std::chars_format::fixed, decimals).ptr;
+      const std::string written(text, end);
+      EXPECT_EQ(StoredText(), std::string(60 - written.size(), ' ') + written);
+    }
+  }
+  for (const std::int32_t value : {0, 1, -1, 42, -2147483647 - 1, 2147483647}) {
+    OpenNumber(11, 0);
+    PutSlotInt32(typed.data() + 1, value);
+    Gather();
+    const std::string written = std::to_string(value);
+    EXPECT_EQ(StoredText(), std::string(11 - written.size(), ' ') + written);
+  }
 }
 
 TEST_F(TypedRecordsTest, BlankNumbersAreGatheredAsZeroAndNoMemoAsBlanks) {
