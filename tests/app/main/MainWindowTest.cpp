@@ -486,4 +486,26 @@ TEST_F(MainWindow, AFailedSaveOnClosingKeepsTheWindowOpen) {
   EXPECT_EQ(PuzzleModified, 1);
 }
 
+// A solver whose puzzle cannot be written is not kept in the program: once the save on closing
+// failed, closing asks the save question, and No leaves without the changes.
+TEST_F(MainWindow, AfterAFailedSaveOnClosingASolverMayLeaveWithoutSaving) {
+  Start({EmptyFifteen()});
+  PuzzleModified = 1;
+  PuzzleFileName = TempPath("no-such-folder/fifteen.xwd");
+  dialogs.ExpectMessage(mrOk);  // the error
+  EXPECT_FALSE(XwdMainForm->Close());
+
+  struct Case { int answer; bool closes; };
+  for (const Case& c : {Case{mrCancel, false}, Case{mrYes, false}, Case{mrNo, true}}) {
+    dialogs.ExpectMessage(c.answer);
+    if (c.answer == mrYes) dialogs.ExpectMessage(mrOk);  // the save fails again
+    EXPECT_EQ(XwdMainForm->Close(), c.closes) << c.answer;
+    EXPECT_EQ(dialogs.Log()[dialogs.Log().size() - (c.answer == mrYes ? 2 : 1)].Text,
+              "Puzzle has changed. Save current changes?")
+        << c.answer;
+  }
+  EXPECT_EQ(PuzzleModified, 0);
+  EXPECT_FALSE(QFileInfo::exists(TempPath("no-such-folder")));
+}
+
 }  // namespace
