@@ -366,6 +366,25 @@ TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
   EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
 }
 
+// The byline holds Windows-1252 characters: the editor refuses others rather than store them as "?".
+TEST_F(MainWindow, BylineEditorTakesOnlyCharactersThePuzzleCanHold) {
+  Puzzle.GridSize = 11;
+  Puzzle.BylineText.Assign("|2");
+  const QString path = TempPath("byline.xwd");
+  XwdProcs->SavePuzzle(path);
+  Start({path, "-C"});
+  dialogs.ExpectModal([](TForm& form) {
+    QLineEdit* edit = dynamic_cast<TBylineForm&>(form).BylineEdit;
+    edit->insert(QString::fromUtf8("Zo\u00eb \u20ac"));
+    edit->insert(QString::fromUtf8("\u65e5"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Zo\u00eb \u20ac"));
+    dynamic_cast<TBylineForm&>(form).SaveBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), "Zo\xEB \x80|2");
+}
+
 TEST_F(MainWindow, CtrlXCutsInTextEditsAndExitsElsewhere) {
   Start({EmptyFifteen(), "-C"});
   QLineEdit* edit = BylineForm->BylineEdit;
