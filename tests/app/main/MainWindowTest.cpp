@@ -527,4 +527,21 @@ TEST_F(MainWindow, AfterAFailedSaveOnClosingASolverMayLeaveWithoutSaving) {
   EXPECT_FALSE(QFileInfo::exists(TempPath("no-such-folder")));
 }
 
+TEST_F(MainWindow, TheNextPuzzleIsSavedOnClosingWithoutAQuestionAgain) {
+  Start({EmptyFifteen()});
+  PuzzleModified = 1;
+  PuzzleFileName = TempPath("no-such-folder/fifteen.xwd");
+  dialogs.ExpectMessage(mrOk);  // the error
+  EXPECT_FALSE(XwdMainForm->Close());
+  PuzzleModified = 0;
+  const QString next = EmptyFifteen("next.xwd");
+  dialogs.ExpectOpen(next);
+  XwdMainForm->Solve1->trigger();
+  Puzzle.Entries(1, 1) = 'A';
+  PuzzleModified = 1;
+  EXPECT_TRUE(XwdMainForm->Close());
+  XwdProcs->LoadPuzzle(next);
+  EXPECT_EQ(Puzzle.Entries(1, 1), 'A');
+}
+
 }  // namespace
