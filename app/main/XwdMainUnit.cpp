@@ -354,6 +354,7 @@ void TXwdMainForm::LoadToolPaths() {
 
 void TXwdMainForm::ShowPuzzle() {
   const bool solving = EditMode == emSolve;
+  closingSaveFailed_ = false;
   if (!puzzleShown_) {
     puzzleShown_ = true;
     LogoImage->hide();
@@ -892,7 +893,9 @@ void TXwdMainForm::AutoclueBtnClick() {
 // ---- Closing -------------------------------------------------------------------------------
 
 void TXwdMainForm::FormCloseQuery(bool& CanClose) {
-  if (PuzzleModified && EditMode != emSolve) {
+  // A solver's changes are saved without a question, unless that save already failed on an
+  // earlier close: then the question lets the solver leave without them.
+  if (PuzzleModified && (EditMode != emSolve || closingSaveFailed_)) {
     switch (XwdProcs->AlertMessage(kSaveQuestion, MsgDlgType::Confirmation, mbYes | mbNo | mbCancel)) {
       case mrYes: break;
       case mrNo: PuzzleModified = 0; break;
@@ -906,6 +909,7 @@ void TXwdMainForm::FormCloseQuery(bool& CanClose) {
       XwdProcs->SavePuzzle(PuzzleFileName);
     } catch (const EInOutError& e) {
       CurrentDialogs().MessageDlg(QString::fromUtf8(e.what()), MsgDlgType::Error, mbOK);
+      closingSaveFailed_ = true;
       CanClose = false;
     }
   }

@@ -151,6 +151,7 @@ class TXwdMainForm : public platform::gui::TForm {
   bool firstShown_ = false;
   bool puzzleShown_ = false;
   bool guidelinesShown_ = false;
+  bool closingSaveFailed_ = false;  // the save on closing failed for the puzzle shown
   class QMenuBar* menuBar_ = nullptr;
   QMenu* puzzleMenu_ = nullptr;
   QMenu* toolsMenu_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
+#include "platform/gui/AnsiValidator.h"
 #include "platform/gui/Dialogs.h"
 
 TBylineForm* BylineForm = nullptr;
@@ -16,6 +17,7 @@ TBylineForm::TBylineForm()
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   SetCaption("Puzzle Byline");
   BylineEdit->setMaxLength(MaxStringLength - 2);
+  BylineEdit->setValidator(new platform::gui::AnsiValidator(BylineEdit));
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(new QLabel("By:", this));
   layout->addWidget(BylineEdit, 1);

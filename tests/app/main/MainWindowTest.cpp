@@ -366,6 +366,25 @@ TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
   EXPECT_EQ(Puzzle.BylineText.Text(), std::string(58, 'x') + "|5");
 }
 
+// The byline holds Windows-1252 characters: the editor refuses others rather than store them as "?".
+TEST_F(MainWindow, BylineEditorTakesOnlyCharactersThePuzzleCanHold) {
+  Puzzle.GridSize = 11;
+  Puzzle.BylineText.Assign("|2");
+  const QString path = TempPath("byline.xwd");
+  XwdProcs->SavePuzzle(path);
+  Start({path, "-C"});
+  dialogs.ExpectModal([](TForm& form) {
+    QLineEdit* edit = dynamic_cast<TBylineForm&>(form).BylineEdit;
+    edit->insert(QString::fromUtf8("Zo\u00eb \u20ac"));
+    edit->insert(QString::fromUtf8("\u65e5"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Zo\u00eb \u20ac"));
+    dynamic_cast<TBylineForm&>(form).SaveBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), "Zo\xEB \x80|2");
+}
+
 TEST_F(MainWindow, CtrlXCutsInTextEditsAndExitsElsewhere) {
   Start({EmptyFifteen(), "-C"});
   QLineEdit* edit = BylineForm->BylineEdit;
@@ -484,6 +503,45 @@ TEST_F(MainWindow, AFailedSaveOnClosingKeepsTheWindowOpen) {
   EXPECT_FALSE(XwdMainForm->Close());
   EXPECT_EQ(dialogs.Log().back().Type, MsgDlgType::Error);
   EXPECT_EQ(PuzzleModified, 1);
+}
+
+// A solver whose puzzle cannot be written is not kept in the program: once the save on closing
+// failed, closing asks the save question, and No leaves without the changes.
+TEST_F(MainWindow, AfterAFailedSaveOnClosingASolverMayLeaveWithoutSaving) {
+  Start({EmptyFifteen()});
+  PuzzleModified = 1;
+  PuzzleFileName = TempPath("no-such-folder/fifteen.xwd");
+  dialogs.ExpectMessage(mrOk);  // the error
+  EXPECT_FALSE(XwdMainForm->Close());
+
+  struct Case { int answer; bool closes; };
+  for (const Case& c : {Case{mrCancel, false}, Case{mrYes, false}, Case{mrNo, true}}) {
+    dialogs.ExpectMessage(c.answer);
+    if (c.answer == mrYes) dialogs.ExpectMessage(mrOk);  // the save fails again
+    EXPECT_EQ(XwdMainForm->Close(), c.closes) << c.answer;
+    EXPECT_EQ(dialogs.Log()[dialogs.Log().size() - (c.answer == mrYes ? 2 : 1)].Text,
+              "Puzzle has changed. Save current changes?")
+        << c.answer;
+  }
+  EXPECT_EQ(PuzzleModified, 0);
+  EXPECT_FALSE(QFileInfo::exists(TempPath("no-such-folder")));
+}
+
+TEST_F(MainWindow, TheNextPuzzleIsSavedOnClosingWithoutAQuestionAgain) {
+  Start({EmptyFifteen()});
+  PuzzleModified = 1;
+  PuzzleFileName = TempPath("no-such-folder/fifteen.xwd");
+  dialogs.ExpectMessage(mrOk);  // the error
+  EXPECT_FALSE(XwdMainForm->Close());
+  PuzzleModified = 0;
+  const QString next = EmptyFifteen("next.xwd");
+  dialogs.ExpectOpen(next);
+  XwdMainForm->Solve1->trigger();
+  Puzzle.Entries(1, 1) = 'A';
+  PuzzleModified = 1;
+  EXPECT_TRUE(XwdMainForm->Close());
+  XwdProcs->LoadPuzzle(next);
+  EXPECT_EQ(Puzzle.Entries(1, 1), 'A');
 }
 
 }  // namespace
