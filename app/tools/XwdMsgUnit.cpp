@@ -1,5 +1,6 @@
 #include "app/tools/XwdMsgUnit.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QStyle>
 
@@ -36,9 +37,12 @@ void TInfoWin::FormShow() {
   Panel->setText(QString::fromLatin1(text));
 }
 
-TInfoNote::TInfoNote(std::uint8_t mode) {
+TInfoNote::TInfoNote(std::uint8_t mode) : previouslyActive_(QApplication::activeWindow()) {
   InfoWin->InfoMode = mode;
   InfoWin->Show();
 }
 
-TInfoNote::~TInfoNote() { InfoWin->Hide(); }
+TInfoNote::~TInfoNote() {
+  InfoWin->Hide();
+  if (previouslyActive_ && previouslyActive_->isVisible()) previouslyActive_->activateWindow();
+}

@@ -2,6 +2,7 @@
 // The small note shown while the puzzle is saved, printed or exported.
 
 #include <QLabel>
+#include <QPointer>
 #include <cstdint>
 
 #include "platform/gui/Form.h"
@@ -22,11 +23,15 @@ class TInfoWin : public platform::gui::TForm {
 extern TInfoWin* InfoWin;
 
 // Shows the note for the length of a piece of work and closes it on every path, also when the
-// work raises.
+// work raises; the window that was active before is active again afterwards, so the keyboard
+// stays where the user left it.
 class TInfoNote {
  public:
   explicit TInfoNote(std::uint8_t mode);
   ~TInfoNote();
   TInfoNote(const TInfoNote&) = delete;
   TInfoNote& operator=(const TInfoNote&) = delete;
+
+ private:
+  QPointer<QWidget> previouslyActive_;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include "AppTest.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/SFXUnit.h"
@@ -105,6 +107,17 @@ TEST_F(Services, InfoNoteTextsAndImages) {
   InfoWin->Show();
   EXPECT_EQ(InfoWin->Panel->text(), "Exporting puzzle ...  ") << "another mode changes nothing";
   InfoWin->Hide();
+}
+
+TEST_F(Services, InfoNoteLeavesTheKeyboardWhereItWas) {
+  XwdGridForm->Show();
+  XwdGridForm->activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), XwdGridForm);
+  { TInfoNote note(1); }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), XwdGridForm);
+  XwdGridForm->Hide();
 }
 
 TEST_F(Services, InfoNoteClosesWhenTheWorkFails) {
