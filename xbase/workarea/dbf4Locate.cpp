@@ -165,7 +165,8 @@ void LocateFrom(std::uint32_t start, int field) {
     }
   }
   GoBottom();
-  if (area->RecordCount > 0) Skip(1);
+  // GoBottom leaves EOF already when every record is hidden; a Skip from there would fail.
+  if (area->RecordCount > 0 && !area->EofFlag) Skip(1);
   LocateField = 0;
 }
 

@@ -63,6 +63,16 @@ TEST_F(LocateTest, NoMatchEndsAtEofWithoutALocate) {
   EXPECT_EQ(LastErrorMessage, "Call to CONTINUE not preceeded by call to LOCATE. [Continue]");
 }
 
+TEST_F(LocateTest, NoMatchAmongHiddenRecordsEndsAtEofWithoutAnError) {
+  UsePeople(3, {1, 2, 3});
+  SetIgnoreDel(true);
+  EXPECT_EQ(Found("NAME", "Q"), Records{});
+  EXPECT_EQ(ErrorCode, 0);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 4u);
+  EXPECT_EQ(LocateField, 0);
+}
+
 TEST_F(LocateTest, BadSpecifications) {
   UseWords();
   QuietErrors();
