@@ -27,8 +27,9 @@
 //
 // Sharing between programs: a shared table's record count is read again from the file size
 // before its header is written at flush and close, and the end byte is never written over
-// data. The work-area engine holds the append lock around FlushDbf and CloseDbf of a shared
-// table so that no other program appends in between.
+// data. The work-area engine holds the append lock around CloseDbf of a shared table so that no
+// other program appends in between; when another program holds it, that program may be
+// appending, and the end byte is left to it.
 
 #include <cstdint>
 #include <span>
