@@ -202,6 +202,12 @@ void WriteBoxToStderr(const std::string& text, const std::string& caption, unsig
   std::fflush(stderr);
 }
 
+// The areas are closed only on the way out: an operation may be using one right now.
+void CloseAreasAndExit(int status) {
+  if (FatalExit.CloseAllAreas) FatalExit.CloseAllAreas();
+  std::exit(status);
+}
+
 // Keeps InErrorHandler set while the process is being ended, and clears it again when a
 // replacement exit returns or throws.
 class InErrorHandlerScope {
@@ -235,7 +241,6 @@ void FatalErrorHandler() {
   const int status = ExitStatusOf(ErrorCode);
   ShowErrorBox(text, "Program halted.", kIconHand);
   InErrorHandlerScope closing;
-  if (FatalExit.CloseAllAreas) FatalExit.CloseAllAreas();
   if (FatalExit.Terminate) FatalExit.Terminate(status);
 }
 
@@ -310,7 +315,7 @@ void OvCommonInit(const platform::os::Language& userLanguage) {
   RaiseErrors = false;
   InErrorHandler = false;
   ErrorCallback = nullptr;
-  FatalExit = {WriteBoxToStderr, nullptr, [](int status) { std::exit(status); }};
+  FatalExit = {WriteBoxToStderr, nullptr, CloseAreasAndExit};
 
   LanguageDateCode = LanguageDateCodeOf(userLanguage);
   SetDateCode = LanguageDateCode;

@@ -94,11 +94,13 @@ void ShowErrorBox(const std::string& text, const std::string& caption, unsigned 
 struct FatalExitHooks {
   // The box of ShowErrorBox. Default: caption and text on stderr.
   std::function<void(const std::string& text, const std::string& caption, unsigned flags)> ShowBox;
-  // Closes every open work area before the exit, so that finished appends keep their header.
-  // Filled by the work-area unit; errors while it runs are not reported (InErrorHandler is set).
+  // Closes every open work area, so that finished appends keep their header. Filled by the
+  // work-area unit; errors while it runs are not reported (InErrorHandler is set).
   std::function<void()> CloseAllAreas;
-  // Ends the process with an exit status. Default: std::exit. A replacement that returns keeps
-  // the program running; error reporting then works again.
+  // Ends the process with an exit status. Default: CloseAllAreas, then std::exit. A replacement
+  // that ends the process runs CloseAllAreas first; one that returns keeps the program running
+  // with its areas open (the failed operation goes on with them), and error reporting then
+  // works again.
   std::function<void(int status)> Terminate;
 };
 extern FatalExitHooks FatalExit;

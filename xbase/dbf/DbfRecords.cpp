@@ -61,6 +61,11 @@ void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
   const auto fail = [&area](std::uint16_t code) {
     SetError(code, "File:  " + area.FileName + " [Replace/Append/PutDbfRecord]");
   };
+  // Record 0 would lie inside the header.
+  if (n == 0) {
+    fail(212);
+    return;
+  }
   const bool append = n > area.RecordCount;
   FileTail tail;
   if (append) {

@@ -27,8 +27,9 @@
 //
 // Sharing between programs: a shared table's record count is read again from the file size
 // before its header is written at flush and close, and the end byte is never written over
-// data. The work-area engine holds the append lock around FlushDbf and CloseDbf of a shared
-// table so that no other program appends in between.
+// data. The work-area engine holds the append lock around CloseDbf of a shared table so that no
+// other program appends in between; when another program holds it, that program may be
+// appending, and the end byte is left to it.
 
 #include <cstdint>
 #include <span>
@@ -106,7 +107,8 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n);
 // Writes the record buffer as record n; n beyond RecordCount appends record RecordCount + 1,
 // which becomes current and makes the area appended. The buffer in memory stays as it was
 // (encoding works on a copy). A failed append changes no count and leaves the file as it
-// was. A dBase II table takes at most 65535 records (212).
+// was. A dBase II table takes at most 65535 records (212); n = 0 names no record (212, nothing
+// written).
 void PutDbfRecord(DbfTable& area, std::uint32_t n);
 
 // PutDbfRecord(area, RecordCount + 1). With countFromSize the record count is first taken from

@@ -202,6 +202,8 @@ void Continue();
 using FieldValue = std::variant<std::string, std::int64_t, double, bool, CalendarDate>;
 
 // Locates the first visible record whose field matches the value; true when one was found.
+// Without exact a text matches the start of the field; with exact the whole field, blanks
+// after the text aside.
 bool LocateFieldValue(std::string_view fieldName, const FieldValue& value, bool caseInsensitive,
                       bool exact);
 

@@ -260,9 +260,11 @@ void CloseArea() {
   RefreshRecCount(area);
   Unlock();
   // No other program may append between the count read from the file and the header written
-  // with it; one try, as for any lock.
-  if (dbf4::LocksReachFile(area))
-    LockWithRetry(area.DataFile.Descriptor(), LockBase + 1, 1);
+  // with it; one try, as for any lock. One that holds the append lock may be writing its record
+  // where the end byte would go: the end byte is then left to it.
+  if (dbf4::LocksReachFile(area) && !LockWithRetry(area.DataFile.Descriptor(), LockBase + 1, 1) &&
+      area.State == AreaAppended)
+    area.State = AreaChanged;
   area.SwapBuffer.clear();
   if (area.HasMemo && MemoHookTable.CloseMemo) MemoHookTable.CloseMemo();
   dbf4::DropPeekCacheOf(area.Alias);

@@ -113,6 +113,14 @@ std::string StoredText(const FieldEntry& field, const FieldValue& value) {
   }
 }
 
+// The text a search compares with the field's stored text. An exact search compares whole
+// fields, so a text value gets the blanks that fill its field.
+std::string SearchText(const FieldEntry& field, const FieldValue& value, bool exact) {
+  std::string text = StoredText(field, value);
+  if (exact && field.FieldType == 'C' && text.size() < field.Length) text.resize(field.Length, ' ');
+  return text;
+}
+
 std::vector<std::string> SplitFields(std::string_view fields) {
   std::vector<std::string> names;
   std::size_t start = 0;
@@ -165,7 +173,8 @@ void LocateFrom(std::uint32_t start, int field) {
     }
   }
   GoBottom();
-  if (area->RecordCount > 0) Skip(1);
+  // GoBottom leaves EOF already when every record is hidden; a Skip from there would fail.
+  if (area->RecordCount > 0 && !area->EofFlag) Skip(1);
   LocateField = 0;
 }
 
@@ -181,8 +190,8 @@ void Continue() {
 namespace {
 
 // Locate on one field, passing records that are hidden.
-bool LocateVisible(WorkAreaRecord& area, int field, const FieldValue& value) {
-  LocateValue = StoredText(area.FieldTable[field - 1], value);
+bool LocateVisible(WorkAreaRecord& area, int field, const FieldValue& value, bool exact) {
+  LocateValue = SearchText(area.FieldTable[field - 1], value, exact);
   LocateFrom(1, field);
   while (!dEOF() && ErrorCode == 0 && !dbf4::EvalFilter(area)) Continue();
   return !dEOF();
@@ -197,7 +206,7 @@ bool LocateFieldValue(std::string_view fieldName, const FieldValue& value, bool 
   if (exact) spec += " EXACT";
   const int field = Locate(spec);
   WorkAreaRecord* area = dbf4::CurrentRecord();
-  return field != 0 && area != nullptr && LocateVisible(*area, field, value);
+  return field != 0 && area != nullptr && LocateVisible(*area, field, value, exact);
 }
 
 bool ParseCondition(std::string_view fields, const std::vector<FieldValue>& values,
@@ -227,8 +236,8 @@ bool ParseCondition(std::string_view fields, const std::vector<FieldValue>& valu
         found = false;
         break;
       }
-      others.push_back({field, PreparedValue(StoredText(area->FieldTable[field - 1], values[i]),
-                                             !caseInsensitive, exact)});
+      const std::string text = SearchText(area->FieldTable[field - 1], values[i], exact);
+      others.push_back({field, PreparedValue(text, !caseInsensitive, exact)});
     }
     const auto allMatch = [&] {
       for (const Condition& c : others) {

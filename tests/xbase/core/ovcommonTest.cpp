@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -97,10 +98,6 @@ class FatalPathTest : public LibraryTest {
     FatalExit.ShowBox = [this](const std::string& text, const std::string& caption, unsigned flags) {
       events.push_back("box " + caption + " " + std::to_string(flags) + " " + text);
     };
-    FatalExit.CloseAllAreas = [this] {
-      events.push_back(std::string("close ") + (InErrorHandler ? "in handler" : "outside"));
-      SetError(6, "nested report while closing");  // must stay silent
-    };
     FatalExit.Terminate = [this](int status) {
       events.push_back("exit " + std::to_string(status));
     };
@@ -108,13 +105,12 @@ class FatalPathTest : public LibraryTest {
   std::vector<std::string> events;
 };
 
-TEST_F(FatalPathTest, ShowsBoxClosesAreasThenExitsWithTheCode) {
+TEST_F(FatalPathTest, ShowsBoxThenExitsWithTheCode) {
   SetError(215, "No database in use [Go]  WorkArea = 1");
-  ASSERT_EQ(events.size(), 3u);
+  ASSERT_EQ(events.size(), 2u) << "an exit of one's own closes no area";
   EXPECT_EQ(events[0], "box Program halted. 16 Error # 215 (No database in use)\r\n"
                        "No database in use [Go]  WorkArea = 1");
-  EXPECT_EQ(events[1], "close in handler");
-  EXPECT_EQ(events[2], "exit 215");
+  EXPECT_EQ(events[1], "exit 215");
   EXPECT_FALSE(InErrorHandler) << "an exit that returns lets later errors report again";
 }
 
@@ -163,10 +159,10 @@ TEST_F(FatalPathTest, DirectCallReportsTheStoredCodeWithThePreviousMessage) {
   SetError(213, "End of file [GetDbfRecord]");
   ErrorCode = 101;  // an I/O result stored without a new message
   FatalErrorHandler();
-  ASSERT_EQ(events.size(), 3u);
+  ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0], "box Program halted. 16 Error # 101 (Disk write error (probable cause: "
                        "Disk Full).)\r\nEnd of file [GetDbfRecord]");
-  EXPECT_EQ(events[2], "exit 101");
+  EXPECT_EQ(events[1], "exit 101");
 }
 
 TEST_F(FatalPathTest, NoReportWhileInHandler) {
@@ -190,6 +186,19 @@ TEST(FatalPathDeathTest, DefaultPathShowsBoxOnStderrAndExits) {
         ::testing::ExitedWithCode(c.status), "Program halted\\..*Error # .*Lock refused \\[RLock\\]")
         << c.code;
   }
+}
+
+TEST(FatalPathDeathTest, TheDefaultExitClosesTheAreasSilentlyFirst) {
+  EXPECT_EXIT(
+      {
+        ResetForTests();
+        FatalExit.CloseAllAreas = [] {
+          std::fputs(InErrorHandler ? "closing in handler\n" : "closing outside\n", stderr);
+          SetError(6, "nested report while closing");  // must stay silent
+        };
+        SetError(215, "No database in use [Go]  WorkArea = 1");
+      },
+      ::testing::ExitedWithCode(215), "Program halted\\..*Error # 215.*closing in handler");
 }
 
 TEST_F(ErrorsTest, ModeSwitchesReturnThePreviousValue) {

@@ -103,6 +103,20 @@ TEST_F(RecordsTest, WriteBeyondTheCountAppendsTheNextRecord) {
   EXPECT_EQ(area.State, AreaAppended) << "appended wins over changed";
 }
 
+TEST_F(RecordsTest, RecordZeroIsNoPlaceToWrite) {
+  OpenWords();
+  GetDbfRecord(area, 2);
+  SetImmediateErrors(false);
+  const std::string before = Contents(path);
+  area.RecordBuffer.assign(kRecord, 'X');
+  PutDbfRecord(area, 0);  // would land on the end of the header
+  EXPECT_EQ(ErrorCode, 212);
+  EXPECT_EQ(LastErrorMessage, "File:  " + path + " [Replace/Append/PutDbfRecord]");
+  EXPECT_EQ(area.State, AreaClean);
+  EXPECT_EQ(area.RecNo, 2u);
+  EXPECT_EQ(Contents(path), before);
+}
+
 TEST_F(RecordsTest, AppendWithFlushAfterWriteUpdatesTheHeaderAtOnce) {
   OpenWords();
   FlushAfterWrite = true;

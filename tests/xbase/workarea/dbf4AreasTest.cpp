@@ -264,5 +264,24 @@ TEST_F(AreasTest, TheFatalExitClosesEveryAreaFirst) {
   EXPECT_EQ(static_cast<unsigned char>(Contents(path)[4]), 3) << "the dying process wrote the header";
 }
 
+// An exit of the program's own that returns keeps it running: the operation that failed goes on
+// with its area, so the areas stay open.
+TEST_F(AreasTest, AnExitThatReturnsLeavesTheAreasOpen) {
+  std::string bytes = People(3).Bytes();
+  bytes.resize(129 + 2 * 13 + 5);  // record 3 cut short
+  Use(Write("cut.dbf", bytes), nullptr, 0);
+  SetRaiseErrors(false);
+  std::vector<std::uint16_t> exits;
+  FatalExit.ShowBox = [](const std::string&, const std::string&, unsigned) {};
+  FatalExit.Terminate = [&exits](int status) { exits.push_back(static_cast<std::uint16_t>(status)); };
+  Go(2);
+  Skip(1);
+  EXPECT_EQ(exits, std::vector<std::uint16_t>{213});
+  ASSERT_NE(WorkArea(1), nullptr);
+  EXPECT_EQ(RecNo(), 2u) << "the failed read left the record where it was";
+  Go(1);
+  EXPECT_EQ(Text("NAME"), "A");
+}
+
 }  // namespace
 }  // namespace xbase

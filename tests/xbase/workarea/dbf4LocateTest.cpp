@@ -63,6 +63,16 @@ TEST_F(LocateTest, NoMatchEndsAtEofWithoutALocate) {
   EXPECT_EQ(LastErrorMessage, "Call to CONTINUE not preceeded by call to LOCATE. [Continue]");
 }
 
+TEST_F(LocateTest, NoMatchAmongHiddenRecordsEndsAtEofWithoutAnError) {
+  UsePeople(3, {1, 2, 3});
+  SetIgnoreDel(true);
+  EXPECT_EQ(Found("NAME", "Q"), Records{});
+  EXPECT_EQ(ErrorCode, 0);
+  EXPECT_TRUE(dEOF());
+  EXPECT_EQ(RecNo(), 4u);
+  EXPECT_EQ(LocateField, 0);
+}
+
 TEST_F(LocateTest, BadSpecifications) {
   UseWords();
   QuietErrors();
@@ -109,6 +119,28 @@ TEST_F(LocateTest, ValuesAreComparedAsTheFieldStoresThem) {
       EXPECT_EQ(RecNo(), c.found) << c.field;
     }
   }
+}
+
+// A text value is the field's text without the blanks that fill the field: an exact search
+// finds the field holding just that text.
+TEST_F(LocateTest, ExactTextValuesMatchTheWholeField) {
+  UseWords();
+  struct Case {
+    std::string value;
+    bool nocase;
+    std::uint32_t found;  // 0: none
+  };
+  for (const Case& c : {Case{"abc", false, 4}, Case{"AB", false, 3}, Case{"ab", true, 3},
+                        Case{"ab  ", true, 3}, Case{"ABCD", true, 0}, Case{"ZEBRA", false, 0},
+                        Case{"Zebra123", false, 0}}) {
+    GoTop();
+    EXPECT_EQ(LocateFieldValue("WORD", c.value, c.nocase, true), c.found != 0) << c.value;
+    if (c.found != 0) {
+      EXPECT_EQ(RecNo(), c.found) << c.value;
+    }
+  }
+  EXPECT_TRUE(ParseCondition("OK;WORD", {false, std::string("abc")}, false, true, true));
+  EXPECT_EQ(RecNo(), 4u);
 }
 
 TEST_F(LocateTest, SeveralFieldsMustAllMatch) {

@@ -165,6 +165,31 @@ TEST_F(LocksTest, TwoAreasOfOneProgramConflictAsTwoProgramsDo) {
   EXPECT_TRUE(FLock());
 }
 
+// While another open holds the append lock it may be writing its record where the end byte
+// would go: a close then leaves the end byte to that open.
+TEST_F(LocksTest, AClosingAreaLeavesTheEndByteToAnAppendInProgress) {
+  TwoAreas();
+  ASSERT_TRUE(ALock());
+  Append();  // record 6, over the end byte
+  Unlock();
+  Select(2);
+  ASSERT_TRUE(ALock());
+  Select(1);
+  CloseArea();
+  std::string bytes = Contents(path_);
+  EXPECT_EQ(bytes.size(), 129u + 6 * 13) << "no end byte where record 7 goes";
+  EXPECT_EQ(static_cast<unsigned char>(bytes[4]), 6);
+
+  Select(2);
+  Append();  // record 7
+  CloseArea();
+  bytes = Contents(path_);
+  EXPECT_EQ(bytes.size(), 129u + 7 * 13 + 1);
+  EXPECT_EQ(bytes[129 + 6 * 13], ' ') << "record 7 keeps its deleted flag";
+  EXPECT_EQ(bytes.back(), '\x1A');
+  EXPECT_EQ(static_cast<unsigned char>(bytes[4]), 7);
+}
+
 TEST_F(LocksTest, OnlyRecordsOfTheTableCanBeLocked) {
   path_ = UsePeople(0);
   EXPECT_FALSE(RLock()) << "an empty table has no record";
