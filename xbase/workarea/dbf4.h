@@ -188,9 +188,9 @@ extern bool LocateCaseSensitive;
 extern bool LocateExact;      // the whole field must equal the value
 extern bool LocateContained;  // the field contains the value
 
-// Sets up a search: spec is a field name and the options " NOCASE", " EXACT", " CONTAINED".
+// Sets up a search: request is a field name and the options " NOCASE", " EXACT", " CONTAINED".
 // Returns the field's number, 0 (with 220) for an empty or unknown name.
-int Locate(std::string_view spec);
+int Locate(std::string_view request);
 // Searches from record `start` (1 starts a new search with LocateValue) and goes to the first
 // match; without one the area is left at EOF and LocateField is 0.
 void LocateFrom(std::uint32_t start, int field);

@@ -134,9 +134,9 @@ std::vector<std::string> SplitFields(std::string_view fields) {
 
 }  // namespace
 
-int Locate(std::string_view spec) {
+int Locate(std::string_view request) {
   if (CheckAreaOpen("Locate/Count/Sum")) return 0;
-  std::string text(spec);
+  std::string text(request);
   LocateCaseSensitive = !RemoveWord(" NOCASE", text);
   LocateExact = RemoveWord(" EXACT", text);
   LocateContained = RemoveWord(" CONTAINED", text);
@@ -146,7 +146,7 @@ int Locate(std::string_view spec) {
   }
   const int field = FieldNo(text);
   if (field == 0)
-    SetError(220, "Unrecognized field name [Locate/Count/Sum(" + std::string(spec) + ")]");
+    SetError(220, "Unrecognized field name [Locate/Count/Sum(" + std::string(request) + ")]");
   return field;
 }
 
@@ -201,10 +201,10 @@ bool LocateVisible(WorkAreaRecord& area, int field, const FieldValue& value, boo
 
 bool LocateFieldValue(std::string_view fieldName, const FieldValue& value, bool caseInsensitive,
                       bool exact) {
-  std::string spec(fieldName.substr(0, fieldName.find(' ')));
-  if (caseInsensitive) spec += " NOCASE";
-  if (exact) spec += " EXACT";
-  const int field = Locate(spec);
+  std::string request(fieldName.substr(0, fieldName.find(' ')));
+  if (caseInsensitive) request += " NOCASE";
+  if (exact) request += " EXACT";
+  const int field = Locate(request);
   WorkAreaRecord* area = dbf4::CurrentRecord();
   return field != 0 && area != nullptr && LocateVisible(*area, field, value, exact);
 }

@@ -19,9 +19,9 @@ class LocateTest : public WorkAreaTest {
     Use(Write("words.dbf", image.Bytes()), nullptr, 0);
   }
 
-  // Locates the value with the spec and returns the records found with Continue.
-  static std::vector<std::uint32_t> Found(const std::string& spec, const std::string& value) {
-    const int field = Locate(spec);
+  // Locates the value with the search request and returns the records found with Continue.
+  static std::vector<std::uint32_t> Found(const std::string& request, const std::string& value) {
+    const int field = Locate(request);
     LocateValue = value;
     LocateFrom(1, field);
     std::vector<std::uint32_t> found;
@@ -38,7 +38,7 @@ using Records = std::vector<std::uint32_t>;
 TEST_F(LocateTest, OptionsDecideWhatMatches) {
   UseWords();
   struct Case {
-    std::string spec, value;
+    std::string request, value;
     Records found;
   };
   for (const Case& c : {Case{"WORD", "AB", {1, 3}}, Case{"word", "AB   ", {1, 3}},
@@ -47,7 +47,7 @@ TEST_F(LocateTest, OptionsDecideWhatMatches) {
                         Case{"WORD CONTAINED NOCASE", "AB", {1, 2, 3, 4}},
                         Case{"WORD nocase exact", "abc", {}}, Case{"WORD", "Q", {}},
                         Case{"N", " 1.5", {1, 3}}, Case{"OK", "T", {1, 3, 5}}}) {
-    EXPECT_EQ(Found(c.spec, c.value), c.found) << c.spec << " '" << c.value << "'";
+    EXPECT_EQ(Found(c.request, c.value), c.found) << c.request << " '" << c.value << "'";
     EXPECT_EQ(ErrorCode, 0);
   }
 }
