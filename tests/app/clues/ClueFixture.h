@@ -2,6 +2,8 @@
 // Fixture grids for the clue windows, with links and clues set explicitly so that clue slots can
 // differ from word ordinals.
 
+#include <QListWidget>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 
@@ -27,4 +29,11 @@ inline std::string ManyWordsGrid() {
   for (int y = 1; y <= MaxGridSize; ++y)
     for (int x = 1; x <= MaxGridSize; ++x) rows += x % 3 == 0 || y % 3 == 0 ? '#' : 'E';
   return rows;
+}
+
+// The texts of a list's lines, top to bottom.
+inline QStringList Lines(const QListWidget* list) {
+  QStringList lines;
+  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+  return lines;
 }

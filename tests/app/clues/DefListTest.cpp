@@ -10,12 +10,6 @@
 
 namespace {
 
-QStringList Lines(const QListWidget* list) {
-  QStringList lines;
-  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-  return lines;
-}
-
 class DefList : public AppTest {
  protected:
   // Four words whose clue slots differ from their ordinals, with Autoclue and the list open.

@@ -12,12 +12,6 @@
 
 namespace {
 
-QStringList Lines() {
-  QStringList lines;
-  for (int i = 0; i < CluesForm->ClueList->count(); ++i) lines << CluesForm->ClueList->item(i)->text();
-  return lines;
-}
-
 class ClueList : public AppTest {
  protected:
   // Four words whose clue slots differ from their ordinals; 2 Down has no clue.
@@ -38,7 +32,7 @@ class ClueList : public AppTest {
 
 TEST_F(ClueList, OneLinePerWordInOrdinalOrder) {
   Open();
-  EXPECT_EQ(Lines(), (QStringList{"Felines", "Auto", "", "Engrossed"}));
+  EXPECT_EQ(Lines(CluesForm->ClueList), (QStringList{"Felines", "Auto", "", "Engrossed"}));
   EXPECT_EQ(CluesForm->ItemIndex(), -1);
   EXPECT_EQ(CluesForm->Caption(), "Clues");
 }
