@@ -61,8 +61,8 @@ class TScanLineDelegate : public QStyledItemDelegate {
     painter->restore();
   }
 
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-    return {option.rect.width(), TScanGridForm::ItemHeight};
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), TScanGridForm::ItemHeight};
   }
 
  private:
