@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AppTest.h"
+#include "app/clues/XwdAutoUnit.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/output/ExportUnit.h"
@@ -104,6 +105,19 @@ TEST_F(TransformMenu, YesTurnsTheGridShowsItAndSavesIt) {
   Puzzle = TXwdPuzzle{};
   XwdProcs->LoadPuzzle(path_);
   EXPECT_EQ(Puzzle, turned);
+}
+
+TEST_F(TransformMenu, YesClosesAutoclueWhoseWordHasMoved) {
+  Open();
+  dialogs.ExpectMessage(mrYes);  // the grid is not finished: start Autoclue anyway
+  XwdMainForm->AutoclueBtn->click();
+  ASSERT_TRUE(AutoclueForm->Visible());
+  dialogs.ExpectMessage(mrNo);
+  XwdMainForm->Invert1->trigger();
+  EXPECT_TRUE(AutoclueForm->Visible());
+  dialogs.ExpectMessage(mrYes);
+  XwdMainForm->Invert1->trigger();
+  EXPECT_FALSE(AutoclueForm->Visible());
 }
 
 }  // namespace
