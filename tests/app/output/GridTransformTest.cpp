@@ -237,39 +237,28 @@ TEST(GridTransform, NoWordBeyondTheClueSlotsGivesOrTakesAClue) {
   ExpectLinksAreOrdinals(after);
 }
 
-TEST(GridTransform, AWordWithAPlaceholderKeepsItsClue) {
-  TXwdPuzzle old = Grid(
-      "C?T"
-      "###"
-      "DOG");
-  ClueEveryWord(old);
-  const TXwdPuzzle after = Transformed(old, tmInvert);
-  const std::map<std::string, std::string> expected{{"d C?T", "clue 1"}, {"d DOG", "clue 2"}};
-  EXPECT_EQ(CluedWords(after), expected);
-}
-
-TEST(GridTransform, TwoWordsThatReadTheSameKeepOneClueEach) {
-  TXwdPuzzle old = Grid(
-      "CAT"
-      "###"
-      "CAT");
-  ClueEveryWord(old);
-  const TXwdPuzzle after = Transformed(old, tmInvert);
-  const std::vector<TWordRef> words = NumberWords(after);
-  ASSERT_EQ(words.size(), 2u);
-  EXPECT_EQ(after.Clue(WordLink(after, words[0])), "clue 1");
-  EXPECT_EQ(after.Clue(WordLink(after, words[1])), "clue 2");
-}
-
-TEST(GridTransform, AWordWhoseFirstSquareIsEmptyKeepsNoClue) {
-  TXwdPuzzle old = Grid(
-      ".AT"
-      "###"
-      "DOG");
-  ClueEveryWord(old);
-  const TXwdPuzzle after = Transformed(old, tmInvert);
-  const std::map<std::string, std::string> expected{{"d DOG", "clue 2"}};
-  EXPECT_EQ(CluedWords(after), expected);
+TEST(GridTransform, PlaceholdersRepeatedWordsAndEmptyFirstSquares) {
+  struct Case {
+    const char* name;
+    std::string rows;
+    std::vector<std::string> clues;  // of the new words, in word order
+  };
+  const Case cases[] = {
+      // Old and new words read a placeholder alike.
+      {"placeholder", "C?T###DOG", {"clue 1", "clue 2"}},
+      // The first CAT takes one clue, the second the other.
+      {"repeated word", "CAT###CAT", {"clue 1", "clue 2"}},
+      // A word without its first letter neither gives nor takes a clue.
+      {"empty first square", ".AT###DOG", {"", "clue 2"}},
+  };
+  for (const Case& c : cases) {
+    TXwdPuzzle old = Grid(c.rows);
+    ClueEveryWord(old);
+    const TXwdPuzzle after = Transformed(old, tmInvert);
+    std::vector<std::string> clues;
+    for (const TWordRef& word : NumberWords(after)) clues.push_back(after.Clue(WordLink(after, word)));
+    EXPECT_EQ(clues, c.clues) << c.name;
+  }
 }
 
 }  // namespace
