@@ -28,12 +28,14 @@ TScanGridForm* ScanGridForm = nullptr;
 
 namespace {
 
-const QString kListFont = QStringLiteral("Times New Roman");
-constexpr int kListFontSize = 10;
+const QString kScanFont = QStringLiteral("Times New Roman");
+constexpr int kScanFontSize = 10;
 constexpr int kMaxScanLength = 23;
 constexpr int kErrPanelWidth = 201;
 constexpr int kErrPanelHeight = 24;
 constexpr int kMinWidth = 269;
+// Below the Close button: the bevel and a few lines of the list.
+constexpr int kMinListRoom = 53;
 
 // Upper case through the Windows-1252 case map, so that accented letters find their words;
 // characters a puzzle cannot hold are refused.
@@ -106,12 +108,12 @@ TScanGridForm::TScanGridForm()
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   SetCaption("Scan Grid");
 
-  ScanEdit->setFont(QFont(kListFont));
+  ScanEdit->setFont(MakeFont(kScanFont, kScanFontSize, 0));
   ScanEdit->setMaxLength(kMaxScanLength);
   ScanEdit->setValidator(new TUpperAnsiValidator(ScanEdit));
   ScanBtn->setToolTip("Find any letters in the grid");
   AllBtn->setToolTip("Check grid for matching entries");
-  ScanList->setFont(MakeFont(kListFont, kListFontSize, 0));
+  ScanList->setFont(MakeFont(kScanFont, kScanFontSize, 0));
   ScanList->setUniformItemSizes(true);
   ScanList->setItemDelegate(new TScanLineDelegate(this, ScanList));
   Bevel1->setFrameShape(QFrame::HLine);
@@ -152,15 +154,16 @@ TScanGridForm::TScanGridForm()
 
 void TScanGridForm::FormShow() {
   layout()->activate();
-  setMinimumSize(std::max(kMinWidth, layout()->minimumSize().width()),
-                 OkBtn->geometry().bottom() + 1 + 53);
+  setMinimumSize(std::max(kMinWidth, layout()->minimumSize().width()), OkBtn->geometry().bottom() + 1 + kMinListRoom);
   ExImg->hide();
   ScanEdit->clear();
   ClearScanList();
   ScanEdit->setFocus();
 }
 
-void TScanGridForm::FormResize() { ErrPanel->move(ErrPanel->x(), ScanList->y() + (ScanList->height() - kErrPanelHeight) / 2); }
+void TScanGridForm::FormResize() {
+  ErrPanel->move(ErrPanel->x(), ScanList->y() + (ScanList->height() - kErrPanelHeight) / 2);
+}
 
 void TScanGridForm::ScanEditChange() {
   ExImg->hide();
@@ -242,8 +245,8 @@ void TScanGridForm::ScanListDrawItem(Canvas& Canvas, int Index, const QRect& Rec
   Canvas.Pen.Color = Canvas.Brush.Color;
   Canvas.Rectangle(Rect.left(), Rect.top(), Rect.right() + 1, Rect.bottom() + 1);
 
-  Canvas.Font.Name = kListFont;
-  Canvas.Font.SetSize(kListFontSize);
+  Canvas.Font.Name = kScanFont;
+  Canvas.Font.SetSize(kScanFontSize);
   Canvas.Font.Color = clBlack;
   // Scan All leaves the edit empty: its group heads are bold.
   Canvas.Font.Style = ScanEdit->text().isEmpty() ? fsBold : 0;

@@ -87,7 +87,8 @@ TEST(GridTransform, MovesEveryCellToItsPlace) {
   for (const Case& c : cases) {
     const TXwdPuzzle after = Transformed(old, c.mode);
     EXPECT_EQ(after.GridSize, 5);
-    for (int y = 1; y <= 5; ++y) EXPECT_EQ(Row(after, y), c.rows[static_cast<std::size_t>(y - 1)]) << c.mode << " row " << y;
+    for (int y = 1; y <= 5; ++y)
+      EXPECT_EQ(Row(after, y), c.rows[static_cast<std::size_t>(y - 1)]) << c.mode << " row " << y;
   }
 }
 

@@ -68,7 +68,8 @@ class TransformMenu : public AppTest {
     XwdMainForm->Show();
   }
   static QRgb Centre(int x, int y) {
-    return XwdGridForm->BackBuffer().pixel((x - 1) * SquareSize + SquareSize / 2, (y - 1) * SquareSize + SquareSize / 2);
+    const int s = SquareSize;
+    return XwdGridForm->BackBuffer().pixel((x - 1) * s + s / 2, (y - 1) * s + s / 2);
   }
   static QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
 

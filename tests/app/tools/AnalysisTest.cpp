@@ -149,7 +149,8 @@ TEST_F(Analysis, TheDistributionBoxDrawsEveryLetterWithItsCount) {
       {"?", 198, 120, "1", clMaroon},
   };
   for (const Entry& e : entries) {
-    const auto at = std::find_if(texts.begin(), texts.end(), [&](const CanvasCall& call) { return call.Text == e.character; });
+    const auto at =
+        std::find_if(texts.begin(), texts.end(), [&](const CanvasCall& call) { return call.Text == e.character; });
     ASSERT_NE(at, texts.end()) << e.character;
     EXPECT_EQ(QPoint(at->Left, at->Top), QPoint(e.x, e.y)) << e.character;
     EXPECT_EQ(at->Font.Color, e.color) << e.character;
