@@ -1,6 +1,7 @@
 // Fuzz target of the expression engine: the input is compiled as an expression against two
 // tables aliased A and B with C, N, F, D, L and M fields (and odd contents: NUL bytes, numbers
-// that overflowed their field, impossible dates), evaluated on every record and freed. No input
+// that overflowed their field, impossible dates; memos served by a stand-in for the memo
+// store), evaluated on every record and freed. No input
 // may crash, hang, touch memory out of bounds, leak a compiled expression, or give NaN or a
 // text longer than 255 characters.
 
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "tests/xbase/dbf/DbfImage.h"
+#include "tests/xbase/expr/FakeMemos.h"
 #include "tools/fuzz/FuzzFolder.h"
 #include "xbase/Library.h"
 #include "xbase/expr/ovparser.h"
@@ -42,17 +44,28 @@ std::string TableBytes(bool second) {
     return bytes;
   };
   image.Record(record({second ? "abc" : "DELTA", "    123.45", "     -1.5000", "20000101", "T", "         1"}));
-  image.Record(record({std::string("ab\0c", 4), "**********", "    1e3xyz", "20001399", "?", ""}));
+  image.Record(record({std::string("ab\0c", 4), "**********", "    1e3xyz", "20001399", "?", "     -5"}));
   image.Record(record({"", "", "", "", "", ""}), true);
-  image.Record(record({"Z\xE9", "-999999.99", "9999999.9999", "00000000", "y", "abc"}));
+  image.Record(record({"Z\xE9", "-999999.99", "9999999.9999", "00000000", "y", "      7778"}));
   return image.Bytes();
 }
 
-// Areas 1 (alias A) and 2 (alias B), opened once for the whole run.
+// Memo texts by block: none, two lines, lines longer than a value, stray line ends and bytes.
+std::string MemoText(std::int32_t block) {
+  switch (block % 4) {
+    case 0: return "";
+    case 1: return "AB\r\nCD";
+    case 2: return std::string(300, 'x') + "\r\n" + std::string(100, 'y');
+    default: return std::string("\r\r\n\n\x1A\0z\x8D\n", 9) + std::string(600, 'w');
+  }
+}
+
+// Areas 1 (alias A) and 2 (alias B), opened once for the whole run, with memos served.
 bool OpenTables() {
   static const FuzzFolder folder("fuzz-expr");
   ResetForTests();
   SetImmediateErrors(false);
+  ServeMemos(MemoText);
   AnsiTables = true;
   for (const int area : {1, 2}) {
     const std::string path = folder.Path(area == 1 ? "a.dbf" : "b.dbf");

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "xbase/core/MemoTextFile.h"
 #include "xbase/core/NumberText.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/workarea/dbf4.h"
@@ -215,7 +216,31 @@ void ExprMachine::ReadField(const CodeEntry& entry) {
   }
 }
 
-void ExprMachine::PushMemo(int, std::int32_t) { PushText({}, ExprMemo); }
+// The memo's lines joined without line ends, as far as they fit a value. The memo store binds
+// the text file to the memo of the area the field belongs to, made current for the read.
+void ExprMachine::PushMemo(int area, std::int32_t block) {
+  char text[MaxTextValue];
+  std::size_t length = 0;
+  if (MemoHookTable.AssignMemo) {
+    struct AreaKept {
+      std::uint8_t saved = CurrentWorkArea;
+      ~AreaKept() { CurrentWorkArea = saved; }
+    } kept;
+    if (area < CallerWorkAreas) CurrentWorkArea = static_cast<std::uint8_t>(area);
+    MemoTextFile file;
+    MemoHookTable.AssignMemo(file, block);
+    if (file.Open(TextFileMode::Input) == 0) {
+      std::string line;
+      while (length < MaxTextValue && !file.Eof() && file.ReadLine(line) == 0) {
+        const std::size_t added = std::min(line.size(), MaxTextValue - length);
+        std::memcpy(text + length, line.data(), added);
+        length += added;
+      }
+      file.Close();
+    }
+  }
+  PushText({text, length}, ExprMemo);
+}
 
 void ExprMachine::Arithmetic(const CodeEntry& entry) {
   const std::int32_t op = entry.Opcode;
