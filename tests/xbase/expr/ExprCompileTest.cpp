@@ -336,3 +336,21 @@ TEST_F(ExprCompileTest, HookTableReachesTheEngine) {
 
 }  // namespace
 }  // namespace xbase
+
+namespace xbase {
+namespace {
+
+// With immediate handling on and raising off, as in the running program, the first compile
+// error ends the program like any library error.
+TEST(ExprCompileDeathTest, ACompileErrorEndsTheProgramByDefault) {
+  EXPECT_EXIT(
+      {
+        ResetForTests();
+        AssignExpr("1 +");
+      },
+      ::testing::ExitedWithCode(255),
+      "Program halted\\..*Error # 351.*Error in expression : Syntax error.*\\[1 \\+\\].*\\[AssignExpr\\]");
+}
+
+}  // namespace
+}  // namespace xbase
