@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/TypedSlots.h"
-#include "xbase/dbf/ovdbflow.h"
 #include "xbase/expr/ovparser.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -92,27 +92,21 @@ double Seconds(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// TAG C(20), NAME C(40), AMOUNT N(10,2), COUNT N(8,0), DAY D, FLAG L, NOTE C(12): 100 bytes.
-// One record in 8 has a NAME beginning with DELTA; AMOUNT runs through 0.25 .. 999.25.
-void CreateTable(const std::string& path, long records) {
-  const std::vector<FieldEntry> fields = {
-      {"TAG", 'C', 20, 0, 0},  {"NAME", 'C', 40, 0, 0}, {"AMOUNT", 'N', 10, 2, 0},
-      {"COUNT", 'N', 8, 0, 0}, {"DAY", 'D', 8, 0, 0},   {"FLAG", 'L', 1, 0, 0},
-      {"NOTE", 'C', 12, 0, 0}};
-  DbfTable table;
-  CreateDBF(table, path, fields);
+// The benchmarks' table: one record in 8 has a NAME beginning with DELTA, AMOUNT runs through
+// 0.25 .. 999.25.
+void FillTable(const std::string& path, long records) {
+  bench::CreateTable(path);
   Use(path + " EXCLUSIVE", nullptr, 0);
-  std::uint8_t* slots[7];
-  for (int n = 0; n < 7; ++n) slots[n] = FieldAddress(n + 1);
+  const bench::Slots slots;
   for (long i = 0; i < records; ++i) {
     char tag[24] = "T";
-    PutSlotText(slots[0], 20, std::string_view(tag, std::to_chars(tag + 1, tag + sizeof tag, i).ptr));
-    PutSlotText(slots[1], 40, i % 8 == 0 ? "DELTA AIRWAYS" : i % 8 == 1 ? "DELTOID" : "name of the record");
-    PutSlotDouble(slots[2], static_cast<double>(i * 37 % 1000) + 0.25);
-    PutSlotInt32(slots[3], static_cast<std::int32_t>(i));
-    PutSlotText(slots[4], 10, "05/17/24");
-    slots[5][0] = i % 2 == 0;
-    PutSlotText(slots[6], 12, "note");
+    PutSlotText(slots.tag, 20, std::string_view(tag, std::to_chars(tag + 1, tag + sizeof tag, i).ptr));
+    PutSlotText(slots.name, 40, i % 8 == 0 ? "DELTA AIRWAYS" : i % 8 == 1 ? "DELTOID" : "name of the record");
+    PutSlotDouble(slots.amount, static_cast<double>(i * 37 % 1000) + 0.25);
+    PutSlotInt32(slots.count, static_cast<std::int32_t>(i));
+    PutSlotText(slots.day, 10, "05/17/24");
+    slots.flag[0] = i % 2 == 0;
+    PutSlotText(slots.note, 12, "note");
     Append();
   }
   CloseArea();
@@ -134,22 +128,6 @@ Scan ScanTable() {
   return scan;
 }
 
-// Runs a comparison program and reads its "filter <per second> <selected>" line; nothing when
-// it is not installed or fails.
-struct PeerFigure {
-  double perSecond = 0;
-  long selected = -1;
-};
-
-PeerFigure RunPeer(const std::string& command) {
-  PeerFigure figure;
-  FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return figure;
-  if (std::fscanf(output, "filter %lf %ld", &figure.perSecond, &figure.selected) != 2) figure = {};
-  if (pclose(output) != 0) figure = {};
-  return figure;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,7 +139,7 @@ int main(int argc, char** argv) {
   const std::string table = folder + "/filtered.dbf";
   xbase::Init();
   AnsiTables = true;  // text as it is, as the peers store it
-  CreateTable(table, options.records);
+  FillTable(table, options.records);
 
   Use(table + " EXCLUSIVE", nullptr, 0);
   const Scan plain = ScanTable();
@@ -187,15 +165,16 @@ int main(int argc, char** argv) {
   FreeExpr(filter);
   CloseArea();
 
-  std::map<std::string, PeerFigure> peers;
+  // Each prints "filter <records per second>" and "selected <records>".
+  std::map<std::string, std::map<std::string, double>> peers;
   if (options.peers) {
     const std::string bench = BENCH_SOURCE_DIR;
     if (access("/usr/bin/perl", X_OK) == 0)
-      peers["DBD::XBase"] = RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_filter.pl' '" + folder +
-                                    "' filtered 2>/dev/null");
+      peers["DBD::XBase"] = bench::RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_filter.pl' '" +
+                                           folder + "' filtered 2>/dev/null");
     if (access("/usr/bin/python3", X_OK) == 0)
-      peers["python3-dbf"] = RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_filter.py' '" + table +
-                                     "' 2>/dev/null");
+      peers["python3-dbf"] = bench::RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_filter.py' '" +
+                                            table + "' 2>/dev/null");
   }
 
   const double ours = options.records / filtered.seconds;
@@ -209,10 +188,12 @@ int main(int argc, char** argv) {
               static_cast<double>(filtered.allocations) / std::max(1L, options.records));
   std::printf("%-36s %12.3f per record\n", "heap allocations, scan without",
               static_cast<double>(plain.allocations) / std::max(1L, options.records));
-  for (const auto& [peer, figure] : peers) {
-    if (figure.perSecond <= 0) continue;
-    std::printf("%-36s %12.0f records/s (%ld selected), ours x%.1f\n", peer.c_str(), figure.perSecond,
-                figure.selected, ours / figure.perSecond);
+  for (const auto& [peer, figures] : peers) {
+    const auto rate = figures.find("filter");
+    const auto selected = figures.find("selected");
+    if (rate == figures.end() || rate->second <= 0 || selected == figures.end()) continue;
+    std::printf("%-36s %12.0f records/s (%.0f selected), ours x%.1f\n", peer.c_str(), rate->second,
+                selected->second, ours / rate->second);
   }
 
   xbase::Done();

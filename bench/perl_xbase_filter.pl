@@ -1,7 +1,7 @@
 # The expression benchmark's filter run by DBD::XBase, for comparison.
 #
 # Usage: perl_xbase_filter.pl <folder> <table name without .dbf>
-# Prints "filter <records per second> <records selected>".
+# Prints "filter <records per second>" and "selected <records>".
 use strict;
 use warnings;
 use DBI;
@@ -19,4 +19,4 @@ my $select = $dbh->prepare("SELECT TAG FROM $table WHERE AMOUNT > 500 AND NAME L
 $select->execute;
 my $selected = 0;
 $selected++ while $select->fetchrow_arrayref;
-printf "filter %.0f %d\n", $records / (time - $start), $selected;
+printf "filter %.0f\nselected %d\n", $records / (time - $start), $selected;
