@@ -65,7 +65,7 @@ void ExprCompiler::Fail(std::string_view message) const {
   FailCompile(lexer_.Text(), lexer_.LastRead(), message);
 }
 
-void ExprCompiler::Parse() {
+void ExprCompiler::ParseExpr() {
   Advance();
   resultType_ = ParseLevel(LoosestLevel);
   // A whole expression with more after it: the parser found no room for what follows.

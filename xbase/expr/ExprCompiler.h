@@ -25,7 +25,7 @@ class ExprCompiler {
 
   // Parses the whole text and appends the end entry. On an error reports it (351 with its
   // message and window, 217) and throws CompileFailed.
-  void Parse();
+  void ParseExpr();
 
   std::int32_t ResultType() const { return resultType_; }
   // The most working entries, and C or M values among them, an evaluation holds at once.
@@ -36,7 +36,7 @@ class ExprCompiler {
   [[noreturn]] void Fail(std::string_view message) const;
   class PendingEntries;
 
-  void Advance() { token_ = lexer_.Next(); }
+  void Advance() { token_ = lexer_.NextToken(); }
   std::int32_t ParseLevel(int level);
   std::int32_t ParseUnary();
   std::int32_t ParsePrimary();

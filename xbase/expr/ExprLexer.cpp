@@ -53,7 +53,7 @@ char ExprLexer::Take() {
   return c;
 }
 
-std::int32_t ExprLexer::Next() {
+std::int32_t ExprLexer::NextToken() {
   while (Peek() == ' ' || Peek() == '\t') Take();
   if (position_ >= text_.size()) {
     lastRead_ = text_.size();
@@ -154,9 +154,9 @@ std::int32_t ExprLexer::ReadName() {
     Take();
     std::string field;
     while (IsNameCharacter(Peek())) field += Take();
-    return ResolveField(name, field);
+    return ResolveIdentifier(name, field);
   }
-  const std::int32_t field = ResolveField("", name);
+  const std::int32_t field = ResolveIdentifier("", name);
   if (field != TokenIdentifier) return field;
   return Keyword(FindKeyword(name));
 }
@@ -179,7 +179,7 @@ std::int32_t ExprLexer::Keyword(const KeywordEntry& entry) {
   return entry.Token;
 }
 
-std::int32_t ExprLexer::ResolveField(std::string_view alias, std::string_view name) {
+std::int32_t ExprLexer::ResolveIdentifier(std::string_view alias, std::string_view name) {
   const int area = alias.empty() ? CurrentWorkArea : AreaOfAlias(alias);
   const WorkAreaRecord* record = WorkArea(static_cast<unsigned>(area));
   if (record == nullptr) return TokenIdentifier;

@@ -33,7 +33,7 @@ class ExprLexer {
   // Reads the next token (uyactabl.h). A malformed number reads as an unknown name, a literal
   // without its closing quote as the end of the text. Reports 217 and throws CompileFailed when
   // a literal cannot be stored.
-  std::int32_t Next();
+  std::int32_t NextToken();
 
   // Index of the last character read; the end of the text counts as the character after it.
   std::size_t LastRead() const { return lastRead_; }
@@ -56,7 +56,7 @@ class ExprLexer {
   const KeywordEntry* DottedWordHere() const;
   std::int32_t Keyword(const KeywordEntry& entry);
   // The field token of a name (TokenIdentifier when it names no field of an expression type).
-  std::int32_t ResolveField(std::string_view alias, std::string_view name);
+  std::int32_t ResolveIdentifier(std::string_view alias, std::string_view name);
 
   std::string_view text_;
   CompileEstimates& estimates_;

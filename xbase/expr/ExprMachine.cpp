@@ -56,13 +56,13 @@ std::string_view View(std::span<char> text) { return {text.data(), text.size()};
 
 }  // namespace
 
-ExprMachine::ExprMachine(CompiledExpr& expr) : expr_(expr) {
+void ExprMachine::SelectExpr() {
   expr_.PoolCurrent = expr_.PoolBase;
   expr_.CodeCurrent = expr_.CodeBase;
   expr_.WorkCurrent = nullptr;
 }
 
-bool ExprMachine::Run() {
+bool ExprMachine::Engine() {
   for (ListNode* node = expr_.CodeBase;; node = node->Next) {
     expr_.CodeCurrent = node;
     const CodeEntry& entry = EntryOf(node);

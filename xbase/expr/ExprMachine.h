@@ -19,12 +19,12 @@ extern const std::array<char, MaxTextValue> Blanks;
 
 class ExprMachine {
  public:
-  // The stack, the pool and the walk of the code back at their bases.
-  explicit ExprMachine(CompiledExpr& expr);
+  // Takes the expression to evaluate (SelectExpr).
+  explicit ExprMachine(CompiledExpr& expr) : expr_(expr) { SelectExpr(); }
 
   // Runs the code to its end entry; false when the evaluation stopped at an error (354, 356,
   // 217), which has been reported.
-  bool Run();
+  bool Engine();
 
   // ---- For operators and functions (their operands are popped last first)
 
@@ -46,6 +46,8 @@ class ExprMachine {
   static double Finite(double value, std::string_view what);
 
  private:
+  // The stack, the pool and the walk of the code back at their bases.
+  void SelectExpr();
   void Execute(const CodeEntry& entry);
   void PushLiteral(const CodeEntry& entry);
   void ReadField(const CodeEntry& entry);

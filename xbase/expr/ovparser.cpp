@@ -121,7 +121,7 @@ CompiledExpr* AssignExpr(std::string_view text) {
     if (text.size() > MaxExpressionLength) expr::FailCompile(text, 0, "Expression too long");
     CompileEstimates estimates;
     expr::ExprCompiler compiler(text, *expr, estimates);
-    compiler.Parse();
+    compiler.ParseExpr();
     Complete(*expr, text, compiler, estimates);
   } catch (const CompileFailed&) {
     return nullptr;
@@ -139,7 +139,7 @@ void FreeExpr(CompiledExpr*& expr) {
 void* Evaluate(CompiledExpr* expr) {
   if (expr == nullptr) return nullptr;
   expr::ExprMachine machine(*expr);
-  return machine.Run() ? expr->Result : nullptr;
+  return machine.Engine() ? expr->Result : nullptr;
 }
 
 void* EvaluateCurrent() { return Evaluate(CurrentKeyExpr); }
