@@ -1,8 +1,8 @@
 #pragma once
 // The evaluation of one compiled expression on the current records: the walk of its code and
 // its working stack and pool. Values are read in place: a popped text stays where it is in
-// the pool until the next push, which may overwrite it. Nothing here allocates memory. Not for
-// callers outside the expression engine.
+// the pool until the next push, which may overwrite it. Only reading a memo and reporting an
+// error allocate memory. Not for callers outside the expression engine.
 
 #include <array>
 #include <cstdint>
