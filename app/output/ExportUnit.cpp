@@ -2,9 +2,4 @@
 
 TExportForm* ExportForm = nullptr;
 
-void TExportForm::ExportText(const QString&) {}
-void TExportForm::CopyCluesToClipboard() {}
-void TExportForm::ExportEps(const QString&, int) {}
-void TExportForm::ExportMetafile(const QString&, int) {}
-void TExportForm::ExportRtf(const QString&) {}
 void TExportForm::TransformGrid(int) {}
