@@ -1,4 +1,7 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -6,6 +9,7 @@
 #include "app/output/ExportUnit.h"
 #include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
+#include "platform/gui/Clipboard.h"
 #include "platform/gui/FontStyle.h"
 #include "platform/gui/Metafile.h"
 
@@ -233,6 +237,26 @@ TEST_F(ExportMetafile, ClipboardPictures) {
   EXPECT_EQ(texts.front().Text, "I") << "only the solution is left";
   EXPECT_EQ(ExportForm->OutputName, "stale.TXT");
   EXPECT_EQ(TempFiles(), QStringList{}) << "no file is written";
+}
+
+// On the system clipboard an 11 by 11 grid is a PNG of 332 pixels square beside its EMF.
+TEST_F(ExportMetafile, SystemClipboardPictureOfElevenSquares) {
+  std::string rows;
+  for (int i = 0; i < 121; ++i) rows += i % 7 == 3 ? '#' : 'A';
+  SetGrid(rows);
+  InstallClipboard(nullptr);
+  ExportForm->ExportMetafile("Eleven.xwd", 1);
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  TMetafile picture;
+  ExportForm->DrawGridMetafile(picture, 1, "Eleven.xwd");
+  EXPECT_EQ(data->data("image/x-emf"), picture.Bytes());
+  const QImage png = QImage::fromData(data->data("image/png"), "PNG");
+  ASSERT_EQ(png.size(), QSize(332, 332));
+  for (int y = 1; y <= 11; ++y)
+    for (int x = 1; x <= 11; ++x)
+      EXPECT_EQ(qGray(png.pixel(30 * x - 3, 30 * y - 3)) < 128, Puzzle.Solution(x, y) == BlackSquare) << x << "," << y;
+  EXPECT_TRUE(data->data("text/rtf").contains("\\emfblip"));
 }
 
 }  // namespace
