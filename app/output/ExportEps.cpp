@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int NormalStyle = 1, LightStyle = 2;
+constexpr int LightStyle = 2;
 constexpr int PuzzleKind = 1;
 // Comment and row lines stay within the 255 characters that readers of these files take.
 constexpr std::size_t MaxLine = 255;

@@ -24,16 +24,6 @@ class LittleEndianWriter {
   void Pad(int alignment) {
     while (bytes_.size() % alignment != 0) U8(0);
   }
-  // Overwrites 2 or 4 bytes at an offset written before.
-  void PatchU16(qsizetype offset, std::uint16_t v) {
-    bytes_[offset] = static_cast<char>(v);
-    bytes_[offset + 1] = static_cast<char>(v >> 8);
-  }
-  void PatchU32(qsizetype offset, std::uint32_t v) {
-    PatchU16(offset, static_cast<std::uint16_t>(v));
-    PatchU16(offset + 2, static_cast<std::uint16_t>(v >> 16));
-  }
-
   qsizetype Size() const { return bytes_.size(); }
   const QByteArray& Data() const { return bytes_; }
 

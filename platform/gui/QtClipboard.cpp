@@ -10,7 +10,6 @@
 #include "platform/gui/EmfWriter.h"
 #include "platform/gui/Metafile.h"
 #include "platform/gui/QtCanvas.h"
-#include "platform/gui/ReferenceFont.h"
 
 namespace platform::gui {
 namespace {

@@ -50,11 +50,12 @@ std::unique_ptr<ReferenceFace> LoadFace(const QString& family, bool bold, bool i
 
 ReferenceFont::ReferenceFont(const TCanvasFont& font) {
   using Key = std::tuple<QString, bool, bool>;
-  static std::map<Key, std::unique_ptr<ReferenceFace>> faces;
+  // Kept for the whole run and never destroyed: fonts must not outlive the application object.
+  static auto* faces = new std::map<Key, std::unique_ptr<ReferenceFace>>;
   const Key key{ResolveFontFamily(font.Name), (font.Style & fsBold) != 0, (font.Style & fsItalic) != 0};
-  auto found = faces.find(key);
-  if (found == faces.end())
-    found = faces.emplace(key, LoadFace(std::get<0>(key), std::get<1>(key), std::get<2>(key))).first;
+  auto found = faces->find(key);
+  if (found == faces->end())
+    found = faces->emplace(key, LoadFace(std::get<0>(key), std::get<1>(key), std::get<2>(key))).first;
   face_ = found->second.get();
 
   logicalHeight_ = font.Height() != 0 ? font.Height() : -font.PixelHeight(ReferencePixelsPerInch);

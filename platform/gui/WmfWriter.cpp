@@ -6,7 +6,6 @@
 #include "platform/gui/GdiPlayback.h"
 #include "platform/gui/LittleEndianWriter.h"
 #include "platform/gui/Metafile.h"
-#include "platform/gui/ReferenceFont.h"
 
 namespace platform::gui {
 namespace {
