@@ -1,5 +1,3 @@
 #include "app/output/ExportUnit.h"
 
 TExportForm* ExportForm = nullptr;
-
-void TExportForm::TransformGrid(int) {}
