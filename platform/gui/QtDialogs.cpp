@@ -17,7 +17,7 @@
 #include "platform/gui/FileFilter.h"
 #include "platform/gui/FontStyle.h"
 #include "platform/gui/Form.h"
-#include "platform/gui/Printer.h"
+#include "platform/gui/QtPrinter.h"
 
 namespace platform::gui {
 namespace {
