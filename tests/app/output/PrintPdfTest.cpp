@@ -10,18 +10,18 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
 
 #include "AppTest.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/QtPrinter.h"
+#include "tests/support/PdfReader.h"
 
 namespace {
 
 using namespace platform::gui;
+using namespace testing_support;
 
 // Words: 1 across, 1 down, 2 down, 3 down, 4 across, 5 across.
 constexpr const char* kSmallGrid =
@@ -30,49 +30,6 @@ constexpr const char* kSmallGrid =
     "IJKLM"
     "N#O#P"
     "QRSTW";
-
-struct Word {
-  QString Text;
-  double Left = 0, Top = 0;
-};
-
-QString Run(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-    ADD_FAILURE() << program.toStdString() << " failed: " << process.readAllStandardError().toStdString();
-    return {};
-  }
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int PageCount(const QString& pdf) {
-  const auto match = QRegularExpression(R"(Pages:\s+(\d+))").match(Run("pdfinfo", {pdf}));
-  return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-QString PdfTitle(const QString& pdf) {
-  return QRegularExpression(R"(Title:\s+(.*)\n)").match(Run("pdfinfo", {pdf})).captured(1).trimmed();
-}
-
-// The text of each page, laid out as printed.
-QStringList PageTexts(const QString& pdf) {
-  QStringList pages = Run("pdftotext", {"-layout", pdf, "-"}).split('\f');
-  if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) pages.removeLast();
-  return pages;
-}
-
-// The words of one page (from 1) with their places in points.
-std::vector<Word> PageWords(const QString& pdf, int page) {
-  const QString xhtml = Run("pdftotext", {"-bbox-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
-  static const QRegularExpression word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re");
-  std::vector<Word> words;
-  for (auto it = word.globalMatch(xhtml); it.hasNext();) {
-    const auto m = it.next();
-    words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
-  }
-  return words;
-}
 
 class PrintPdf : public AppTest {
  protected:
@@ -134,18 +91,18 @@ TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
   EditMode = emSolve;
   XwdMainForm->Print1Click();
   ASSERT_TRUE(QFile::exists(pdf));
-  EXPECT_EQ(PageCount(pdf), 1);
+  EXPECT_EQ(PdfPageCount(pdf), 1);
   EXPECT_EQ(PdfTitle(pdf), "Sunday");
-  const QString text = PageTexts(pdf).value(0);
+  const QString text = PdfPageTexts(pdf).value(0);
   EXPECT_TRUE(text.contains(QString::fromUtf8("\u201CSunday\u201D"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QString::fromUtf8("Bold \u201Cfirst\u201D it\u2019s"))) << text.toStdString();
 
   // The lists fill the first column in order; the numbered grid stands at the right.
-  const std::vector<Word> words = PageWords(pdf, 1);
+  const std::vector<PdfWord> words = PdfPageWords(pdf, 1);
   const std::vector<double> columns = ColumnStarts();
   std::vector<QString> listed;
   double gridLeft = 1e9;
-  for (const Word& word : words) {
+  for (const PdfWord& word : words) {
     if (word.Left >= columns[1]) {
       gridLeft = std::min(gridLeft, word.Left);
       continue;
@@ -168,9 +125,9 @@ TEST_F(PrintPdf, EveryFormatPrintsInOrderAndEachCopyIsAFile) {
   for (const QString& file : {pdf, TempPath("Sunday-2.pdf")}) {
     ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
     // Manuscript, its grid, manuscript grid, numbered grid, solution grid, puzzle page.
-    EXPECT_EQ(PageCount(file), 6) << file.toStdString();
+    EXPECT_EQ(PdfPageCount(file), 6) << file.toStdString();
     EXPECT_EQ(PdfTitle(file), "My Puzzle");
-    const QStringList pages = PageTexts(file);
+    const QStringList pages = PdfPageTexts(file);
     ASSERT_EQ(pages.size(), 6);
     for (int page = 0; page < 5; ++page) {
       const QString& text = pages[page];
@@ -200,8 +157,8 @@ TEST_F(PrintPdf, AFileChosenInPrinterSetupTakesTheJobs) {
   SharedPrinter().setOutputFileName(chosen);
   PrintAll("2");
   EXPECT_EQ(XwdPrintForm->PrnLbl->text(), chosen);
-  EXPECT_EQ(PageCount(chosen), 6);
-  EXPECT_EQ(PageCount(TempPath("chosen-2.pdf")), 6);
+  EXPECT_EQ(PdfPageCount(chosen), 6);
+  EXPECT_EQ(PdfPageCount(TempPath("chosen-2.pdf")), 6);
   EXPECT_FALSE(QFile::exists(pdf));
 }
 
@@ -217,7 +174,7 @@ TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
 
   PuzzleFileName = TempPath("Sunday.xwd");
   PrintAll();
-  EXPECT_EQ(PageCount(pdf), 6);
+  EXPECT_EQ(PdfPageCount(pdf), 6);
 }
 
 // A full disk: the file size limit makes writes fail as a full disk does.
@@ -238,7 +195,7 @@ TEST_F(PrintPdf, AFailedWriteLeavesNoFileAndTheNextRunPrints) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   PrintAll();
-  EXPECT_EQ(PageCount(pdf), 6);
+  EXPECT_EQ(PdfPageCount(pdf), 6);
 }
 
 }  // namespace
