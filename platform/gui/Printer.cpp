@@ -36,10 +36,7 @@ void TPrinter::Abort() noexcept {
 }
 
 TPrinter& Printer() {
-  if (installed) return *installed;
-  // Never destroyed, like the printer it drives.
-  static QtPrinter* qtPrinter = new QtPrinter(SharedPrinter());
-  return *qtPrinter;
+  return installed ? *installed : SharedQtPrinter();
 }
 
 void InstallPrinter(TPrinter* printer) { installed = printer; }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QSaveFile>
 
@@ -35,6 +36,12 @@ QPrinter& SharedPrinter() {
   return *printer;
 }
 
+QtPrinter& SharedQtPrinter() {
+  // Never destroyed, like the printer it drives.
+  static QtPrinter* printer = new QtPrinter(SharedPrinter());
+  return *printer;
+}
+
 QString PdfBeside(const QString& document) {
   if (document.isEmpty()) return QDir::current().absoluteFilePath("print.pdf");
   const QFileInfo file(document);
@@ -52,6 +59,19 @@ QString PdfCopy(const QString& pdf, int copy) {
 QtPrinter::QtPrinter(QPrinter& printer) : printer_(printer), canvas_(painter_, &printer) {}
 
 QtPrinter::~QtPrinter() { Abort(); }
+
+bool QtPrinter::Setup(QWidget* parent) {
+  const bool besideDocument = Queue().isEmpty() && printer_.outputFileName().isEmpty();
+  const QString proposal = PdfBeside(Document);
+  if (besideDocument) printer_.setOutputFileName(proposal);
+  QPrintDialog dialog(&printer_, parent);
+  dialog.setWindowTitle(QCoreApplication::translate("QtPrinter", "Printer Setup"));
+  // Setting up chooses the printer and its paper; what to print is decided by each print run.
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  if (besideDocument && printer_.outputFileName() == proposal) printer_.setOutputFileName({});
+  return accepted;
+}
 
 QString QtPrinter::Queue() const {
   if (printer_.outputFormat() != QPrinter::NativeFormat) return {};

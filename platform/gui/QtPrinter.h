@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QWidget>
 #include <memory>
 
 #include "platform/gui/Printer.h"
@@ -18,8 +19,10 @@ class QPdfWriter;
 
 namespace platform::gui {
 
-// The program's one QPrinter, which Printer Setup shows and changes.
+// The program's one QPrinter, which Printer Setup shows and changes, and the printer over it.
 QPrinter& SharedPrinter();
+class QtPrinter;
+QtPrinter& SharedQtPrinter();
 
 // "Sunday.xwd" prints to "Sunday.pdf" in the same folder; a document without a name to
 // "print.pdf" in the current folder.
@@ -44,6 +47,11 @@ class QtPrinter final : public TPrinter {
   int YResolution() const override;
 
   platform::gui::Canvas& Canvas() override { return canvas_; }
+
+  // Printer Setup: Qt's print dialog on the printer's settings. While jobs go to the PDF file
+  // beside the document, the dialog proposes that file; accepting it unchanged keeps them
+  // going beside each document. Returns whether the user accepted.
+  bool Setup(QWidget* parent);
 
  protected:
   void StartJob() override;

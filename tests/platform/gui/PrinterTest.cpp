@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "platform/gui/QtPrinter.h"
 #include "tests/support/PdfReader.h"
@@ -87,6 +90,20 @@ TEST_F(PrinterPdf, WithoutAPrinterJobsGoToAPdfBesideTheDocument) {
   EXPECT_EQ(printer.Printers().value(printer.PrinterIndex()), folder.filePath("chosen-2.pdf"));
   printer.Copy = 1;
   EXPECT_EQ(printer.JobTarget(), folder.filePath("chosen.pdf"));
+}
+
+TEST_F(PrinterPdf, SetupProposesThePdfBesideTheDocumentAndKeepsFollowingIt) {
+  // The dialog is accepted as it opens; what it showed is kept.
+  QString proposed;
+  QTimer::singleShot(0, [&] {
+    proposed = settings.outputFileName();
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->accept();
+  });
+  EXPECT_TRUE(printer.Setup(nullptr));
+  EXPECT_EQ(proposed, folder.filePath("Job.pdf"));
+  // Accepted unchanged, jobs still go beside whatever document is printed next.
+  printer.Document = folder.filePath("Other.xwd");
+  EXPECT_EQ(printer.JobTarget(), folder.filePath("Other.pdf"));
 }
 
 TEST_F(PrinterPdf, AJobIsWrittenWhenItEnds) {
