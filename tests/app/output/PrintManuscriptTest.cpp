@@ -17,14 +17,6 @@ constexpr int W = 60;    // a character
 constexpr int LH = 118;  // a line
 constexpr int kLeft = 480;
 
-// Words: 1 across, 1 down, 2 down, 3 down, 4 across, 5 across.
-constexpr const char* kSmallGrid =
-    "ABCDE"
-    "F#G#H"
-    "IJKLM"
-    "N#O#P"
-    "QRSTW";
-
 class PrintManuscript : public PrintTest {
  protected:
   void Print() {

@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QPrinterInfo>
 
-#include "AppTest.h"
+#include "PrintTest.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/tools/XwdMsgUnit.h"
@@ -22,14 +22,6 @@ namespace {
 
 using namespace platform::gui;
 using namespace testing_support;
-
-// Words: 1 across, 1 down, 2 down, 3 down, 4 across, 5 across.
-constexpr const char* kSmallGrid =
-    "ABCDE"
-    "F#G#H"
-    "IJKLM"
-    "N#O#P"
-    "QRSTW";
 
 class PrintPdf : public AppTest {
  protected:

@@ -65,12 +65,7 @@ class PrintPuzzlePage : public PrintTest {
 };
 
 TEST_F(PrintPuzzlePage, RuleQuotedTitleAndTheNumberedGridAtTheRight) {
-  SetGrid(
-      "ABCDE"
-      "F#G#H"
-      "IJKLM"
-      "N#O#P"
-      "QRSTW");
+  SetGrid(kSmallGrid);
   Print();
   ASSERT_EQ(printer.Pages.size(), 1u);
   const PrintedPage& page = printer.Pages[0];
@@ -123,12 +118,7 @@ TEST_F(PrintPuzzlePage, GridNumbersGetSmallerForLargerGrids) {
 }
 
 TEST_F(PrintPuzzlePage, QuotesBecomeTypographic) {
-  SetGrid(
-      "ABCDE"
-      "F#G#H"
-      "IJKLM"
-      "N#O#P"
-      "QRSTW");
+  SetGrid(kSmallGrid);
   SetClues({"\"a\" \"b\" c's", "\"Again\""});
   Print();
   const std::vector<Entry> entries = Entries();

@@ -15,14 +15,6 @@ namespace {
 using namespace platform::gui;
 using testing_support::DialogKind;
 
-// Words: 1 across, 1 down, 2 down, 3 down, 4 across, 5 across.
-constexpr const char* kSmallGrid =
-    "ABCDE"
-    "F#G#H"
-    "IJKLM"
-    "N#O#P"
-    "QRSTW";
-
 class PrintWindow : public PrintTest {
  protected:
   void SetUp() override {

@@ -11,6 +11,14 @@
 #include "app/output/PrintLayout.h"
 #include "tests/support/RecordingPrinter.h"
 
+// A 5 by 5 grid whose words are, in order: 1 across, 1 down, 2 down, 3 down, 4 across, 5 across.
+inline constexpr const char* kSmallGrid =
+    "ABCDE"
+    "F#G#H"
+    "IJKLM"
+    "N#O#P"
+    "QRSTW";
+
 class PrintTest : public AppTest {
  protected:
   void SetUp() override;
