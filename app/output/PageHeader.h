@@ -1,7 +1,7 @@
 #pragma once
 // The header of manuscript and grid pages: the title in bold at the left margin and "Page n"
 // 63 character widths from the printable area's left edge; on a first page, optionally, the
-// three specification lines at the right.
+// puzzle's grid size, black squares and word count at the right.
 
 #include "app/output/PrintLayout.h"
 
