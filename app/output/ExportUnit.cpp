@@ -7,4 +7,3 @@ void TExportForm::CopyCluesToClipboard() {}
 void TExportForm::ExportEps(const QString&, int) {}
 void TExportForm::ExportMetafile(const QString&, int) {}
 void TExportForm::ExportRtf(const QString&) {}
-void TExportForm::TransformGrid(int) {}

@@ -185,18 +185,7 @@ bool TXwdProcs::IsAcrossStart(int X, int Y) const { return ::IsAcrossStart(Puzzl
 
 bool TXwdProcs::IsDownStart(int X, int Y) const { return ::IsDownStart(Puzzle, X, Y); }
 
-std::string TXwdProcs::GetEntryWord(int X, int Y, char Dir) const {
-  std::string word;
-  const int dx = Dir == 'a' ? 1 : 0;
-  const int dy = 1 - dx;
-  const auto inGrid = [](int x, int y) { return x >= 1 && y >= 1 && x <= Puzzle.GridSize && y <= Puzzle.GridSize; };
-  for (int x = X, y = Y; inGrid(x, y) && Puzzle.Solution(x, y) != BlackSquare && word.size() < MaxStringLength;
-       x += dx, y += dy) {
-    const std::uint8_t ch = Puzzle.Solution(x, y);
-    word += ch == PlaceholderLetter ? '?' : static_cast<char>(ch);
-  }
-  return word;
-}
+std::string TXwdProcs::GetEntryWord(int X, int Y, char Dir) const { return ::GetEntryWord(Puzzle, X, Y, Dir); }
 
 bool TXwdProcs::IsGridFull() const {
   for (int x = 1; x <= Puzzle.GridSize; ++x)
