@@ -137,8 +137,10 @@ TEST_F(PrintGridPage, GraySquaresFillOnlyTheBlackSquares) {
     int gray = 0;
     for (const CanvasCall& r : Rectangles(Print(kind, 0xC0C0C0))) {
       EXPECT_EQ(r.Pen.Color, clBlack) << "kind " << kind;
-      if (r.Brush.Color == TColor(0xC0C0C0)) ++gray;
-      else EXPECT_EQ(r.Brush.Color, clWhite);
+      if (r.Brush.Color == TColor(0xC0C0C0))
+        ++gray;
+      else
+        EXPECT_EQ(r.Brush.Color, clWhite);
     }
     EXPECT_EQ(gray, 4) << "kind " << kind;
   }

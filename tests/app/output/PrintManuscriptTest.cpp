@@ -174,9 +174,10 @@ TEST_F(PrintManuscript, AWrappedEntryThatWouldRunOffThePageStartsTheNext) {
     EXPECT_EQ(line[0].Text, "QRSTW") << c.clue;
     EXPECT_TRUE(line[1].Text.startsWith("  5 ")) << c.clue;
     // Nothing is drawn below the last line of a page.
-    for (const PrintedPage& page : printer.Pages)
-      if (KindOf(page) == "manuscript")
-        for (const CanvasCall& text : Texts(page)) EXPECT_LE(text.Top, 15 * LH) << text.Text.toStdString();
+    for (const PrintedPage& page : printer.Pages) {
+      if (KindOf(page) != "manuscript") continue;
+      for (const CanvasCall& text : Texts(page)) EXPECT_LE(text.Top, 15 * LH) << text.Text.toStdString();
+    }
   }
 }
 

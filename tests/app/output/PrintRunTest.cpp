@@ -162,7 +162,7 @@ TEST_F(PrintWindow, AltPPrintsAndClosesTheWindow) {
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
     // A mnemonic presses its button a moment later.
-    QTest::qWaitFor([&form] { return form.ModalResult() != mrNone; });
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return form.ModalResult() != mrNone; }));
     return mrNone;
   });
   EXPECT_EQ(XwdPrintForm->ShowModal(), mrOk);
