@@ -1,6 +1,6 @@
 #include "app/output/PuzzlePagePrint.h"
 
-#include "app/output/SmartQuotes.h"
+#include "app/output/ExportUnit.h"
 #include "app/output/TextWrap.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/FontStyle.h"
@@ -121,7 +121,7 @@ class TPuzzlePageWriter {
   }
 
   void PrintEntry(const TWordRef& word) {
-    const std::string clue = SmartQuotes(Puzzle.Clue(WordLink(Puzzle, word)));
+    const std::string clue = TExportForm::SmartQuotes(Puzzle.Clue(WordLink(Puzzle, word)));
     std::vector<std::string> lines = ClueLines(clue);
     // A clue whose lines would run below the column's last line starts the next column,
     // unless it is the column's first.

@@ -3,8 +3,6 @@
 // for any fonts: page counts, texts, their order and the columns their places fall in.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +14,7 @@
 #include "app/output/XwdPrintUnit.h"
 #include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/QtPrinter.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PdfReader.h"
 
 namespace {
@@ -169,18 +168,12 @@ TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
   EXPECT_EQ(PdfPageCount(pdf), 6);
 }
 
-// A full disk: the file size limit makes writes fail as a full disk does.
+// A full disk.
 TEST_F(PrintPdf, AFailedWriteLeavesNoFileAndTheNextRunPrints) {
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto savedSignal = signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  PrintAll("1", true);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, savedSignal);
-
+  {
+    const FileSizeLimit limit(4096);
+    PrintAll("1", true);
+  }
   ASSERT_FALSE(dialogs.Log().empty());
   EXPECT_TRUE(dialogs.Log().back().Text.startsWith("Printing to " + pdf + " failed: ")) << dialogs.Log().back().Text.toStdString();
   EXPECT_EQ(QDir(TempPath("")).entryList({"Sunday*"}, QDir::Files), QStringList{"Sunday.xwd"});
