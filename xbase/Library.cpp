@@ -2,6 +2,7 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/memo/memo.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -11,6 +12,7 @@ void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
   Dbf4Init();
+  MemoInit();
 }
 
 }  // namespace

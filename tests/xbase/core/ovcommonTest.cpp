@@ -291,7 +291,6 @@ TEST_F(StartUpTest, InitReadsTheLocaleVariables) {
 TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   IndexHookTable.IsActive = [] { return true; };
   ExprHookTable.Compile = [](const std::string&) { return nullptr; };
-  MemoHookTable.OpenMemo = [](const std::string&) {};
   VirtualFileHook = [](const std::string&, void*, std::uint16_t) {};
   ErrorCallback = [] {};
   IndexingEnabled = ParserPresent = true;
@@ -308,7 +307,6 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   EXPECT_FALSE(ErrorCallback);
   EXPECT_FALSE(IndexHookTable.IsActive);
   EXPECT_FALSE(ExprHookTable.Compile);
-  EXPECT_FALSE(MemoHookTable.OpenMemo);
   EXPECT_FALSE(VirtualFileHook);
   EXPECT_FALSE(IndexingEnabled);
   EXPECT_FALSE(ParserPresent);
