@@ -123,7 +123,8 @@ bool PackMemo(memo::MemoArea current, memo::CopyRequest& request, std::int32_t b
 bool FinishPackFile(const MemoDescriptor& memo, platform::os::BinaryFile& file) {
   std::uint64_t size = 0;
   std::uint16_t code = file.Size(size);
-  if (code == 0) {
+  // A dBase III file that received no memo keeps its new header (next free block 1).
+  if (code == 0 && !(memo::IsDbase3(memo.Dialect) && size == 513)) {
     std::array<std::uint8_t, 4> next{};
     const auto blocks = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(memo::BlocksFor(size, memo.BlockSize), UINT32_MAX));
@@ -180,6 +181,7 @@ void PackMemofile() {
   request.FileName = memo.MemoFileName;
 
   const std::uint32_t remembered = area.RecNo;
+  std::uint16_t reported = 0;  // a pointer beyond the memo file, reported and passed over
   std::vector<Pointer> pointers;
   for (std::uint32_t record = area.RecordCount; record >= 1; --record) {
     for (int field = area.FieldCount; field >= 1; --field) {
@@ -190,6 +192,7 @@ void PackMemofile() {
       if (block == 0) continue;
       std::int32_t moved = 0;
       if (!PackMemo(*current, request, block, record, moved)) return;
+      if (ErrorCode != 0) reported = ErrorCode;
       pointers.push_back({record, field, moved});
     }
   }
@@ -215,6 +218,7 @@ void PackMemofile() {
   }
   // The record in the buffers holds the new pointers too.
   if (remembered >= 1 && remembered <= area.RecordCount) Go(static_cast<std::int32_t>(remembered));
+  if (ErrorCode == 0) ErrorCode = reported;
 }
 
 }  // namespace xbase
