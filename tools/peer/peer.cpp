@@ -8,6 +8,7 @@
 //   get <FIELD>                    (the field of the current record, trailing blanks removed)
 //   probe <offset> <length>        (a lock of any open on the current table that overlaps the
 //                                   range, seen from a separate open: "w <offset> <length>")
+//   and the memo commands of MemoCommands.cpp
 //
 // Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
 // does not know. Library errors never end the program: they only set ErrorCode. The program
@@ -24,6 +25,7 @@
 #include <string>
 
 #include "platform/os/ByteRangeLocks.h"
+#include "tools/peer/MemoCommands.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -121,7 +123,7 @@ std::optional<std::string> Run(const std::string& line) {
     words >> offset >> length;
     return Probe(std::stoll(offset, nullptr, 0), std::stoll(length, nullptr, 0));
   }
-  return std::nullopt;
+  return peer::RunMemoCommand(command, words);
 }
 
 }  // namespace

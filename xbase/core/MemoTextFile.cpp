@@ -60,15 +60,21 @@ bool MemoTextFile::NextChar(char& c, std::uint16_t& code) {
 }
 
 std::uint16_t MemoTextFile::ReadLine(std::string& line) {
+  bool ended = false;
+  return ReadLine(line, ended);
+}
+
+std::uint16_t MemoTextFile::ReadLine(std::string& line, bool& ended) {
   line.clear();
+  ended = false;
   if (const std::uint16_t code = CheckOpen(TextFileMode::Input)) return code;
   std::uint16_t code = 0;
   char c = 0;
   while (NextChar(c, code)) {
-    if (c == '\n') break;
-    if (c == '\r') {
+    if (c == '\n' || c == '\r') {
+      ended = true;
       // CR LF is one line end; the LF may only arrive with the next fill.
-      if (NextChar(c, code) && c != '\n') --position_;
+      if (c == '\r' && NextChar(c, code) && c != '\n') --position_;
       break;
     }
     line += c;

@@ -71,6 +71,9 @@ class MemoTextFile {
 
   // The next line without its end. At the end of the text: 0 with line empty, and Eof() true.
   std::uint16_t ReadLine(std::string& line);
+  // The same, telling whether a line end followed (not so for a last line that the end of the
+  // text cut).
+  std::uint16_t ReadLine(std::string& line, bool& ended);
   // True when the text is used up (asks the device for more when the buffer is empty). A
   // failure of that request also counts as the end; ReadLine then reports its code.
   bool Eof();
