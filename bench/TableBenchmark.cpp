@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPeers.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
@@ -31,7 +32,9 @@
 namespace {
 
 using namespace xbase;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::PerSecond;
+using bench::RunPeer;
 
 struct Options {
   long records = 1'000'000;
@@ -59,11 +62,6 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   return options;
-}
-
-double PerSecond(long count, Clock::time_point start) {
-  const std::chrono::duration<double> elapsed = Clock::now() - start;
-  return count / elapsed.count();
 }
 
 long PeakResidentKb() {
@@ -146,19 +144,6 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
   }
   CloseArea();
   std::filesystem::remove(path);
-  return figures;
-}
-
-// Runs a comparison program and reads its "<figure> <per second>" lines; empty when it is not
-// installed or fails.
-std::map<std::string, double> RunPeer(const std::string& command) {
-  std::map<std::string, double> figures;
-  FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return figures;
-  char name[64];
-  double value = 0;
-  while (std::fscanf(output, "%63s %lf", name, &value) == 2) figures[name] = value;
-  if (pclose(output) != 0) figures.clear();
   return figures;
 }
 

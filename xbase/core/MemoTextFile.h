@@ -103,8 +103,9 @@ class MemoTextFile {
   void SetMode(TextFileMode mode) { mode_ = mode; }
 
  private:
-  // The next character of input, asking the device when the buffer is used up; false at the
-  // end of the text or on a failure (code).
+  // Asks the device for more input; false at the end of the text or on a failure (code).
+  bool Refill(std::uint16_t& code);
+  // The next character of input, refilling when the buffer is used up.
   bool NextChar(char& c, std::uint16_t& code);
   std::uint16_t CheckOpen(TextFileMode wanted) const;
 

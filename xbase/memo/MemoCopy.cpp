@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "xbase/core/ovcommon.h"
-#include "xbase/dbf/ovdbflow.h"
 #include "xbase/memo/MemoInternal.h"
 
 namespace xbase {
@@ -164,7 +163,7 @@ std::int32_t CopyMemo(std::uint8_t sourceArea, std::int32_t sourceBlock, bool at
   request.FileName = memo.MemoFileName;
   const std::int32_t block = memo::CopyMemoBlocks(request);
   if (ErrorCode == 0) {
-    FlushFile(memo.MemoFile);
+    memo::FlushMemoFile(memo);
     if (ErrorCode == 0) UpdateMemoHeader();
   }
   return block;

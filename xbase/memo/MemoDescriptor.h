@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os/BinaryFile.h"
+#include "xbase/memo/MemoFileIo.h"
 
 namespace xbase {
 
@@ -31,7 +31,7 @@ struct BlobDescriptor {
 };
 
 struct MemoDescriptor {
-  platform::os::BinaryFile MemoFile;
+  MemoFileIo MemoFile;
   std::string MemoFileName;
   std::uint8_t Dialect = 0;     // the table's version byte, or DefaultVersionByte (memo.h)
   std::uint16_t BlockSize = 0;

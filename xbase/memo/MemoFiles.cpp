@@ -48,9 +48,8 @@ std::uint16_t ReopenMemoFile(const WorkAreaRecord& area, MemoDescriptor& memo) {
   std::uint16_t mode = area.ExclusiveFlag || !NetworkLocking ? OpenModeExclusive : OpenModeShared;
   if (OpenModeOverride < 65535) mode = OpenModeOverride & 0xFF;
   const bool shared = (mode & 0x70) == 0x40;
-  return memo.MemoFile.Open(memo.MemoFileName, platform::os::FileAccess::kReadWrite,
-                            shared ? platform::os::ShareMode::kShared
-                                   : platform::os::ShareMode::kExclusive);
+  return memo.MemoFile.Open(memo.MemoFileName, shared ? platform::os::ShareMode::kShared
+                                                     : platform::os::ShareMode::kExclusive);
 }
 
 std::optional<MemoArea> CurrentMemoArea(std::string_view routine) {

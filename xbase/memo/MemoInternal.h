@@ -57,6 +57,10 @@ std::uint16_t MemoFileSize(const MemoDescriptor& memo, std::uint64_t& size);
 bool LockMemo(const WorkAreaRecord& area, MemoDescriptor& memo);
 bool UnlockMemo(const WorkAreaRecord& area, MemoDescriptor& memo);
 
+// LockMemoPadAndSeekEOF without the padding: the offset where a new memo starts, and in `end`
+// the file's end before it, up to which the memo's writer pads.
+std::uint64_t LockForAppend(std::string_view routine, std::uint64_t& end);
+
 // Releases the memo lock on every way out of a scope, exceptions included.
 class MemoLockRelease {
  public:
@@ -105,7 +109,7 @@ struct MemoRun {
 // What the run at offset holds, by the dialect and its first bytes (a run shorter than 8
 // bytes is read as if zeros followed). A stored dBase IV length below 8 counts as an empty
 // text. 0, or 30 when nothing can be read there (or the read's code).
-std::uint16_t ReadMemoRun(const platform::os::BinaryFile& file, std::uint8_t dialect,
+std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
                           std::uint64_t offset, MemoRun& run);
 
 // Applies a record transform to data in MemoBufferSize pieces; data starts a piece.
@@ -115,6 +119,9 @@ void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::
 // (its code, or 29 for a short write) with the file name and the tag.
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag);
+
+// Writes the file's data through to the device, as the table layer's FlushFile does.
+void FlushMemoFile(MemoDescriptor& memo);
 
 // ---- dBase IV runs (MemoBlocks.cpp)
 
@@ -143,11 +150,11 @@ bool FreeMemoRun(MemoDescriptor& memo, std::uint32_t block);
 
 // One memo copied from a run of one memo file to an offset of another (or the same).
 struct CopyRequest {
-  CopyRequest(const platform::os::BinaryFile& source, platform::os::BinaryFile& dest)
+  CopyRequest(const MemoFileIo& source, MemoFileIo& dest)
       : Source(source), Dest(dest) {}
 
-  const platform::os::BinaryFile& Source;
-  platform::os::BinaryFile& Dest;
+  const MemoFileIo& Source;
+  MemoFileIo& Dest;
   std::uint16_t SourceBlockSize = 512;
   std::uint16_t DestBlockSize = 512;
   std::uint8_t SourceDialect = MemoDbase4;

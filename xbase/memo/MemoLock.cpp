@@ -102,8 +102,10 @@ void ReportMemoError(std::uint16_t code, const std::string& text) {
   SetError(code, text);
 }
 
-std::uint64_t LockMemoPadAndSeekEOF(std::string_view routine) {
-  const auto current = memo::CurrentMemoArea(routine);
+namespace memo {
+
+std::uint64_t LockForAppend(std::string_view routine, std::uint64_t& end) {
+  const auto current = CurrentMemoArea(routine);
   if (!current) return 0;
   MemoDescriptor& memo = current->Memo;
   const std::string tag = " [" + std::string(routine) + "]";
@@ -112,27 +114,32 @@ std::uint64_t LockMemoPadAndSeekEOF(std::string_view routine) {
     SetError(1017, memo.MemoFileName + tag);
     return 0;
   }
-  if (!memo::LockMemo(current->Area, memo)) {
+  if (!LockMemo(current->Area, memo)) {
     SetError(1017, memo.MemoFileName + tag);
     return 0;
   }
-  std::uint64_t size = 0;
-  if (const std::uint16_t code = memo::MemoFileSize(memo, size)) {
+  if (const std::uint16_t code = MemoFileSize(memo, end)) {
     ReportMemoError(code, memo.MemoFileName + " [LockMemoPadAndSeekEOF]");
     return 0;
   }
   // A new dBase III file: the first memo overwrites its final 0x1A and lands at block 1.
-  if (memo::IsDbase3(memo.Dialect) && size == 513) return 513;
-  const std::uint64_t start =
-      std::max(memo::BlocksFor(size, memo.BlockSize) * memo.BlockSize, memo::FirstDataOffset(memo));
-  if (start > size) {
-    const std::vector<std::uint8_t> zeros(start - size, 0);
-    const auto written = memo.MemoFile.WriteAt(size, zeros.data(), zeros.size());
-    if (written.code != 0 || written.count < zeros.size()) {
-      ReportMemoError(written.code != 0 ? written.code : 29,
-                      memo.MemoFileName + " [LockMemoPadAndSeekEOF]");
-      return 0;
-    }
+  if (IsDbase3(memo.Dialect) && end == 513) return 513;
+  return std::max(BlocksFor(end, memo.BlockSize) * memo.BlockSize, FirstDataOffset(memo));
+}
+
+}  // namespace memo
+
+std::uint64_t LockMemoPadAndSeekEOF(std::string_view routine) {
+  std::uint64_t end = 0;
+  const std::uint64_t start = memo::LockForAppend(routine, end);
+  if (start <= end) return start;
+  MemoDescriptor& memo = *WorkArea(CurrentWorkArea)->MemoDescriptor;
+  const std::vector<std::uint8_t> zeros(start - end, 0);
+  const auto written = memo.MemoFile.WriteAt(end, zeros.data(), zeros.size());
+  if (written.code != 0 || written.count < zeros.size()) {
+    ReportMemoError(written.code != 0 ? written.code : 29,
+                    memo.MemoFileName + " [LockMemoPadAndSeekEOF]");
+    return 0;
   }
   return start;
 }

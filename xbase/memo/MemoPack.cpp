@@ -40,7 +40,7 @@ class TemporaryFile {
   const std::string& Path() const { return path_; }
   void Keep() { path_.clear(); }
 
-  platform::os::BinaryFile file;
+  MemoFileIo file;
 
  private:
   std::string path_;
@@ -120,7 +120,7 @@ bool PackMemo(memo::MemoArea current, memo::CopyRequest& request, std::int32_t b
 }
 
 // Sets the pack's file's next free block and closes it; false after reporting a failure.
-bool FinishPackFile(const MemoDescriptor& memo, platform::os::BinaryFile& file) {
+bool FinishPackFile(const MemoDescriptor& memo, MemoFileIo& file) {
   std::uint64_t size = 0;
   std::uint16_t code = file.Size(size);
   // A dBase III file that received no memo keeps its new header (next free block 1).
@@ -167,8 +167,7 @@ void PackMemofile() {
   TemporaryFile packed(ForceExtension(area.FileName, "$$$"));
   CreateMemoFileForVersion(packed.Path(), memo.Dialect, memo.BlockSize, "PackMemofile");
   if (ErrorCode != 0) return;
-  if (const std::uint16_t code = packed.file.Open(
-          packed.Path(), platform::os::FileAccess::kReadWrite, platform::os::ShareMode::kExclusive)) {
+  if (const std::uint16_t code = packed.file.Open(packed.Path(), platform::os::ShareMode::kExclusive)) {
     SetError(code, packed.Path() + " [PackMemofile]");
     return;
   }

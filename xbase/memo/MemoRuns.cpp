@@ -26,7 +26,7 @@ std::array<std::uint8_t, 8> RunHeader(bool foxPro, std::uint64_t textLength) {
   return header;
 }
 
-std::uint16_t ReadMemoRun(const platform::os::BinaryFile& file, std::uint8_t dialect,
+std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
                           std::uint64_t offset, MemoRun& run) {
   std::array<std::uint8_t, 8> header{};
   const auto read = file.ReadAt(offset, header.data(), header.size());
@@ -59,6 +59,11 @@ bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data
     return false;
   }
   return true;
+}
+
+void FlushMemoFile(MemoDescriptor& memo) {
+  const std::uint16_t code = memo.MemoFile.Sync();
+  if (code != 0) ReportMemoError(code, "Unable to flush file [FlushFile]");
 }
 
 }  // namespace memo

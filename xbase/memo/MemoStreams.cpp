@@ -11,7 +11,6 @@
 
 #include "platform/os/CodePage850.h"
 #include "xbase/core/ovcommon.h"
-#include "xbase/dbf/ovdbflow.h"
 #include "xbase/memo/MemoInternal.h"
 
 namespace xbase {
@@ -297,7 +296,7 @@ void CloseBlob() {
                               header.size(), "DestroyBlobDescriptor"))
       return;
   }
-  FlushFile(memo.MemoFile);
+  memo::FlushMemoFile(memo);
   // Also after a stream that wrote nothing: a dBase IV header says 0x7FFFFFFF meanwhile.
   if (ErrorCode == 0) UpdateMemoHeader();
 }

@@ -48,10 +48,13 @@ class MemoTextDriver final : public MemoTextDevice {
         return 0;
       }
       const MemoLine& line = text_.Lines[line_++];
-      if (line.End == LineEndHard)
-        file.FillBuffer(line.Text.substr(0, MemoLineWidth - 1) + "\r\n");
-      else
+      if (line.End != LineEndHard) {
         file.FillBuffer(line.Text);
+        return 0;
+      }
+      fill_.assign(line.Text, 0, MemoLineWidth - 1);
+      fill_ += "\r\n";
+      file.FillBuffer(fill_);
       return 0;
     }
     const std::string written(file.BufferedOutput());
@@ -112,6 +115,7 @@ class MemoTextDriver final : public MemoTextDevice {
   std::int32_t oldBlock_ = 0;
   MemoLineTable text_;
   std::size_t line_ = 0;      // input: the next line to deliver
+  std::string fill_;          // input: a line with its end
   std::string work_;          // output: the line being written
   bool skipLineFeed_ = false;
 };

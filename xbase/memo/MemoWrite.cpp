@@ -5,7 +5,6 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
-#include "xbase/dbf/ovdbflow.h"
 #include "xbase/memo/MemoInternal.h"
 
 namespace xbase {
@@ -35,19 +34,22 @@ std::vector<std::uint8_t> MemoImage(const MemoDescriptor& memo, std::string_view
   return image;
 }
 
-// Writes the run at block and flushes the file; false after reporting a failure.
+// Writes the run at block, and zeros in front of it from `from` on when that lies before it (a
+// file not yet padded to the run's block), and flushes the file; false after reporting a
+// failure.
 bool WriteRun(memo::MemoArea current, std::uint64_t block, std::string_view text,
-              std::string_view tag) {
+              std::string_view tag, std::uint64_t from) {
   MemoDescriptor& memo = current.Memo;
   if (block > memo::kMaxBlock) {
     ReportMemoError(1003, memo.MemoFileName + " [" + std::string(tag) + "]");
     return false;
   }
-  const auto image = MemoImage(memo, text, current.Area.WriteTransform);
-  if (!memo::WriteMemoBytes(memo, memo::BlockOffset(block, memo.BlockSize), image.data(),
-                            image.size(), tag))
-    return false;
-  FlushFile(memo.MemoFile);
+  const std::uint64_t offset = memo::BlockOffset(block, memo.BlockSize);
+  from = std::min(from, offset);
+  auto image = MemoImage(memo, text, current.Area.WriteTransform);
+  image.insert(image.begin(), offset - from, 0);
+  if (!memo::WriteMemoBytes(memo, from, image.data(), image.size(), tag)) return false;
+  memo::FlushMemoFile(memo);
   return ErrorCode == 0;
 }
 
@@ -67,10 +69,11 @@ std::int32_t AddMemo(std::string_view text) {
   MemoDescriptor& memo = current->Memo;
   if (data.empty() || TooLong(memo, data.size(), "AddMemo")) return 0;
   memo::MemoLockRelease release(current->Area, memo);
-  const std::uint64_t start = LockMemoPadAndSeekEOF("AddMemo()");
+  std::uint64_t end = 0;
+  const std::uint64_t start = memo::LockForAppend("AddMemo()", end);
   if (start == 0) return 0;
   const std::uint64_t block = start / memo.BlockSize;
-  if (!WriteRun(*current, block, data, "AddMemo")) return 0;
+  if (!WriteRun(*current, block, data, "AddMemo", end)) return 0;
   UpdateMemoHeader();
   return static_cast<std::int32_t>(block);
 }
@@ -93,12 +96,16 @@ bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& bl
     return false;
   }
   memo::MemoLockRelease release(current->Area, memo);
-  const std::uint64_t start = LockMemoPadAndSeekEOF(kTag);
+  // The dBase IV allocator counts whole blocks, so its file is padded first.
+  const bool dbase4 = memo::IsDbase4(memo.Dialect);
+  std::uint64_t end = 0;
+  const std::uint64_t start = dbase4 ? LockMemoPadAndSeekEOF(kTag) : memo::LockForAppend(kTag, end);
   if (start == 0) return false;
+  if (dbase4) end = start;
   const auto old = static_cast<std::uint32_t>(std::llabs(std::int64_t{oldBlock}));
   memo::MemoPlacement placement{};
   std::uint64_t newBlock = start / memo.BlockSize;
-  if (memo::IsDbase4(memo.Dialect)) {
+  if (dbase4) {
     const std::uint64_t needed = memo::BlocksFor(stored.size() + 8, memo.BlockSize);
     placement = memo::AllocMemoBlocks(
         memo, static_cast<std::uint32_t>(std::min<std::uint64_t>(needed, memo::kUnknownSize - 1)),
@@ -106,9 +113,9 @@ bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& bl
     if (placement.Block == 0) return false;
     newBlock = placement.Block;
   }
-  if (!WriteRun(*current, newBlock, stored, kTag)) return false;
+  if (!WriteRun(*current, newBlock, stored, kTag, end)) return false;
   // Only now that the new memo stands are the blocks it no longer needs given up.
-  if (memo::IsDbase4(memo.Dialect)) {
+  if (dbase4) {
     if (!memo::FreeMemoBlocks(memo, placement.SurplusFirst, placement.SurplusBlocks)) return false;
     if (old != 0 && old != newBlock && !memo::FreeMemoRun(memo, old)) return false;
   }
