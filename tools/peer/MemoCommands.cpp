@@ -107,9 +107,9 @@ std::string GetStream(int field) {
 }
 
 // "NAME:type:length[:decimals]"
-std::optional<FieldEntry> ParseField(const std::string& spec) {
+std::optional<FieldEntry> ParseField(const std::string& definition) {
   std::vector<std::string> parts;
-  std::istringstream in(spec);
+  std::istringstream in(definition);
   for (std::string part; std::getline(in, part, ':');) parts.push_back(part);
   if (parts.size() < 3 || parts.size() > 4 || parts[1].size() != 1) return std::nullopt;
   FieldEntry field;
@@ -124,8 +124,8 @@ std::optional<std::string> Create(std::istringstream& words) {
   std::string file, version, blockSize;
   if (!(words >> file >> version >> blockSize)) return std::nullopt;
   std::vector<FieldEntry> fields;
-  for (std::string spec; words >> spec;) {
-    const auto field = ParseField(spec);
+  for (std::string definition; words >> definition;) {
+    const auto field = ParseField(definition);
     if (!field) return std::nullopt;
     fields.push_back(*field);
   }
