@@ -173,11 +173,11 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
         return 0;
       }
     }
-    blob.Block = static_cast<std::uint32_t>(std::min(first, memo::kMaxBlock + 1));
     if (first > memo::kMaxBlock) {
       ReportBlobError(*current, 1003, "CreateBlobDescriptor");
       return 0;
     }
+    blob.Block = static_cast<std::uint32_t>(first);
     blob.HeaderSize = 8;
     blob.DataStart = memo::BlockOffset(blob.Block, memo.BlockSize) + 8;
   }
