@@ -1,10 +1,7 @@
 #pragma once
-// What the benchmarks share: their table of 100-byte records, and the figures of the programs
-// they are compared with.
+// The benchmarks' table of 100-byte records.
 
 #include <cstdint>
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -31,18 +28,5 @@ struct Slots {
         count(xbase::FieldAddress(4)), day(xbase::FieldAddress(5)), flag(xbase::FieldAddress(6)),
         note(xbase::FieldAddress(7)) {}
 };
-
-// Runs a comparison program and reads its "<figure> <value>" lines; empty when it is not
-// installed or fails.
-inline std::map<std::string, double> RunPeer(const std::string& command) {
-  std::map<std::string, double> figures;
-  FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return figures;
-  char name[64];
-  double value = 0;
-  while (std::fscanf(output, "%63s %lf", name, &value) == 2) figures[name] = value;
-  if (pclose(output) != 0) figures.clear();
-  return figures;
-}
 
 }  // namespace bench

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
@@ -56,7 +57,7 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 namespace {
 
 using namespace xbase;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr const char* kFilter = "AMOUNT > 500 .AND. NAME = 'DELTA'";
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
@@ -32,10 +33,11 @@
 namespace {
 
 using namespace xbase;
+using bench::Clock;
 using bench::CreateTable;
+using bench::PerSecond;
 using bench::RunPeer;
 using bench::Slots;
-using Clock = std::chrono::steady_clock;
 
 struct Options {
   long records = 1'000'000;
@@ -63,11 +65,6 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   return options;
-}
-
-double PerSecond(long count, Clock::time_point start) {
-  const std::chrono::duration<double> elapsed = Clock::now() - start;
-  return count / elapsed.count();
 }
 
 long PeakResidentKb() {

@@ -3,6 +3,7 @@
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
 #include "xbase/expr/ovparser.h"
+#include "xbase/memo/memo.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -13,6 +14,7 @@ void InitUnits(const platform::os::Language& language) {
   TimeDateInit();
   Dbf4Init();
   ParserInit();
+  MemoInit();
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ struct WorkAreaRecord : DbfTable {
   CompiledExpr* WhileExpr = nullptr;
   // Runs after every move of the area.
   std::function<void()> MoveCallback;
-  struct MemoDescriptor* MemoDescriptor = nullptr;  // the memo store's, set through its hooks
+  // The memo store's, set through its hooks; dropped with the area.
+  std::shared_ptr<struct MemoDescriptor> MemoDescriptor;
   LockStates LockState = LockNone;
   std::deque<RecordNumber> RecordLockList;  // records locked, newest first
   std::vector<std::uint8_t> SwapBuffer;     // TypedBufferSize bytes used by Replace

@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "xbase/core/MemoTextFile.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/core/timedate.h"
+#include "xbase/dbf/MemoField.h"
 #include "xbase/workarea/dbf4.h"
 #include "xbase/workarea/dbf4Internal.h"
 
@@ -52,6 +54,24 @@ std::string FieldText(const WorkAreaRecord& area, int field, RecordNumber rec) {
   std::string text;
   Peek(field, rec, text);
   return area.OemTranslate ? OemToAnsiStr(text) : text;
+}
+
+// Whether a line of the record's memo contains the (prepared) value, read through the memo
+// store's text driver.
+bool MemoLineMatches(int field, RecordNumber rec, const std::string& value, bool caseSensitive) {
+  std::string text;
+  Peek(field, rec, text);
+  std::int32_t block = MemoBlockOfField(text);
+  if (block == 0) return false;
+  MemoTextFile memo;
+  MemoHookTable.AssignMemo(memo, block);
+  if (memo.Open(TextFileMode::Input) != 0) return false;
+  std::string line;
+  bool found = false;
+  while (!found && !memo.Eof() && memo.ReadLine(line) == 0)
+    found = (caseSensitive ? line : UpperStr(line)).find(value) != std::string::npos;
+  memo.Close();
+  return found;
 }
 
 std::string RightAligned(std::string_view digits, int width) {
@@ -159,15 +179,16 @@ void LocateFrom(std::uint32_t start, int field) {
     // Other programs may have changed any record since the last search.
     if (!area->ExclusiveFlag) DropPeekCache();
   }
-  if (area->FieldTable[field - 1].FieldType == 'M') {
-    // Memo lines are searched through the memo store's text-file driver.
+  const bool memo = area->FieldTable[field - 1].FieldType == 'M';
+  if (memo && !MemoHookTable.AssignMemo) {
     SetError(220, "MEMO unit not linked in [Count/Sum/Continue]");
     return;
   }
   const RecordNumber count = RecCount();
   for (RecordNumber r = start; r <= count; ++r) {
-    if (Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
-                LocateContained)) {
+    if (memo ? MemoLineMatches(field, r, LocateValue, LocateCaseSensitive)
+             : Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
+                       LocateContained)) {
       Go(static_cast<std::int32_t>(r));
       return;
     }

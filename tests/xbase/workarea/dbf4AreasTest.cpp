@@ -220,6 +220,7 @@ TEST_F(AreasTest, MemoFilesOpenAndCloseThroughTheMemoHooks) {
 }
 
 TEST_F(AreasTest, WithoutAMemoStoreAMemoTableStillOpens) {
+  MemoHookTable = {};
   DbfImage image(0x83);
   image.Field("NOTES", 'M', 10).Record("         7");
   Use(Write("memo.dbf", image.Bytes()), nullptr, 0);

@@ -85,6 +85,7 @@ TEST_F(LocateTest, BadSpecifications) {
 }
 
 TEST_F(LocateTest, MemoFieldsNeedTheMemoStore) {
+  MemoHookTable = {};
   DbfImage image(0x83);
   image.Field("NOTES", 'M', 10).Record("         1");
   Use(Write("memo.dbf", image.Bytes()), nullptr, 0);
