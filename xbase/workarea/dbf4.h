@@ -251,8 +251,9 @@ void FUnlock();
 bool ALock();  // the append lock: false while records are locked
 bool RLock();  // locks the current record: false when it is no record or the append lock is held
 bool IsLocked(RecordNumber n);
-// n > 0 record n; -1 the oldest lock, -2 the newest, -3 all. Failures set ErrorCode and the
-// message without reporting them.
+// n > 0 record n; -1 the oldest lock, -2 the newest, -3 all. Removing the last record lock ends
+// the LockRecords state; the append lock is no record lock and stays. Failures set ErrorCode and
+// the message without reporting them.
 bool UnlockRec(std::int64_t n);
 void Unlock();  // releases every lock of the area's lock state
 
