@@ -320,7 +320,11 @@ void CloseDbf(DbfTable& area) {
   std::uint16_t code = 0;
   {
     AreaCloser closing(area);  // also when a write error is raised
-    if (!WriteBack(area, EofByte)) code = ErrorCode;
+    const bool written = area.State == AreaChanged || area.State == AreaAppended;
+    if (!WriteBack(area, EofByte))
+      code = ErrorCode;
+    else if (written)
+      code = area.DataFile.Sync();
     const std::uint16_t closeCode = area.DataFile.Close();
     if (code == 0) code = closeCode;
   }

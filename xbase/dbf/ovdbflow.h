@@ -79,8 +79,9 @@ void WriteDbfHeader(DbfTable& area);
 // later flush or close writes the header again.
 void FlushDbf(DbfTable& area);
 
-// Writes header and end byte (EofByte) as FlushDbf does, then closes the file and frees the
-// record buffer and field table; the area is closed afterwards whatever failed.
+// Writes header and end byte (EofByte) and flushes the file to the device as FlushDbf does, then
+// closes the file and frees the record buffer and field table; the area is closed afterwards
+// whatever failed.
 void CloseDbf(DbfTable& area);
 
 // Writes the file's data through to the device; "Unable to flush file [FlushFile]".
