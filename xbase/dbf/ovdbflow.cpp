@@ -246,7 +246,10 @@ void OpenDbf(DbfTable& area) {
   area.Alias = area.OemTranslate ? AnsiToOemStr(alias) : alias;
 
   if (!ReadDbfProlog(area, fileSize)) return;
-  if (CountFromFileSize) area.RecordCount = CountFromSize(area);
+  // A header that claims more records than the file holds would send every walk on past the
+  // end of the file, one failed read a record.
+  const std::uint32_t whole = RecordsInSize(area, fileSize);
+  if (CountFromFileSize || area.RecordCount > whole) area.RecordCount = whole;
   const bool empty = area.RecordCount < 1;
   area.RecNo = empty ? 0 : 1;
   area.BofFlag = area.EofFlag = empty;

@@ -55,7 +55,8 @@ bool IsVfpWithMemo(const DbfTable& area);  // version 0x30 with table flags 2
 // Opens the table named by area.FileName in area.OpenMode and reads its header and field
 // descriptors; the record buffer is allocated, no record is read. RecNo is 1, or 0 with BOF
 // and EOF set for an empty table. With CountFromFileSize the record count comes from the file
-// size. Any failure leaves the area closed with no file open:
+// size, as it does when the header claims more records than the file holds. Any failure leaves
+// the area closed with no file open:
 //   the file cannot be opened (2, 5, 32 held by another open, ...) "Failure to open ..."
 //   not a table: 210 (file under 32 bytes, unknown version byte, field count out of range,
 //     record length smaller than its fields, dBase II header under 521 bytes)

@@ -192,7 +192,8 @@ extern bool LocateContained;  // the field contains the value
 // Returns the field's number, 0 (with 220) for an empty or unknown name.
 int Locate(std::string_view request);
 // Searches from record `start` (1 starts a new search with LocateValue) and goes to the first
-// match; without one the area is left at EOF and LocateField is 0.
+// match; without one the area is left at EOF and LocateField is 0. A record that cannot be read
+// ends the search with its error, the area where it stood.
 void LocateFrom(std::uint32_t start, int field);
 // The next match of the last Locate.
 void Continue();

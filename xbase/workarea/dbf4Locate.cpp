@@ -153,6 +153,7 @@ int Locate(std::string_view request) {
 void LocateFrom(std::uint32_t start, int field) {
   WorkAreaRecord* area = dbf4::OpenArea("Locate/Count/Sum");
   if (area == nullptr || field < 1 || field > area->FieldCount) return;
+  ErrorCode = 0;
   if (start == 1) {
     LocateValue = PreparedValue(LocateValue, LocateCaseSensitive, LocateExact);
     LocateField = field;
@@ -166,8 +167,11 @@ void LocateFrom(std::uint32_t start, int field) {
   }
   const RecordNumber count = RecCount();
   for (RecordNumber r = start; r <= count; ++r) {
-    if (Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
-                LocateContained)) {
+    const std::string text = FieldText(*area, field, r);
+    // A record that cannot be read ends the search where the area stands: the records after
+    // it would most likely fail alike.
+    if (ErrorCode != 0) return;
+    if (Matches(text, LocateValue, LocateCaseSensitive, LocateExact, LocateContained)) {
       Go(static_cast<std::int32_t>(r));
       return;
     }
