@@ -160,8 +160,10 @@ void GatherRecord(DbfTable& area, std::span<const std::uint8_t> typed);
 // ---- Creation
 
 // Creates the table `name` (default extension "DBF") with the given fields (their Offset is
-// ignored), leaves the area describing it and closes it again: the file holds the header and
-// the end byte. A table with memo fields gets its empty memo file (CreateMemoFileForVersion).
+// ignored) and leaves the area describing it, closed: the file holds the header and the end
+// byte. A table with memo fields gets its empty memo file (CreateMemoFileForVersion). The files
+// are written beside their names and renamed over them once whole, so that a failure (a full
+// disk) leaves a table of that name as it was, and creates nothing new.
 // Refused, creating nothing: 211 for a field list of 0 or more than 255 fields, an empty name,
 // a C, F or N field of length 0 or a type not accepted; 220 for a memo block size of 0; 32
 // when another open holds an existing file of that name.
@@ -173,8 +175,9 @@ std::string MemoFileExt(std::uint8_t version);
 
 // Creates the empty memo file for a table version (default extension MemoFileExt(version)):
 // 0x83 a 513-byte dBase III file, 0xF5 a 512-byte FoxPro header, others a 24-byte dBase IV
-// header with the table's base name. callerTag names the caller in messages. A block size of 0
-// is refused with 220 and creates nothing.
+// header with the table's base name. It replaces a file of that name only once written whole.
+// callerTag names the caller in messages. A block size of 0 is refused with 220 and creates
+// nothing.
 void CreateMemoFileForVersion(const std::string& name, std::uint8_t version,
                               std::uint16_t blockSize, const std::string& callerTag);
 

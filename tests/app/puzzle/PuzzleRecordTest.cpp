@@ -2,13 +2,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "AppTest.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/SettingsStore.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -145,26 +143,7 @@ TEST_F(PuzzleFile, OverlongLengthBytesAndForeignClueLinksReadSafely) {
   EXPECT_EQ(Puzzle.Clue(180), "");
 }
 
-// The largest file size a process may write, for the length of a test.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    // Writing past the limit then fails with EFBIG instead of ending the process.
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
+using testing_support::FileSizeLimit;
 
 TEST_F(PuzzleFile, SaveReplacesTheFileOnlyWhenItWorked) {
   SetGrid("AB CD");

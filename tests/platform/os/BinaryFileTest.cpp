@@ -67,6 +67,8 @@ TEST_F(BinaryFileTest, FailuresGiveDosCodes) {
   const std::string path = Make("r.bin", "abc");
   EXPECT_EQ(file.Open(path + "/below", FileAccess::kRead, ShareMode::kShared), 3);
   EXPECT_EQ(file.Open(folder_, FileAccess::kReadWrite, ShareMode::kShared), 5);
+  EXPECT_EQ(file.CreateNew(path), 80) << "the file exists";
+  EXPECT_EQ(Content(path), "abc");
   EXPECT_FALSE(file.IsOpen());
 
   ASSERT_EQ(file.Open(path, FileAccess::kRead, ShareMode::kShared), 0);

@@ -1,6 +1,3 @@
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/ovdbflow.h"
@@ -128,27 +126,7 @@ TEST_F(RecordsTest, AppendWithFlushAfterWriteUpdatesTheHeaderAtOnce) {
   EXPECT_EQ(file.back(), '\x1A');
 }
 
-// Lets the process write files up to a size, so that a write beyond it fails part way.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  sighandler_t previousHandler_;
-};
+using testing_support::FileSizeLimit;
 
 TEST_F(RecordsTest, FailedAppendLeavesCountAndFileAsTheyWere) {
   OpenWords();
