@@ -69,6 +69,9 @@ void Replace() {
     SetError(212, "Database \"" + area->FileName + "\" is empty. [REPLACE]");
     return;
   }
+  // Another program may have cut the file below the record: a write past its end would leave
+  // blank records in the gap.
+  RefreshRecCount(*area);
   if (area->RecNo > area->RecordCount) {
     SetError(212, "Database \"" + area->FileName + "\" is at EOF. [REPLACE]");
     return;
