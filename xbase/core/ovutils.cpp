@@ -293,6 +293,8 @@ std::string StrInt(std::int64_t n, int width) { return RightAligned(std::to_stri
 
 // ---- Option words
 
+bool ContinuesOptionWord(char c) { return IsAnsiLetter(c) || IsDigit(c) || IsSeparator(c) || c == '_'; }
+
 bool RemoveWord(std::string_view word, std::string& s) {
   if (word.empty()) {
     s = AllTrim(s);
@@ -303,10 +305,7 @@ bool RemoveWord(std::string_view word, std::string& s) {
   bool removed = false;
   for (auto at = s.find(upperWord); at != std::string::npos; at = s.find(upperWord, at)) {
     const auto after = at + upperWord.size();
-    const bool partOfLongerWord =
-        after < s.size() && (IsAnsiLetter(s[after]) || IsDigit(s[after]) || IsSeparator(s[after]) ||
-                             s[after] == '_');
-    if (partOfLongerWord) {
+    if (after < s.size() && ContinuesOptionWord(s[after])) {
       ++at;
     } else {
       s.erase(at, upperWord.size());

@@ -67,6 +67,10 @@ std::string StrInt(std::int64_t n, int width);
 
 // ---- Option words in command strings
 
+// A character that, after an option word, makes it part of a longer word: a letter, a digit,
+// '\', '/' or '_'.
+bool ContinuesOptionWord(char c);
+
 // Upper-cases s, removes every occurrence of the upper-cased word that is not followed by a
 // letter, a digit, '\', '/' or '_', and trims s on both sides; tells whether one was removed.
 // Callers pass the word with its leading blank (" EXCLUSIVE"). An empty word only trims s.

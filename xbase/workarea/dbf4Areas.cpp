@@ -1,7 +1,6 @@
 // Work areas: selection, opening (Use) and closing.
 
 #include <algorithm>
-#include <cctype>
 
 #include "xbase/core/ovutils.h"
 #include "xbase/dbf/ovdbflow.h"
@@ -27,19 +26,15 @@ std::unique_ptr<WorkAreaRecord>* Slot(unsigned n) {
   return n >= 1 && n <= WorkAreaCount ? &WorkAreaTable[n - 1] : nullptr;
 }
 
-bool OptionWordEnds(char c) {
-  return !(std::isalnum(static_cast<unsigned char>(c)) || c == '\\' || c == '/' || c == '_');
-}
-
-// Removes every occurrence of an option word (with its leading blank) that no letter, digit,
-// '\', '/' or '_' follows, from the text and from its upper-case copy alike, so that the rest
-// of the text keeps its case. Tells whether one was removed.
+// Removes every occurrence of an option word (with its leading blank) that does not go on into a
+// longer word (ContinuesOptionWord), from the text and from its upper-case copy alike, so that
+// the rest of the text keeps its case. Tells whether one was removed.
 bool CutOption(std::string& text, std::string& upper, std::string_view word) {
   bool found = false;
   std::size_t at = 0;
   while ((at = upper.find(word, at)) != std::string::npos) {
     const std::size_t end = at + word.size();
-    if (end < upper.size() && !OptionWordEnds(upper[end])) {
+    if (end < upper.size() && ContinuesOptionWord(upper[end])) {
       ++at;
       continue;
     }

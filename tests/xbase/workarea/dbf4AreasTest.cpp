@@ -92,6 +92,15 @@ TEST_F(AreasTest, UseReadsOptionsAndKeepsThePathsCase) {
   }
 }
 
+// Letters are told by the library's own tables, whatever the C library's locale says: the
+// UTF-8 "\xC3\xA9" starts with a letter of Windows-1252.
+TEST_F(AreasTest, AnOptionWordGoingOnInALetterStaysInTheName) {
+  const std::string path = Write("People EXCLUSIVE\xC3\xA9.dbf", People(2).Bytes());
+  Use(temp.path() + "/People EXCLUSIVE\xC3\xA9", nullptr, 0);
+  EXPECT_EQ(CurrentTableName(), path);
+  EXPECT_FALSE(WorkArea(1)->ExclusiveFlag);
+}
+
 TEST_F(AreasTest, AnAliasInUseElsewhereLeavesTheNewAreaClosed) {
   const std::string path = Write("people.dbf", People(2).Bytes());
   Use(path, nullptr, 0);
