@@ -70,9 +70,7 @@ std::vector<std::uint8_t> EmptyMemoFile(const std::string& name, std::uint8_t ve
   }
   std::vector<std::uint8_t> image(24, 0);
   PutLE32(&image[0], 1);  // next free block
-  std::string dir, base, ext;
-  FSplit(name, dir, base, ext);
-  base = platform::os::Utf8ToAnsi(base).substr(0, 8);
+  const std::string base = platform::os::Utf8ToAnsi(BaseNameOf(name)).substr(0, 8);
   std::copy(base.begin(), base.end(), &image[8]);
   PutLE16(&image[18], 0x0102);
   PutLE16(&image[20], blockSize);

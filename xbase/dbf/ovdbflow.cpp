@@ -25,12 +25,6 @@ constexpr std::uint8_t kEndOfDescriptors = 0x0D;
 
 bool CustomVersionSet() { return CustomVersionByte != 0 || CustomMemoVersionByte != 0; }
 
-std::string NameWithoutFolder(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name + ext;
-}
-
 // Forgets everything an open filled in and closes the file: the area is closed again.
 void AbandonOpen(DbfTable& area) {
   area.DataFile.Close();
@@ -79,7 +73,7 @@ bool CheckRecordLength(DbfTable& area) {
   for (const auto& field : area.FieldTable) needed += field.Length;
   if (needed <= area.RecordLength) return true;
   return FailOpen(area, 210,
-                  NotATable(NameWithoutFolder(area.FileName),
+                  NotATable(FileNameOf(area.FileName),
                             " (Record length is out of range)", " [Use/OpenDbf]"));
 }
 
@@ -114,7 +108,7 @@ bool ReadDbfHeader(DbfTable& area) {
   const int fieldCount = level7 ? (headerLength - 68) / 48 : (headerLength - 32) / 32;
   if (fieldCount < 1 || fieldCount > 255) {
     return FailOpen(area, 210,
-                    NotATable(NameWithoutFolder(area.FileName),
+                    NotATable(FileNameOf(area.FileName),
                               " (Number of fields is out of range)", " [Use/OpenDbf]"));
   }
 
@@ -157,7 +151,7 @@ bool ReadDbase2Header(DbfTable& area, std::uint64_t fileSize) {
   if (!ParseDescriptors(area, descriptors, 16, 32)) return false;
   if (area.FieldCount == 0) {
     return FailOpen(area, 210,
-                    NotATable(NameWithoutFolder(area.FileName),
+                    NotATable(FileNameOf(area.FileName),
                               "(Number of fields is out of range)", " [Use/OpenDbf]"));
   }
   return CheckRecordLength(area);
@@ -242,7 +236,7 @@ void OpenDbf(DbfTable& area) {
     FailOpen(area, code, "Failure to open " + area.FileName + " [USE/OpenDbf]");
     return;
   }
-  const std::string alias = platform::os::Utf8ToAnsi(NameWithoutFolder(area.FileName));
+  const std::string alias = platform::os::Utf8ToAnsi(FileNameOf(area.FileName));
   area.Alias = area.OemTranslate ? AnsiToOemStr(alias) : alias;
 
   if (!ReadDbfProlog(area, fileSize)) return;

@@ -45,18 +45,6 @@ bool CutOption(std::string& text, std::string& upper, std::string_view word) {
   return found;
 }
 
-std::string BaseName(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name;
-}
-
-std::string FileNameOnly(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name + ext;
-}
-
 std::string UseTag(const std::string& name, const std::string& buffer, std::uint32_t size) {
   return "[USE(" + name + "," + buffer + "," + std::to_string(size) + ")]";
 }
@@ -154,7 +142,7 @@ void Use(const std::string& name, void* buffer, std::uint16_t size) {
     text.erase(at);
   }
   const std::string fileName = FullPathName(AllTrim(text));
-  if (alias.empty()) alias = UpperStr(BaseName(fileName)).substr(0, kMaxAliasLength);
+  if (alias.empty()) alias = UpperStr(BaseNameOf(fileName)).substr(0, kMaxAliasLength);
 
   bool exclusive = exclusiveOption || SharedOpenMode == OpenModeExclusive;
   std::uint16_t mode = exclusive ? OpenModeExclusive : SharedOpenMode;
@@ -174,7 +162,7 @@ void Use(const std::string& name, void* buffer, std::uint16_t size) {
   if (ErrorCode != 0) return;
 
   area->Alias = alias;
-  area->ShortName = FileNameOnly(area->FileName);
+  area->ShortName = FileNameOf(area->FileName);
   area->ExclusiveFlag = exclusive;
   const std::string tableName = area->FileName;
   const std::uint32_t typedSize = TypedRecordSize(*area);

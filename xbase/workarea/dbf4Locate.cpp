@@ -54,11 +54,6 @@ std::string FieldText(const WorkAreaRecord& area, int field, RecordNumber rec) {
   return area.OemTranslate ? OemToAnsiStr(text) : text;
 }
 
-std::string RightAligned(std::string_view digits, int width) {
-  const std::size_t w = static_cast<std::size_t>(width);
-  return digits.size() >= w ? std::string(digits) : std::string(w - digits.size(), ' ') + std::string(digits);
-}
-
 double NumberOf(const FieldValue& value) {
   if (const auto* d = std::get_if<double>(&value)) return *d;
   if (const auto* i = std::get_if<std::int64_t>(&value)) return static_cast<double>(*i);
@@ -103,7 +98,7 @@ std::string StoredText(const FieldEntry& field, const FieldValue& value) {
               ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed,
                               field.Decimals)
               : std::to_chars(digits, digits + sizeof digits, std::llround(number));
-      return RightAligned(std::string_view(digits, result.ptr), field.Length);
+      return RightAligned(std::string(digits, result.ptr), field.Length);
     }
     case 'L':
       if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
