@@ -146,8 +146,9 @@ void TXwdMainForm::ReverttoSaved1Click() {
     return;
   try {
     XwdProcs->LoadPuzzle(PuzzleFileName);
-  } catch (const EInOutError&) {
-    XwdProcs->SoundMessage(kCorruptPuzzle);
+  } catch (const EInOutError& e) {
+    // The file was this program's own: what went wrong is the system's to say.
+    XwdProcs->SoundMessage(QString::fromUtf8(e.what()));
     return;
   }
   XwdGridForm->Direction = 0;
