@@ -664,5 +664,7 @@ void TXwdMainForm::FormClose() {
   AllowChildClose = 1;
   for (TForm* form : std::initializer_list<TForm*>{XwdGridForm, CluesForm})
     if (form->Visible()) form->Close();
-  QCoreApplication::quit();
+  // The run ends once this close is over: Qt refuses a quit asked for while this window is
+  // still closing, as it asks every window, this one too, to close first.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
