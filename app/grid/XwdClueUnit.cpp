@@ -104,7 +104,7 @@ void TCluesForm::RestoreCluesBounds() {
   TBounds bounds;
   if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsClues", ""), bounds)) {
     // A column under the main window at the right edge of the screen.
-    const int w = XwdMainForm->minimumWidth(), h = XwdMainForm->minimumHeight();
+    const int w = XwdMainForm->MinimumBounds().width(), h = XwdMainForm->MinimumBounds().height();
     bounds = {GetSystemMetrics(SM_CXSCREEN) - w - 4, h + 4, w, GetSystemMetrics(SM_CYSCREEN) - h - 6};
   }
   SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);

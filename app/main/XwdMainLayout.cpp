@@ -20,13 +20,24 @@ void TXwdMainForm::AutoArrange1Click() {
 void TXwdMainForm::RestoreMainBounds() {
   TBounds bounds;
   // A value that is not four numbers counts as empty.
-  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsMain", ""), bounds))
-    bounds = {GetSystemMetrics(SM_CXSCREEN) - minimumWidth() - 4, 2, minimumWidth(), minimumHeight()};
+  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsMain", ""), bounds)) {
+    const QSize least = MinimumBounds();
+    bounds = {GetSystemMetrics(SM_CXSCREEN) - least.width() - 4, 2, least.width(), least.height()};
+  }
   SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
 }
 
+void TXwdMainForm::FormFramed() {
+  // The windows placed before the frame was known are placed again: the default places depend
+  // on the main window's outer size.
+  if (puzzleShown_)
+    AutoArrange1Click();
+  else
+    TForm::FormFramed();
+}
+
 void TXwdMainForm::SaveScreenLayout(char Code) {
-  const int w = minimumWidth(), h = minimumHeight();
+  const int w = MinimumBounds().width(), h = MinimumBounds().height();
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   const int r = sw - w - 4;
   const int g = GetSystemMetrics(SM_CYSMCAPTION) + MaxGridSize * DefaultSquareSize + 9;

@@ -98,5 +98,52 @@ TEST_F(DesktopTest, ExitEndsTheProgram) {
   }
 }
 
+// Outer bounds set before the window manager framed a window hold once it has: every title
+// bar is on the screen, where the settings put it.
+TEST_F(DesktopTest, FramesLieWhereTheirBoundsSay) {
+  Settings("ScreenBoundsMain=\"940,10,320,420\"\n"
+           "ScreenBoundsGrid=\"10,20,0,0\"\n"
+           "ScreenBoundsClues=\"940,440,320,560\"\n");
+  Start({Puzzle()});
+  struct Expected {
+    std::string title;
+    Place place;
+    bool sized;  // the grid window sizes itself from its squares
+  };
+  for (const Expected& e : {Expected{kMainTitle, {940, 10, 320, 420, true}, true},
+                            Expected{"P", {10, 20, 0, 0, true}, false},
+                            Expected{"Clues", {940, 440, 320, 560, true}, true}}) {
+    SCOPED_TRACE(e.title);
+    std::optional<Place> place;
+    const bool there = WaitUntil(
+        [&] {
+          place = session_->PlaceOf(e.title);
+          return place && place->framed && place->x == e.place.x && place->y == e.place.y &&
+                 (!e.sized || (place->width == e.place.width && place->height == e.place.height));
+        },
+        kPatience);
+    EXPECT_TRUE(there) << Describe(place);
+  }
+}
+
+// Without stored bounds the windows take their default places: the main window at the top
+// right, the grid window at the top left and the clue list under the main window.
+TEST_F(DesktopTest, DefaultPlacesKeepEveryTitleBarOnTheScreen) {
+  Start({Puzzle()});
+  std::optional<Place> main, grid, clues;
+  const bool placed = WaitUntil(
+      [&] {
+        main = session_->PlaceOf(kMainTitle);
+        grid = session_->PlaceOf("P");
+        clues = session_->PlaceOf("Clues");
+        return main && grid && clues && main->framed && grid->framed && clues->framed && main->y == 2 &&
+               grid->x == 2 && grid->y == 2 && clues->y > main->y + main->height &&
+               main->x + main->width == XSession::kScreenWidth - 4;
+      },
+      kPatience);
+  EXPECT_TRUE(placed) << "main " << Describe(main) << ", grid " << Describe(grid) << ", clues "
+                      << Describe(clues);
+}
+
 }  // namespace
 }  // namespace desktop_test
