@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QShortcut>
 #include <QTimer>
@@ -206,6 +207,16 @@ void TForm::closeEvent(QCloseEvent* event) {
     event->accept();
   else
     event->ignore();
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+  // As in Qt's dialogs: a modal window closes with Escape, its run cancelled.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+      windowModality() == Qt::ApplicationModal) {
+    Close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm::paintEvent(QPaintEvent*) {

@@ -50,7 +50,8 @@ class TForm : public QWidget {
   int ModalResult() const { return modalResult_; }
   // Setting a result other than mrNone ends a running modal loop.
   void SetModalResult(int result);
-  // The button that Escape presses, as a dialog's Cancel button.
+  // The button that Escape presses, as a dialog's Cancel button. Without one Escape closes a
+  // modal window, as its Close would.
   void SetCancelButton(QAbstractButton* button);
 
   // Outer bounds, frame included, set in one call. Until the window manager has framed the
@@ -91,6 +92,7 @@ class TForm : public QWidget {
 
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 

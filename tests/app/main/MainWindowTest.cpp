@@ -462,6 +462,23 @@ TEST_F(MainWindow, AFailedRecycleChangesNothing) {
 
 // ---- Closing ---------------------------------------------------------------------------------
 
+// Escape in a modal window does what its Cancel (or Close) would.
+TEST_F(MainWindow, EscapeClosesEveryModalWindow) {
+  SetGrid("AB CD");
+  for (TForm* form : std::initializer_list<TForm*>{BylineForm, ScoreForm, XwdAboutForm, AnalysisForm, XwdPrefForm,
+                                                   XwdPrintForm}) {
+    SCOPED_TRACE(form->Caption().toStdString());
+    dialogs.ExpectModal([](TForm& shown) {
+      QApplication::setActiveWindow(&shown);
+      QWidget* focus = shown.focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : &shown, Qt::Key_Escape);
+      return mrNone;
+    });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_FALSE(form->Visible());
+  }
+}
+
 TEST_F(MainWindow, ClosingAsksOnlyForUnsavedConstructChanges) {
   struct Case { bool construct; bool modified; int answer; bool closes; bool saved; };
   const Case cases[] = {
