@@ -342,7 +342,10 @@ void TXwdMainForm::ShowPuzzle() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const int fontHeight = FontHeightValue(XwdProcs->ReadSetting("StatusFontSize", 11));
-    setMinimumSize(kMinPuzzleWidth, GetSystemMetrics(SM_CYMENU) * (ScreenPixelsPerInch() / 60) +
+    // Never narrower than the menu bar, so that no menu hides behind its extension button.
+    const QMargins margins = layout()->contentsMargins();
+    const int menuWidth = menuBar_->sizeHint().width() + margins.left() + margins.right();
+    setMinimumSize(std::max(kMinPuzzleWidth, menuWidth), GetSystemMetrics(SM_CYMENU) * (ScreenPixelsPerInch() / 60) +
                                          GetSystemMetrics(SM_CYCAPTION) + kModeLabelHeight + kDataMemoHeight +
                                          kUpdateBtnHeight - 5 * fontHeight);
     RestoreMainBounds();

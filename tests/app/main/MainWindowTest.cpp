@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -461,6 +462,18 @@ TEST_F(MainWindow, AFailedRecycleChangesNothing) {
 }
 
 // ---- Closing ---------------------------------------------------------------------------------
+
+// With a puzzle open every menu of the menu bar stays in reach, none behind its extension button.
+TEST_F(MainWindow, TheWholeMenuBarStaysInReach) {
+  Start({EmptyFifteen()});
+  XwdMainForm->resize(XwdMainForm->minimumSize());
+  auto* bar = XwdMainForm->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  QApplication::processEvents();
+  ASSERT_EQ(bar->actions().size(), 5);
+  for (QAction* menu : bar->actions())
+    EXPECT_TRUE(bar->rect().contains(bar->actionGeometry(menu))) << menu->text().toStdString();
+}
 
 // Escape in a modal window does what its Cancel (or Close) would.
 TEST_F(MainWindow, EscapeClosesEveryModalWindow) {
