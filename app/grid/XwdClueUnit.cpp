@@ -115,10 +115,7 @@ void TCluesForm::ClueListClick() {
   const int line = ItemIndex();
   const auto words = NumberWords(Puzzle);
   if (line < 0 || line >= static_cast<int>(words.size())) return;
-  if (XwdGridForm->Direction != 0) {
-    const TGridPoint cursor = UnpackCursor(XwdGridForm->CursorPos);
-    XwdGridForm->HighlightWord(cursor.X, cursor.Y, TXwdGridForm::RemoveHighlight);
-  }
+  XwdGridForm->EndSelection();
   const TWordRef& word = words[static_cast<std::size_t>(line)];
   const int s = UsableSquareSize(SquareSize);
   const int x = CornerOf(word.X, s), y = CornerOf(word.Y, s);

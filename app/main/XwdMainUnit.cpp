@@ -613,8 +613,7 @@ void TXwdMainForm::CheatBtnMouseDown() { XwdGridForm->ShowAnswers(); }
 void TXwdMainForm::CheatBtnMouseUp() { XwdGridForm->Repaint(); }
 
 void TXwdMainForm::SquaresBtnClick() {
-  if (XwdGridForm->Direction != 0)
-    XwdGridForm->HighlightWord(XwdGridForm->CursorPos & 0xFFFF, XwdGridForm->CursorPos >> 16, clWhite);
+  XwdGridForm->EndSelection();
   if (AutoclueForm->Visible()) AutoclueForm->Close();
   EditMode = emSquares;
 }
