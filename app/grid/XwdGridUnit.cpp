@@ -12,6 +12,7 @@
 #include "app/grid/XwdClueUnit.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/puzzle/WordGeometry.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/QtCanvas.h"
@@ -108,11 +109,9 @@ void TXwdGridForm::BuildLetterSet() {
 
 void TXwdGridForm::RestoreGridBounds() {
   SquareSize = UsableSquareSize(XwdProcs->ReadSetting("ScreenSquare", DefaultSquareSize));
-  TBounds stored;
-  // Only the corner is used; the size follows from the squares. A value that is not four
-  // numbers counts as none.
-  const bool placed = ParseBounds(XwdProcs->ReadSetting("ScreenBoundsGrid", ""), stored);
-  SetGridBounds(placed ? stored.Left : 2, placed ? stored.Top : 2);
+  // Only the corner is used; the size follows from the squares.
+  const TBounds stored = ReadBoundsSetting("ScreenBoundsGrid", {2, 2, 0, 0});
+  SetGridBounds(stored.Left, stored.Top);
 }
 
 void TXwdGridForm::SetGridBounds(int left, int top) {

@@ -5,6 +5,7 @@
 #include "app/grid/XwdClueUnit.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/SystemMetrics.h"
 
@@ -18,13 +19,10 @@ void TXwdMainForm::AutoArrange1Click() {
 }
 
 void TXwdMainForm::RestoreMainBounds() {
-  TBounds bounds;
-  // A value that is not four numbers counts as empty.
-  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsMain", ""), bounds)) {
-    const QSize least = MinimumBounds();
-    bounds = {GetSystemMetrics(SM_CXSCREEN) - least.width() - 4, 2, least.width(), least.height()};
-  }
-  SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+  // By default at the top right corner, at its smallest.
+  const QSize least = MinimumBounds();
+  RestoreBoundsSetting(*this, "ScreenBoundsMain",
+                       {GetSystemMetrics(SM_CXSCREEN) - least.width() - 4, 2, least.width(), least.height()});
 }
 
 void TXwdMainForm::FormFramed() {

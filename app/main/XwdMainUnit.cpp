@@ -18,6 +18,7 @@
 #include "app/output/ExportUnit.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/AnalysisUnit.h"
@@ -32,7 +33,6 @@
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/FontStyle.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/SystemMetrics.h"
 
@@ -318,11 +318,7 @@ void TXwdMainForm::OpenFromCommandLine() {
 }
 
 void TXwdMainForm::LoadStatusFont() {
-  const TColor color = XwdProcs->ReadColorSetting("StatusFontColor", "clNavy");
-  DataMemo->setFont(MakeFont(XwdProcs->ReadSetting("StatusFontName", "Times New Roman"),
-                                    XwdProcs->ReadSetting("StatusFontSize", 11),
-                                    XwdProcs->ReadSetting("StatusFontStyle", 1)));
-  SetPaletteColor(DataMemo, QPalette::Text, color);
+  ApplyFontSetting(DataMemo, ReadFontSetting("Status", {"clNavy", "Times New Roman", 11, 1}));
 }
 
 void TXwdMainForm::LoadToolPaths() {
