@@ -4,37 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/platform/os/FileFolderTest.h"
 
 namespace platform::os {
 namespace {
 
 namespace fs = std::filesystem;
 
-class BinaryFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "binaryfile-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Make(const std::string& name, const std::string& content) const {
-    const std::string path = folder_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::string folder_;
-};
+using BinaryFileTest = FileFolderTest;
 
 TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   const std::string path = Make("t.bin", "0123456789");

@@ -4,35 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/platform/os/FileFolderTest.h"
 
 namespace platform::os {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ReplacementFileTest : public ::testing::Test {
+class ReplacementFileTest : public FileFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "replacement-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Make(const std::string& name, const std::string& content) const {
-    const std::string path = folder_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
   std::size_t Files() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
   }
@@ -41,8 +24,6 @@ class ReplacementFileTest : public ::testing::Test {
     stat(path.c_str(), &st);
     return st.st_mode & 07777;
   }
-
-  std::string folder_;
 };
 
 TEST_F(ReplacementFileTest, TheTargetChangesOnlyAtTheCommit) {
