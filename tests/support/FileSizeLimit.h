@@ -1,7 +1,6 @@
 #pragma once
-// The largest file a test lets the process write, as on a full disk: a write past it fails with
-// EFBIG (SIGXFSZ is ignored meanwhile) instead of ending the process. Both are put back at the
-// end of the scope, so that nothing leaks into later tests; nothing else may run meanwhile.
+// The largest file size the process may write, for the length of a test: writing beyond it
+// fails as on a full disk.
 
 #include <sys/resource.h>
 
@@ -13,6 +12,7 @@ class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes) {
     getrlimit(RLIMIT_FSIZE, &saved_);
+    // Writing past the limit then fails with EFBIG instead of ending the process.
     previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = saved_;
     limit.rlim_cur = bytes;

@@ -11,6 +11,7 @@
 namespace {
 
 using PuzzleFile = AppTest;
+using testing_support::FileSizeLimit;
 
 std::uint16_t U16At(const QByteArray& bytes, int at) {
   return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
@@ -142,8 +143,6 @@ TEST_F(PuzzleFile, OverlongLengthBytesAndForeignClueLinksReadSafely) {
   EXPECT_EQ(Puzzle.Clue(0), "");
   EXPECT_EQ(Puzzle.Clue(180), "");
 }
-
-using testing_support::FileSizeLimit;
 
 TEST_F(PuzzleFile, SaveReplacesTheFileOnlyWhenItWorked) {
   SetGrid("AB CD");
