@@ -51,15 +51,22 @@ std::uint16_t BinaryFile::Open(const std::string& path, FileAccess access, Share
 }
 
 std::uint16_t BinaryFile::Create(const std::string& path) {
+  if (const std::uint16_t code = CreateHeld(path, O_CREAT); code != 0) return code;
+  return Truncate(0);
+}
+
+std::uint16_t BinaryFile::CreateNew(const std::string& path) { return CreateHeld(path, O_CREAT | O_EXCL); }
+
+std::uint16_t BinaryFile::CreateHeld(const std::string& path, int createFlags) {
   Close();
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = open(path.c_str(), O_RDWR | createFlags | O_CLOEXEC, 0666);
   if (fd < 0) return DosErrorCode(errno);
   if (const std::uint16_t code = TakeShareLock(fd, ShareMode::kExclusive); code != 0) {
     close(fd);
     return code;
   }
   fd_ = fd;
-  return Truncate(0);
+  return 0;
 }
 
 Transfer BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {

@@ -43,6 +43,9 @@ class BinaryFile {
   // that another open holds gives 32 and is left as it was.
   std::uint16_t Create(const std::string& path);
 
+  // Creates a file that does not exist yet (80 when it does) and holds it exclusively.
+  std::uint16_t CreateNew(const std::string& path);
+
   bool IsOpen() const { return fd_ >= 0; }
   int Descriptor() const { return fd_; }
 
@@ -64,6 +67,10 @@ class BinaryFile {
   std::uint16_t Close();
 
  private:
+  // Opens path for reading and writing with the O_CREAT flags given and takes the exclusive
+  // share lock.
+  std::uint16_t CreateHeld(const std::string& path, int createFlags);
+
   int fd_ = -1;
 };
 

@@ -74,11 +74,6 @@ bool MemoLineMatches(int field, RecordNumber rec, const std::string& value, bool
   return found;
 }
 
-std::string RightAligned(std::string_view digits, int width) {
-  const std::size_t w = static_cast<std::size_t>(width);
-  return digits.size() >= w ? std::string(digits) : std::string(w - digits.size(), ' ') + std::string(digits);
-}
-
 double NumberOf(const FieldValue& value) {
   if (const auto* d = std::get_if<double>(&value)) return *d;
   if (const auto* i = std::get_if<std::int64_t>(&value)) return static_cast<double>(*i);
@@ -123,7 +118,7 @@ std::string StoredText(const FieldEntry& field, const FieldValue& value) {
               ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed,
                               field.Decimals)
               : std::to_chars(digits, digits + sizeof digits, std::llround(number));
-      return RightAligned(std::string_view(digits, result.ptr), field.Length);
+      return RightAligned(std::string(digits, result.ptr), field.Length);
     }
     case 'L':
       if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
@@ -173,6 +168,7 @@ int Locate(std::string_view request) {
 void LocateFrom(std::uint32_t start, int field) {
   WorkAreaRecord* area = dbf4::OpenArea("Locate/Count/Sum");
   if (area == nullptr || field < 1 || field > area->FieldCount) return;
+  ErrorCode = 0;
   if (start == 1) {
     LocateValue = PreparedValue(LocateValue, LocateCaseSensitive, LocateExact);
     LocateField = field;
@@ -186,9 +182,14 @@ void LocateFrom(std::uint32_t start, int field) {
   }
   const RecordNumber count = RecCount();
   for (RecordNumber r = start; r <= count; ++r) {
-    if (memo ? MemoLineMatches(field, r, LocateValue, LocateCaseSensitive)
+    const bool found =
+        memo ? MemoLineMatches(field, r, LocateValue, LocateCaseSensitive)
              : Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
-                       LocateContained)) {
+                       LocateContained);
+    // A record that cannot be read ends the search where the area stands: the records after
+    // it would most likely fail alike.
+    if (ErrorCode != 0) return;
+    if (found) {
       Go(static_cast<std::int32_t>(r));
       return;
     }

@@ -4,37 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/platform/os/FileFolderTest.h"
 
 namespace platform::os {
 namespace {
 
 namespace fs = std::filesystem;
 
-class BinaryFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "binaryfile-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Make(const std::string& name, const std::string& content) const {
-    const std::string path = folder_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::string folder_;
-};
+using BinaryFileTest = FileFolderTest;
 
 TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   const std::string path = Make("t.bin", "0123456789");
@@ -67,6 +47,8 @@ TEST_F(BinaryFileTest, FailuresGiveDosCodes) {
   const std::string path = Make("r.bin", "abc");
   EXPECT_EQ(file.Open(path + "/below", FileAccess::kRead, ShareMode::kShared), 3);
   EXPECT_EQ(file.Open(folder_, FileAccess::kReadWrite, ShareMode::kShared), 5);
+  EXPECT_EQ(file.CreateNew(path), 80) << "the file exists";
+  EXPECT_EQ(Content(path), "abc");
   EXPECT_FALSE(file.IsOpen());
 
   ASSERT_EQ(file.Open(path, FileAccess::kRead, ShareMode::kShared), 0);
