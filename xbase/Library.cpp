@@ -2,6 +2,8 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/dataset/ovprimds.h"
+#include "xbase/dataset/ucommon.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -11,13 +13,18 @@ void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
   Dbf4Init();
+  UCommonInit(language);
 }
 
 }  // namespace
 
-void Init() { InitUnits(platform::os::UserLanguage()); }
+void Init() {
+  InitUnits(platform::os::UserLanguage());
+  ApplyLocaleDateFormat();
+}
 
 void Done() {
+  OvPrimDsDone();
   Dbf4Done();
   OvCommonDone();
 }
