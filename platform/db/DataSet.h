@@ -156,7 +156,7 @@ class TDataSet {
   // The value of a field in the record the dataset shows (or calculates); false when null.
   virtual bool GetFieldData(const TField& field, TFieldValue& value) = 0;
   // Stores a field's value; monostate clears it.
-  virtual void SetFieldData(const TField& field, const TFieldValue& value) = 0;
+  virtual void SetFieldData(TField& field, const TFieldValue& value) = 0;
 
   // ---- Cursor bookkeeping
 

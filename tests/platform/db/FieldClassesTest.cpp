@@ -28,7 +28,7 @@ class OneValueDataSet : public MemoryDataSet {
     value = Stored;
     return !std::holds_alternative<std::monostate>(Stored);
   }
-  void SetFieldData(const TField&, const TFieldValue& value) override { Stored = value; }
+  void SetFieldData(TField&, const TFieldValue& value) override { Stored = value; }
 };
 
 TEST(FieldClassesTest, StringFieldsCutToTheirSizeAndReadLogicalsByTheFirstLetter) {

@@ -42,10 +42,10 @@ class MemoryDataSet : public TDataSet {
     return true;
   }
 
-  void SetFieldData(const TField& field, const TFieldValue& value) override {
+  void SetFieldData(TField& field, const TFieldValue& value) override {
     if (State() != dsEdit && State() != dsInsert) DatabaseError("Dataset not in edit or insert mode");
     if (field.ReadOnly()) DatabaseError("Field '" + field.FieldName() + "' cannot be modified");
-    const_cast<TField&>(field).Validate(value);
+    field.Validate(value);
     Buffer* buffer = AsBuffer(ActiveBuffer());
     if (field.FieldNo() == 1) buffer->id = std::get<std::int32_t>(value);
     if (field.FieldNo() == 2) std::strncpy(buffer->name, std::get<std::string>(value).c_str(), 10);
