@@ -53,7 +53,7 @@ class TOvCDataSet : public TOvDataSet {
 
   // ---- Fields and moves
 
-  // The name of field n (at most 10 characters); "" when there is none.
+  // The name of field n (at most 10 characters).
   std::string Field(int n);
   int FieldCount();
   // n != 0: MoveBy(n). 0: the record read again from the table, with what other programs

@@ -101,6 +101,18 @@ class DatasetTest : public WorkAreaTest {
     data.Open();
   }
 
+  // NAME C(8), COUNT N(6,0), PRICE N(8,2), OK L, BORN D, NOTES M (a dBase III table with its
+  // memo file): "Ab", 42, -12.5, true, 1999-12-31, memo block 7; then a blank record.
+  std::string WriteEveryType(const std::string& name = "typed") {
+    DbfImage image(0x83);
+    image.Field("NAME", 'C', 8).Field("COUNT", 'N', 6).Field("PRICE", 'N', 8, 2).Field("OK", 'L', 1);
+    image.Field("BORN", 'D', 8).Field("NOTES", 'M', 10);
+    image.Record("Ab          42  -12.50T19991231         7");
+    image.Record(std::string(41, ' '));
+    Write(name + ".dbt", std::string(512, '\0'));
+    return Write(name + ".dbf", image.Bytes());
+  }
+
   std::vector<std::string> messages;
   int terminated = 0;
 };

@@ -243,17 +243,9 @@ TEST_F(OvPrimDsTest, ResultCodesRaiseTheirTexts) {
 
 class BufferTest : public OvPrimDsTest {
  protected:
-  // C(8), N(6,0), N(8,2), L, D, M: one record with values, one blank.
   void SetUp() override {
     OvPrimDsTest::SetUp();
-    DbfImage image(0x83);
-    image.Field("NAME", 'C', 8).Field("COUNT", 'N', 6).Field("PRICE", 'N', 8, 2).Field("OK", 'L', 1);
-    image.Field("BORN", 'D', 8).Field("NOTES", 'M', 10);
-    image.Record("Ab      " "    42" "  -12.50" "T" "19991231" "         7");
-    image.Record(std::string(8, ' ') + std::string(6, ' ') + std::string(8, ' ') + " " + std::string(8, ' ') +
-                 std::string(10, ' '));
-    data.SetDbfFileName(Write("typed.dbf", image.Bytes()));
-    Write("typed.dbt", std::string(512, '\0'));
+    data.SetDbfFileName(WriteEveryType());
     data.Open();
   }
 };
