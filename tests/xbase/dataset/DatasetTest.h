@@ -34,6 +34,8 @@ class TableDataSet : public TOvCDataSet {
   using TOvCDataSet::AreaNumber;
   using TOvCDataSet::CreateFields;
   using TOvCDataSet::GetRecNo;
+  using TOvCDataSet::InternalCancel;
+  using TOvCDataSet::InternalEdit;
   using TOvCDataSet::OviCompareBookmarks;
   using TOvCDataSet::OviGetNextRecord;
   using TOvCDataSet::OviGetPriorRecord;

@@ -105,34 +105,52 @@ TEST_F(OvPrimDsTest, EmptyTablesAndTablesOfHiddenRecordsOpenEmpty) {
 }
 
 TEST_F(OvPrimDsTest, CracksAtPrimitiveLevel) {
-  OpenPeople(data, 4);
-  std::vector<std::uint8_t> buffer(data.RecordBufferSize());
-  std::int32_t recNo = 0;
-  data.SelectWorkArea("Test");
+  for (const bool hide : {false, true}) {
+    SCOPED_TRACE(hide ? "deleted hidden" : "deleted shown");
+    TableDataSet people;
+    OpenPeople(people, 4, {2}, hide);
+    std::vector<std::uint8_t> buffer(people.RecordBufferSize());
+    std::int32_t recNo = 0;
+    people.SelectWorkArea("Test");
+    const auto next = [&] { return people.OviGetNextRecord(buffer.data(), recNo); };
+    const auto prior = [&] { return people.OviGetPriorRecord(buffer.data(), recNo); };
+    const auto current = [&] { return people.OviGetRecord(buffer.data(), recNo); };
+    const std::int32_t second = hide ? 3 : 2;
 
-  // Before the first record: the next one is the first, read again; a step back from it
-  // answers 1402 and leaves the table there, and the next step reads it again.
-  EXPECT_EQ(data.OviSetToBegin(), 0);
-  EXPECT_EQ(data.OviGetRecord(buffer.data(), recNo), DatasetAtBeginning);
-  EXPECT_EQ(data.OviGetNextRecord(buffer.data(), recNo), 0);
-  EXPECT_EQ(recNo, 1);
-  EXPECT_EQ(data.OviGetPriorRecord(buffer.data(), recNo), DatasetAtBeginning);
-  EXPECT_EQ(RecNo(), 1u);
-  EXPECT_EQ(data.OviGetPriorRecord(buffer.data(), recNo), DatasetAtBeginning);
-  EXPECT_EQ(data.OviGetNextRecord(buffer.data(), recNo), 0);
-  EXPECT_EQ(recNo, 1);
+    // Before the first record: the next one is the first, read again; a step back from it
+    // answers 1402 and leaves the table there, and the next step reads it again.
+    EXPECT_EQ(people.OviSetToBegin(), 0);
+    EXPECT_EQ(current(), DatasetAtBeginning);
+    EXPECT_EQ(next(), 0);
+    EXPECT_EQ(recNo, 1);
+    EXPECT_EQ(next(), 0);
+    EXPECT_EQ(recNo, second);
+    EXPECT_EQ(prior(), 0);
+    EXPECT_EQ(recNo, 1);
+    EXPECT_EQ(prior(), DatasetAtBeginning);
+    EXPECT_EQ(RecNo(), 1u);
+    EXPECT_EQ(prior(), DatasetAtBeginning);
+    EXPECT_EQ(next(), 0);
+    EXPECT_EQ(recNo, 1);
 
-  // The mirror image at the end.
-  EXPECT_EQ(data.OviSetToEnd(), 0);
-  EXPECT_EQ(data.OviGetRecord(buffer.data(), recNo), DatasetAtEnd);
-  EXPECT_EQ(data.OviGetPriorRecord(buffer.data(), recNo), 0);
-  EXPECT_EQ(recNo, 4);
-  EXPECT_EQ(data.OviGetNextRecord(buffer.data(), recNo), DatasetAtEnd);
-  EXPECT_EQ(RecNo(), 4u);
-  EXPECT_EQ(data.OviGetNextRecord(buffer.data(), recNo), DatasetAtEnd);
-  EXPECT_EQ(data.OviGetPriorRecord(buffer.data(), recNo), 0);
-  EXPECT_EQ(recNo, 4);
-  EXPECT_EQ(data.OviGetRecord(buffer.data(), recNo), 0);
+    // The mirror image at the end.
+    EXPECT_EQ(people.OviSetToEnd(), 0);
+    EXPECT_EQ(current(), DatasetAtEnd);
+    EXPECT_EQ(prior(), 0);
+    EXPECT_EQ(recNo, 4);
+    EXPECT_EQ(next(), DatasetAtEnd);
+    EXPECT_EQ(RecNo(), 4u);
+    EXPECT_EQ(next(), DatasetAtEnd);
+    EXPECT_EQ(prior(), 0);
+    EXPECT_EQ(recNo, 4);
+    recNo = 0;
+    EXPECT_EQ(current(), 0);
+    EXPECT_EQ(recNo, 4);
+    EXPECT_EQ(prior(), 0);
+    EXPECT_EQ(recNo, 3);
+    EXPECT_EQ(prior(), 0);
+    EXPECT_EQ(recNo, hide ? 1 : 2);
+  }
 }
 
 TEST_F(OvPrimDsTest, NoRecordIsReadAtTheTablesEndWithoutACrack) {
@@ -273,13 +291,31 @@ TEST_F(BufferTest, FieldsReadAsTheTableHoldsThem) {
 }
 
 TEST_F(BufferTest, BufferAndTypedRecordRoundTrip) {
-  std::vector<std::uint8_t> typed(FieldAddress(0), FieldAddress(0) + WorkArea(CurrentArea())->TypedBufferSize);
-  std::vector<std::uint8_t> buffer(data.RecordBufferSize());
-  data.ReadRecordToBuffer(buffer.data());
-  std::fill_n(FieldAddress(0), typed.size(), 0xEE);
-  data.WriteBufferToRecord(buffer.data(), -1);
-  EXPECT_EQ(std::vector<std::uint8_t>(FieldAddress(0), FieldAddress(0) + typed.size()), typed);
+  for (int record = 1; record <= 2; ++record) {
+    SCOPED_TRACE(record == 1 ? "values" : "blanks");
+    data.SetRecNo(record);
+    std::uint8_t* typed = FieldAddress(0);
+    const std::vector<std::uint8_t> before(typed, typed + WorkArea(CurrentArea())->TypedBufferSize);
+    std::vector<std::uint8_t> buffer(data.RecordBufferSize());
+    data.ReadRecordToBuffer(buffer.data());
+    std::fill(typed, typed + before.size(), 0xEE);
+    data.WriteBufferToRecord(buffer.data(), -1);
+    EXPECT_EQ(std::vector<std::uint8_t>(typed, typed + before.size()), before);
+  }
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BufferTest, CancelRestoresTheBufferSavedWhenTheEditBegan) {
+  std::vector<std::uint8_t> shown(data.ActiveBuffer(), data.ActiveBuffer() + data.RecordBufferSize());
+  data.InternalEdit();
+  std::fill_n(data.ActiveBuffer(), data.RecordBufferSize(), 0x55);
+  data.InternalCancel();
+  EXPECT_EQ(std::vector<std::uint8_t>(data.ActiveBuffer(), data.ActiveBuffer() + data.RecordBufferSize()), shown);
+  data.Insert();
+  shown.assign(data.ActiveBuffer(), data.ActiveBuffer() + data.RecordBufferSize());
+  data.FieldByName("NAME").SetAsString("inserted");
+  data.InternalCancel();
+  EXPECT_EQ(std::vector<std::uint8_t>(data.ActiveBuffer(), data.ActiveBuffer() + data.RecordBufferSize()), shown);
 }
 
 TEST_F(BufferTest, EditedFieldsReachTheTable) {

@@ -196,19 +196,24 @@ TEST_F(UOvCDsTest, AppendRecOnAnEmptyTable) {
   EXPECT_EQ(data.RecordCount(), 1);
 }
 
-TEST_F(UOvCDsTest, ReplaceRecKeepsTheValuesSetWhenTheTableWasReadInBetween) {
-  const std::string path = Write("people.dbf", People(3).Bytes());
-  data.SetDbfFileName(path);
-  data.Open();
-  data.Skip(2);
-  data.Skip(1);  // fails at the end: the dataset re-seats the table before its next act
-  data.ClearRecord();
-  data.SetFieldAsString("NAME", "Cee");
-  data.UpdateCursorPos();  // as a record lock does: reads the record again
-  data.ReplaceRec();
-  EXPECT_EQ(Name(), "Cee     ");
-  data.Close();
-  EXPECT_EQ(Names(path), (std::vector<std::string>{"A", "B", "Cee"}));
+TEST_F(UOvCDsTest, WritesKeepTheValuesSetWhenTheTableWasReadInBetween) {
+  for (const bool append : {false, true}) {
+    SCOPED_TRACE(append ? "AppendRec" : "ReplaceRec");
+    TableDataSet people;
+    const std::string path = Write("people.dbf", People(3).Bytes());
+    people.SetDbfFileName(path);
+    people.Open();
+    people.Skip(2);
+    people.Skip(1);  // fails at the end: the dataset re-seats the table before its next act
+    people.ClearRecord();
+    people.SetFieldAsString("NAME", "Cee");
+    people.UpdateCursorPos();  // as a record lock does: reads the record again
+    append ? people.AppendRec() : people.ReplaceRec();
+    EXPECT_EQ(RTrimStr(people.GetFieldText("NAME")), "Cee");
+    people.Close();
+    EXPECT_EQ(Names(path), (append ? std::vector<std::string>{"A", "B", "C", "Cee"}
+                                   : std::vector<std::string>{"A", "B", "Cee"}));
+  }
 }
 
 TEST_F(UOvCDsTest, ADirectEditCutShortIsNotPostedByTheNextMove) {
