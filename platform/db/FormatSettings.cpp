@@ -80,8 +80,8 @@ std::optional<TDateTime> ReadDate(std::string_view text) {
   }
   if (count < 2) return std::nullopt;
   const std::string order = PartOrder(settings.ShortDateFormat);
-  int day = 0, month = 0, year = ThisYear();
-  std::size_t yearDigits = 4;
+  int day = 0, month = 0, year = 0;
+  std::size_t yearDigits = 0;  // none given: this year
   std::size_t index = 0;
   for (const char part : order) {
     if (part == 'y' && count == 2) continue;  // day and month only
@@ -95,7 +95,9 @@ std::optional<TDateTime> ReadDate(std::string_view text) {
       yearDigits = digits;
     }
   }
-  if (yearDigits <= 2) {
+  if (yearDigits == 0) {
+    year = ThisYear();
+  } else if (yearDigits <= 2) {
     const int earliest = ThisYear() - settings.TwoDigitYearCenturyWindow;
     year += earliest / 100 * 100;
     if (year < earliest) year += 100;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/db/DateTime.h"
 #include "platform/db/FormatSettings.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -18,6 +19,16 @@ bool HasDigit(std::string_view text) {
 }  // namespace
 
 platform::db::TDateTime DbfDateToDateTime(std::string_view text, bool lenient) {
+  // A date in exactly its layout's shape, as typed records hold them, converts at once.
+  if (const auto ymd = ShapedDateToYMD(text)) {
+    platform::db::TDateTime date;
+    const auto number = [&ymd](std::size_t at, std::size_t length) {
+      int value = 0;
+      for (std::size_t i = at; i < at + length; ++i) value = value * 10 + ((*ymd)[i] - '0');
+      return value;
+    };
+    if (platform::db::TryEncodeDate(number(0, 4), number(4, 2), number(6, 2), date)) return date;
+  }
   const std::string raw = LTrimStr(text).substr(0, 10);
   std::string date = raw;
   if (!IsValidDate(date)) {
