@@ -718,6 +718,8 @@ void TXwdMainForm::TransformClick(QAction* Sender) {
                              MsgDlgType::Warning, mbYes | mbNo) != mrYes)
     return;
   ExportForm->TransformGrid(item.mode);
+  // Autoclue's word has moved: a clue typed there now would land on another word.
+  if (AutoclueForm->Visible()) AutoclueForm->Close();
   XwdGridForm->Direction = 0;
   XwdGridForm->Repaint();
   PuzzleModified = 1;

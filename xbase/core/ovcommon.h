@@ -139,7 +139,7 @@ std::uint8_t LanguageDateCodeOf(const platform::os::Language& language);
 // fills it from its Init.
 
 struct CompiledExpression;  // made and owned by the expression engine
-struct MemoTextFile;        // a text file bound to a memo, defined by the memo store
+class MemoTextFile;         // a text file bound to a memo (MemoTextFile.h)
 
 using RecordNumber = std::uint32_t;
 using KeyTextFunction = std::function<std::string()>;  // the current record's key as text
