@@ -223,6 +223,7 @@ bool TDataSet::GetPriorRecord() {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+  CheckActive();
   if (mode & rmExact) {
     CursorPosChanged();
     if (GetRecord(buffers_[recordCount_], gmCurrent, true) != grOK) DatabaseError("Record not found");

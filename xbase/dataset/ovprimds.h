@@ -196,9 +196,9 @@ class TOvDataSet : public TOvPrimDataset {
  protected:
   // ---- New slots
 
-  // Makes the dataset's work area current: false, with 1103 "Database is not open
-  // [<name>.<operation>]" and Application.Terminate, when the dataset has none. The caller then
-  // leaves the table alone.
+  // Makes the dataset's work area current and starts the operation with no library error:
+  // false, with 1103 "Database is not open [<name>.<operation>]" and Application.Terminate,
+  // when the dataset has none. The caller then leaves the table alone.
   virtual bool SelectWorkArea(const std::string& operation);
   virtual void DoBeforeRestore();
   virtual void DoAfterRestore();

@@ -104,14 +104,21 @@ bool TOvDataSet::OpenTableArea(const std::string& name) {
     CloseArea();
     return true;
   }
-  if (!s_OpenTable(name)) {
-    // What s_OpenTable opened before it failed belongs to nobody: close it.
-    const std::uint16_t code = ErrorCode;
-    CloseArea();
-    ErrorCode = code;
-    return false;
-  }
+  // What s_OpenTable opened belongs to nobody until the dataset keeps it: a failure, reported
+  // or raised, closes it again.
+  struct CloseUnlessKept {
+    bool kept = false;
+    ~CloseUnlessKept() {
+      if (kept) return;
+      const std::uint16_t code = ErrorCode;
+      ImmediateErrorsScope quiet(false);
+      CloseArea();
+      ErrorCode = code;
+    }
+  } area;
+  if (!s_OpenTable(name)) return false;
   SetIgnoreDel(hideDeletedRecs_);
+  area.kept = true;
   areaNumber_ = CurrentArea();
   fieldProps_ = BuildFieldProps(false);
   return true;
@@ -315,10 +322,8 @@ int TOvDataSet::OviGetPriorRecord(TRecordBuffer buffer, std::int32_t& recNo) {
 }
 
 platform::db::TGetResult TOvDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
-  if (IsTableUsable()) return TOvPrimDataset::GetRecord(buffer, mode, doCheck);
-  ReadRecordToBuffer(buffer);
-  SetBookmarkFlag(buffer, platform::db::bfCurrent);
-  return platform::db::grOK;
+  // Only the structure was read: every fetch gives the record copied then.
+  return TOvPrimDataset::GetRecord(buffer, IsTableUsable() ? mode : platform::db::gmCurrent, doCheck);
 }
 
 // ---- Writing records

@@ -49,22 +49,17 @@ void TOvCDataSet::SetHideDeletedRecs(bool hide) {
 
 // ---- Direct operations
 
-void TOvCDataSet::AppendRec() {
+void TOvCDataSet::AppendRec() { WriteTypedRecord("AppendRec", xbase::Append); }
+
+void TOvCDataSet::ReplaceRec() { WriteTypedRecord("ReplaceRec", xbase::Replace); }
+
+void TOvCDataSet::WriteTypedRecord(const char* operation, void (*write)()) {
   CheckWritable();
-  if (!SelectWorkArea("AppendRec")) return;
+  if (!SelectWorkArea(operation)) return;
   // The values set since ClearRecord are in the buffer; a read of the table since may have
   // overwritten them in the typed record.
   if (InEditState()) WriteBufferToRecord(ActiveBuffer(), -1);
-  xbase::Append();
-  RereadCurrent();
-  ResyncAfterDirectOp();
-}
-
-void TOvCDataSet::ReplaceRec() {
-  CheckWritable();
-  if (!SelectWorkArea("ReplaceRec")) return;
-  if (InEditState()) WriteBufferToRecord(ActiveBuffer(), -1);
-  xbase::Replace();
+  write();
   RereadCurrent();
   ResyncAfterDirectOp();
 }

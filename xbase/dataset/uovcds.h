@@ -93,6 +93,8 @@ class TOvCDataSet : public TOvDataSet {
  private:
   bool InEditState() const;
   void CheckWritable();
+  // The direct write of AppendRec and ReplaceRec: the active buffer's record by `write`.
+  void WriteTypedRecord(const char* operation, void (*write)());
   TField& NamedField(const std::string& name) { return FieldByName(name.substr(0, 10)); }
 
   bool readOnly_ = false;

@@ -27,6 +27,7 @@ class TableDataSet : public TOvCDataSet {
 
   bool Exclusive = true;
   int FailOpens = 0;  // so many opens fail after Use
+  bool FailByRaising = false;  // and raise instead of answering false
   std::vector<std::string> Writes;
 
   // The primitive and internal operations, for tests at that level.
@@ -53,7 +54,9 @@ class TableDataSet : public TOvCDataSet {
   bool s_OpenTable(const std::string& name) override {
     Use(name + (Exclusive ? " EXCLUSIVE" : "") + " ALIAS " + Name(), nullptr, 0);
     if (ErrorCode != 0) return false;
-    return FailOpens-- <= 0;
+    if (FailOpens-- <= 0) return true;
+    if (FailByRaising) throw EOrvelError("the index cannot be opened");
+    return false;
   }
   bool s_AppendWithLock() override {
     return Locked("append", Exclusively() || ALock(), [] { xbase::Append(); });

@@ -174,12 +174,16 @@ TEST_F(OvPrimDsTest, WithoutAFileNameOpenRaisesAndASecondOpenWorks) {
 }
 
 TEST_F(OvPrimDsTest, AFailedOpenLeavesNoAreaHeld) {
-  data.FailOpens = 1;
   data.SetDbfFileName(Write("people.dbf", People(2).Bytes()));
-  EXPECT_EQ(Raised([&] { data.Open(); }), "Dataset error: 1401");
-  for (std::uint8_t n = 1; n <= CallerWorkAreas; ++n) EXPECT_EQ(WorkArea(n), nullptr) << int{n};
-  data.Open();
-  EXPECT_EQ(Name(data), "A");
+  for (const bool raising : {false, true}) {
+    data.FailOpens = 1;
+    data.FailByRaising = raising;
+    EXPECT_EQ(Raised([&] { data.Open(); }), raising ? "the index cannot be opened" : "Dataset error: 1401");
+    for (std::uint8_t n = 1; n <= CallerWorkAreas; ++n) EXPECT_EQ(WorkArea(n), nullptr) << int{n};
+    data.Open();
+    EXPECT_EQ(Name(data), "A");
+    data.Close();
+  }
 }
 
 TEST_F(OvPrimDsTest, ALibraryErrorAtOpenIsReportedAsItself) {
