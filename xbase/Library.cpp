@@ -4,6 +4,7 @@
 #include "xbase/core/timedate.h"
 #include "xbase/dataset/ovprimds.h"
 #include "xbase/dataset/ucommon.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -13,6 +14,7 @@ void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
   Dbf4Init();
+  ParserInit();
   UCommonInit(language);
 }
 
@@ -25,6 +27,7 @@ void Init() {
 
 void Done() {
   OvPrimDsDone();
+  ParserDone();
   Dbf4Done();
   OvCommonDone();
 }
