@@ -2,6 +2,8 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/dataset/ovprimds.h"
+#include "xbase/dataset/ucommon.h"
 #include "xbase/expr/ovparser.h"
 #include "xbase/memo/memo.h"
 #include "xbase/workarea/dbf4.h"
@@ -15,13 +17,18 @@ void InitUnits(const platform::os::Language& language) {
   Dbf4Init();
   ParserInit();
   MemoInit();
+  UCommonInit(language);
 }
 
 }  // namespace
 
-void Init() { InitUnits(platform::os::UserLanguage()); }
+void Init() {
+  InitUnits(platform::os::UserLanguage());
+  ApplyLocaleDateFormat();
+}
 
 void Done() {
+  OvPrimDsDone();
   ParserDone();
   Dbf4Done();
   OvCommonDone();
