@@ -2,6 +2,7 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/index/ovndx.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -11,6 +12,7 @@ void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
   Dbf4Init();
+  OvNdxInit();
 }
 
 }  // namespace
@@ -18,6 +20,7 @@ void InitUnits(const platform::os::Language& language) {
 void Init() { InitUnits(platform::os::UserLanguage()); }
 
 void Done() {
+  OvNdxDone();
   Dbf4Done();
   OvCommonDone();
 }
