@@ -13,13 +13,18 @@ namespace bench {
 
 inline constexpr std::size_t kTagLength = 20;
 
-inline std::string BenchKey(std::uint64_t i) {
+// Writes record i's key and a NUL into text.
+inline void PutBenchKey(std::uint64_t i, char (&text)[kTagLength + 1]) {
   std::uint64_t z = i + 0x9E3779B97F4A7C15ULL;  // splitmix64
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
   z ^= z >> 31;
-  char text[kTagLength + 1];
   std::snprintf(text, sizeof text, "K%019llu", static_cast<unsigned long long>(z % 10000000000000000000ULL));
+}
+
+inline std::string BenchKey(std::uint64_t i) {
+  char text[kTagLength + 1];
+  PutBenchKey(i, text);
   return text;
 }
 

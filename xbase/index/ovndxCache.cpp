@@ -12,52 +12,43 @@ std::uint32_t RoundedNodeCacheSize(std::uint32_t size) {
   return std::max<std::uint32_t>(size / NodeSize * NodeSize, MinNodeCacheSize);
 }
 
-NodeCache::NodeCache(std::uint32_t size) : block_(size, 0), slots_(size / NodeSize) {
-  slotOf_.reserve(slots_.size());
-}
+// The buffers are filled before they are read, so the block needs no zeroing.
+NodeCache::NodeCache(std::uint32_t size) : block_(new std::uint8_t[size]), slots_(size / NodeSize) {}
 
 std::uint8_t* NodeCache::Find(std::uint32_t node) {
-  const auto found = slotOf_.find(node);
-  if (found == slotOf_.end()) return nullptr;
-  std::size_t& k = found->second;
+  if (!Holds(node)) return nullptr;
+  std::uint32_t& slot = SlotOf(node);
+  std::size_t k = slot - 1;
   if (k > 0) {
     std::swap(slots_[k], slots_[k - 1]);
-    slotOf_[slots_[k].node] = k;
-    --k;
+    SlotOf(slots_[k].node) = static_cast<std::uint32_t>(k + 1);
+    slot = static_cast<std::uint32_t>(k--);
   }
   return slots_[k].buffer;
 }
 
-std::uint8_t* NodeCache::Claim(std::uint32_t node) {
+void NodeCache::Store(std::uint32_t node, const std::uint8_t* image) {
   std::size_t k;
   if (used_ < slots_.size()) {
     k = used_++;
-    slots_[k].buffer = block_.data() + k * NodeSize;
+    slots_[k].buffer = block_.get() + k * NodeSize;
   } else {
     k = slots_.size() - 1;
-    slotOf_.erase(slots_[k].node);
+    SlotOf(slots_[k].node) = 0;
   }
+  if (node >= slotPlusOne_.size()) slotPlusOne_.resize(std::max<std::size_t>(node + 1, slotPlusOne_.size() * 2), 0);
   slots_[k].node = node;
-  slotOf_[node] = k;
-  return slots_[k].buffer;
-}
-
-void NodeCache::Forget(std::uint32_t node) {
-  const auto found = slotOf_.find(node);
-  if (found == slotOf_.end()) return;
-  // The slot keeps its buffer under a node number that no file holds.
-  slots_[found->second].node = 0;
-  slotOf_.erase(found);
+  SlotOf(node) = static_cast<std::uint32_t>(k + 1);
+  std::memcpy(slots_[k].buffer, image, NodeSize);
 }
 
 void NodeCache::Refresh(std::uint32_t node, const std::uint8_t* image) {
-  const auto found = slotOf_.find(node);
-  if (found != slotOf_.end()) std::memcpy(slots_[found->second].buffer, image, NodeSize);
+  if (Holds(node)) std::memcpy(slots_[SlotOf(node) - 1].buffer, image, NodeSize);
 }
 
 void NodeCache::Reset() {
   used_ = 0;
-  slotOf_.clear();
+  std::fill(slotPlusOne_.begin(), slotPlusOne_.end(), 0);
 }
 
 std::vector<std::uint32_t> NodeCache::Nodes() const {

@@ -64,21 +64,12 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
                   std::to_string(order.OrderNumber) + " " + order.FileName + " [GetNode]");
   if (node >= order.Header.NextFree)
     Fail(254, Corrupted(order, node, "is past the last node " + std::to_string(order.Header.NextFree - 1)));
-  std::uint8_t* image;
-  if (NodeCache* cache = CacheOf(order)) {
-    image = cache->Find(node);
-    if (image == nullptr) {
-      image = cache->Claim(node);
-      try {
-        SeekAndRead(order, node, image);
-      } catch (...) {
-        cache->Forget(node);
-        throw;
-      }
-    }
-  } else {
+  NodeCache* cache = CacheOf(order);
+  const std::uint8_t* image = cache != nullptr ? cache->Find(node) : nullptr;
+  if (image == nullptr) {
+    SeekAndRead(order, node, order.NodeBuffer.data());
     image = order.NodeBuffer.data();
-    SeekAndRead(order, node, image);
+    if (cache != nullptr) cache->Store(node, image);
   }
   CheckNode(order, node, image, isRoot);
   return image;

@@ -95,7 +95,8 @@ void ReplaceChangedKeys(WorkAreaRecord& table) {
     if (SameKey(*order, key.data(), order->OldKey.data())) continue;
     Restore<std::uint8_t> active(ActiveOrder, slot);
     DeleteTarget = table.RecNo;
-    if (DeleteKey(order->OldKey, slot) == -1 && corrupted == nullptr) corrupted = order;
+    // A record may lack its entry only in a UNIQUE order: another record had the key first.
+    if (DeleteKey(order->OldKey, slot) == -1 && !order->Unique() && corrupted == nullptr) corrupted = order;
     if (AppendIndex(key, slot) == -1) throw OperationFailed{};
     order->SavedKey = key;
   }

@@ -245,15 +245,19 @@ TEST(NodeCacheTest, SizesRoundToWholeNodes) {
 
 TEST(NodeCacheTest, AHitMovesOneSlotForwardAndAMissTakesTheLastSlot) {
   NodeCache cache(2048);
-  for (std::uint32_t node : {10u, 20u, 30u, 40u}) cache.Claim(node)[0] = static_cast<std::uint8_t>(node);
+  std::uint8_t image[512] = {};
+  for (std::uint32_t node : {10u, 20u, 30u, 40u}) {
+    image[0] = static_cast<std::uint8_t>(node);
+    cache.Store(node, image);
+  }
   EXPECT_EQ(cache.Nodes(), (std::vector<std::uint32_t>{10, 20, 30, 40}));
   ASSERT_NE(cache.Find(40), nullptr);
   EXPECT_EQ(cache.Find(40)[0], 40);
   EXPECT_EQ(cache.Nodes(), (std::vector<std::uint32_t>{10, 40, 20, 30}));
-  cache.Claim(50);
+  cache.Store(50, image);
   EXPECT_EQ(cache.Nodes(), (std::vector<std::uint32_t>{10, 40, 20, 50}));
   EXPECT_EQ(cache.Find(30), nullptr);
-  std::uint8_t image[512] = {7};
+  image[0] = 7;
   cache.Refresh(50, image);
   EXPECT_EQ(cache.Find(50)[0], 7);
   cache.Reset();
