@@ -22,11 +22,13 @@
 #include <vector>
 
 #include "bench/BenchKeys.h"
+#include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/TypedSlots.h"
 #include "xbase/dbf/ovdbflow.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndx.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -68,16 +70,6 @@ double PerSecond(long count, Clock::time_point start) {
   return count / elapsed.count();
 }
 
-// TAG C(20), NAME C(40), AMOUNT N(10,2), COUNT N(8,0), DAY D, FLAG L, NOTE C(12): 100 bytes.
-void CreateTable(const std::string& path) {
-  const std::vector<FieldEntry> fields = {
-      {"TAG", 'C', 20, 0, 0},  {"NAME", 'C', 40, 0, 0}, {"AMOUNT", 'N', 10, 2, 0},
-      {"COUNT", 'N', 8, 0, 0}, {"DAY", 'D', 8, 0, 0},   {"FLAG", 'L', 1, 0, 0},
-      {"NOTE", 'C', 12, 0, 0}};
-  DbfTable table;
-  CreateDBF(table, path, fields);
-}
-
 // An empty index on TAG: the header, and node 1 without keys.
 void CreateIndex(const std::string& path) {
   NodeImage block;
@@ -89,12 +81,6 @@ void CreateIndex(const std::string& path) {
   std::fclose(file);
 }
 
-// The key of the order: the TAG field as the record holds it.
-KeyValue TagKey(OrderDescriptor& order) {
-  const WorkAreaRecord& table = *WorkArea(order.AreaNumber);
-  return {std::string_view(reinterpret_cast<const char*>(table.RecordBuffer.data()) + 1, bench::kTagLength), 0};
-}
-
 struct Figures {
   double appends = 0, seeks = 0;
   long misses = 0;
@@ -102,7 +88,7 @@ struct Figures {
 
 Figures Run(const std::string& folder, const Options& options, bool exclusive) {
   const std::string table = folder + "/bench.dbf", index = folder + "/bench.ndx";
-  CreateTable(table);
+  bench::CreateTable(table);
   CreateIndex(index);
   NetworkLocking = !exclusive;
   // Every node of a million keys in memory: about 80,000 nodes of 512 bytes.
@@ -110,22 +96,22 @@ Figures Run(const std::string& folder, const Options& options, bool exclusive) {
   Select(1);
   Use(table + (exclusive ? " EXCLUSIVE" : ""), nullptr, 0);
   auto order = OpenOrderFile(index);
-  order->KeyFunction = TagKey;
+  UseCompiledKey(*order, AssignExpr(order->KeyText));
   SeatOrder(std::move(order), 1, false);
   Figures figures;
   {
-    std::uint8_t* tag = FieldAddress(1);
-    PutSlotText(FieldAddress(2), 40, "A NAME OF FORTY CHARACTERS AT MOST");
-    PutSlotDouble(FieldAddress(3), 1234.5);
-    PutSlotInt32(FieldAddress(4), 42);
-    PutSlotText(FieldAddress(5), 10, "03/15/24");
-    FieldAddress(6)[0] = 1;
+    const bench::Slots slots;
+    PutSlotText(slots.name, 40, "A NAME OF FORTY CHARACTERS AT MOST");
+    PutSlotDouble(slots.amount, 1234.5);
+    PutSlotInt32(slots.count, 42);
+    PutSlotText(slots.day, 10, "03/15/24");
+    slots.flag[0] = 1;
     if (!exclusive) ALock();
     char key[bench::kTagLength + 1];
     const auto start = Clock::now();
     for (long i = 0; i < options.records; ++i) {
       bench::PutBenchKey(i, key);
-      PutSlotText(tag, bench::kTagLength, key);
+      PutSlotText(slots.tag, bench::kTagLength, key);
       Append();
     }
     figures.appends = PerSecond(options.records, start);
@@ -152,22 +138,6 @@ Figures Run(const std::string& folder, const Options& options, bool exclusive) {
   return figures;
 }
 
-#ifdef XBASE64_NDX_PROGRAM
-// xbase64's figures through its program: "<figure> <value>" lines; empty when it fails.
-std::map<std::string, double> RunXbase64(const std::string& folder, const Options& options) {
-  std::map<std::string, double> figures;
-  const std::string command = std::string(XBASE64_NDX_PROGRAM) + " bench '" + folder + "' " +
-                              std::to_string(options.records) + " " + std::to_string(options.seeks);
-  FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return figures;
-  char name[64];
-  double value = 0;
-  while (std::fscanf(output, "%63s %lf", name, &value) == 2) figures[name] = value;
-  if (pclose(output) != 0) figures.clear();
-  return figures;
-}
-#endif
-
 void Print(const char* figure, double ours, const std::map<std::string, double>& xbase64, const char* key) {
   std::printf("%-34s %12.0f /s", figure, ours);
   const auto found = xbase64.find(key);
@@ -191,7 +161,9 @@ int main(int argc, char** argv) {
   const Figures defaults = Run(folder, options, false);
   std::map<std::string, double> xbase64;
 #ifdef XBASE64_NDX_PROGRAM
-  if (options.peers) xbase64 = RunXbase64(folder, options);
+  if (options.peers)
+    xbase64 = bench::RunPeer(std::string(XBASE64_NDX_PROGRAM) + " bench '" + folder + "' " +
+                             std::to_string(options.records) + " " + std::to_string(options.seeks));
 #endif
   std::printf("%ld records of 100 bytes indexed on TAG C(20), %ld seeks (%ld missed)\n", options.records,
               options.seeks, exclusive.misses);

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
@@ -31,6 +32,9 @@
 namespace {
 
 using namespace xbase;
+using bench::CreateTable;
+using bench::RunPeer;
+using bench::Slots;
 using Clock = std::chrono::steady_clock;
 
 struct Options {
@@ -71,24 +75,6 @@ long PeakResidentKb() {
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
 }
-
-// TAG C(20), NAME C(40), AMOUNT N(10,2), COUNT N(8,0), DAY D, FLAG L, NOTE C(12): 100 bytes.
-void CreateTable(const std::string& path) {
-  const std::vector<FieldEntry> fields = {
-      {"TAG", 'C', 20, 0, 0},    {"NAME", 'C', 40, 0, 0}, {"AMOUNT", 'N', 10, 2, 0},
-      {"COUNT", 'N', 8, 0, 0},   {"DAY", 'D', 8, 0, 0},   {"FLAG", 'L', 1, 0, 0},
-      {"NOTE", 'C', 12, 0, 0}};
-  DbfTable table;
-  CreateDBF(table, path, fields);
-}
-
-// The typed record's slots of the table above.
-struct Slots {
-  std::uint8_t *tag, *name, *amount, *count, *day, *flag, *note;
-  Slots()
-      : tag(FieldAddress(1)), name(FieldAddress(2)), amount(FieldAddress(3)), count(FieldAddress(4)),
-        day(FieldAddress(5)), flag(FieldAddress(6)), note(FieldAddress(7)) {}
-};
 
 struct Figures {
   double appends = 0, scan = 0, randomGo = 0;
@@ -146,19 +132,6 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
   }
   CloseArea();
   std::filesystem::remove(path);
-  return figures;
-}
-
-// Runs a comparison program and reads its "<figure> <per second>" lines; empty when it is not
-// installed or fails.
-std::map<std::string, double> RunPeer(const std::string& command) {
-  std::map<std::string, double> figures;
-  FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return figures;
-  char name[64];
-  double value = 0;
-  while (std::fscanf(output, "%63s %lf", name, &value) == 2) figures[name] = value;
-  if (pclose(output) != 0) figures.clear();
   return figures;
 }
 

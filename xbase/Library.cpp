@@ -2,6 +2,7 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndx.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -12,6 +13,7 @@ void InitUnits(const platform::os::Language& language) {
   OvCommonInit(language);
   TimeDateInit();
   Dbf4Init();
+  ParserInit();
   OvNdxInit();
 }
 
@@ -21,6 +23,7 @@ void Init() { InitUnits(platform::os::UserLanguage()); }
 
 void Done() {
   OvNdxDone();
+  ParserDone();
   Dbf4Done();
   OvCommonDone();
 }

@@ -33,6 +33,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/FontStyle.h"
 #include "platform/gui/HelpViewer.h"
+#include "platform/gui/Printer.h"
 #include "platform/gui/SystemMetrics.h"
 
 using namespace platform::gui;
@@ -648,7 +649,11 @@ void TXwdMainForm::Print1Click() {
   XwdPrintForm->ShowModal();
 }
 
-void TXwdMainForm::PrinterSetup1Click() { CurrentDialogs().PrinterSetup(); }
+void TXwdMainForm::PrinterSetup1Click() {
+  // Without a printer the dialog proposes the PDF file beside the current puzzle.
+  platform::gui::Printer().Document = PuzzleFileName;
+  CurrentDialogs().PrinterSetup();
+}
 
 void TXwdMainForm::Exit1Click() { Close(); }
 
@@ -718,6 +723,8 @@ void TXwdMainForm::TransformClick(QAction* Sender) {
                              MsgDlgType::Warning, mbYes | mbNo) != mrYes)
     return;
   ExportForm->TransformGrid(item.mode);
+  // Autoclue's word has moved: a clue typed there now would land on another word.
+  if (AutoclueForm->Visible()) AutoclueForm->Close();
   XwdGridForm->Direction = 0;
   XwdGridForm->Repaint();
   PuzzleModified = 1;

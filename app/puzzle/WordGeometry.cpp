@@ -19,6 +19,17 @@ bool IsDownStart(const TXwdPuzzle& p, int x, int y) {
   return (y == 1 || IsBlack(p, x, y - 1)) && !IsBlack(p, x, y + 1);
 }
 
+std::string GetEntryWord(const TXwdPuzzle& p, int X, int Y, char Dir) {
+  std::string word;
+  const int dx = Dir == 'a' ? 1 : 0;
+  const int dy = 1 - dx;
+  for (int x = X, y = Y; InGrid(p, x, y) && !IsBlack(p, x, y) && word.size() < MaxStringLength; x += dx, y += dy) {
+    const std::uint8_t ch = p.Solution(x, y);
+    word += ch == PlaceholderLetter ? '?' : static_cast<char>(ch);
+  }
+  return word;
+}
+
 std::vector<TWordRef> NumberWords(const TXwdPuzzle& p) {
   std::vector<TWordRef> words;
   int number = 0;

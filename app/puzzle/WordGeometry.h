@@ -5,6 +5,7 @@
 // down at each cell.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct TXwdPuzzle;
@@ -15,6 +16,10 @@ constexpr int DirDown = 2;
 
 bool IsAcrossStart(const TXwdPuzzle& puzzle, int x, int y);
 bool IsDownStart(const TXwdPuzzle& puzzle, int x, int y);
+
+// The answer letters from (X, Y) to the next black square or the edge, along x for Dir 'a' and
+// along y otherwise, at most 60: a placeholder reads as "?", an empty square as character 0.
+std::string GetEntryWord(const TXwdPuzzle& puzzle, int X, int Y, char Dir);
 
 struct TWordRef {
   int X = 0, Y = 0;   // start cell

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <cassert>
 
+#include "app/puzzle/AtomicFile.h"
 #include "app/puzzle/SFXUnit.h"
 #include "app/puzzle/WordGeometry.h"
 #include "platform/gui/AnsiText.h"
@@ -162,16 +162,8 @@ void TXwdProcs::LoadPuzzle(const QString& FileName) {
 }
 
 void TXwdProcs::SavePuzzle(const QString& FileName, const TXwdPuzzle& From) {
-  QSaveFile file(FileName);
   const Image image = From.Serialize();
-  // Unbuffered, so that a short write (a full disk) shows in write's count: a buffered save
-  // would meet it only while committing, and could rename a cut-off file over the old one.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-      file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
-          static_cast<qint64>(image.size()) ||
-      !file.commit()) {
-    throw EInOutError(file.errorString().toStdString());
-  }
+  WriteFileAtomically(FileName, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
   PuzzleModified = 0;
 }
 
@@ -185,18 +177,7 @@ bool TXwdProcs::IsAcrossStart(int X, int Y) const { return ::IsAcrossStart(Puzzl
 
 bool TXwdProcs::IsDownStart(int X, int Y) const { return ::IsDownStart(Puzzle, X, Y); }
 
-std::string TXwdProcs::GetEntryWord(int X, int Y, char Dir) const {
-  std::string word;
-  const int dx = Dir == 'a' ? 1 : 0;
-  const int dy = 1 - dx;
-  const auto inGrid = [](int x, int y) { return x >= 1 && y >= 1 && x <= Puzzle.GridSize && y <= Puzzle.GridSize; };
-  for (int x = X, y = Y; inGrid(x, y) && Puzzle.Solution(x, y) != BlackSquare && word.size() < MaxStringLength;
-       x += dx, y += dy) {
-    const std::uint8_t ch = Puzzle.Solution(x, y);
-    word += ch == PlaceholderLetter ? '?' : static_cast<char>(ch);
-  }
-  return word;
-}
+std::string TXwdProcs::GetEntryWord(int X, int Y, char Dir) const { return ::GetEntryWord(Puzzle, X, Y, Dir); }
 
 bool TXwdProcs::IsGridFull() const {
   for (int x = 1; x <= Puzzle.GridSize; ++x)

@@ -44,7 +44,8 @@ struct TBrush {
 
 // A font by name (Arial, Times New Roman and Courier New resolve to the metric-compatible faces
 // installed here), sized either in points, converted with the surface's pixels per inch, or by
-// the height of its characters in pixels, whichever was set last.
+// a height in pixels, whichever was set last: a positive height is the height of the text
+// cell (ascent plus descent), a negative one the height of the characters.
 class TCanvasFont {
  public:
   QString Name = QStringLiteral("Arial");

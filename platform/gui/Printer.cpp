@@ -1,12 +1,44 @@
 #include "platform/gui/Printer.h"
 
-namespace platform::gui {
+#include "platform/gui/QtPrinter.h"
 
-QPrinter& SharedPrinter() {
-  // Never destroyed: its print engine comes from a plugin that is gone once the application
-  // object has been destroyed.
-  static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
-  return *printer;
+namespace platform::gui {
+namespace {
+
+TPrinter* installed = nullptr;
+
+}  // namespace
+
+void TPrinter::BeginDoc() {
+  if (printing_) throw EPrinter("Printing in progress");
+  StartJob();
+  printing_ = true;
+  pageNumber_ = 1;
 }
+
+void TPrinter::NewPage() {
+  if (!printing_) throw EPrinter("Printer is not currently printing");
+  StartNextPage();
+  ++pageNumber_;
+}
+
+void TPrinter::EndDoc() {
+  if (!printing_) throw EPrinter("Printer is not currently printing");
+  // The job is over whatever the outcome: a failed ending has already thrown it away.
+  printing_ = false;
+  FinishJob();
+}
+
+void TPrinter::Abort() noexcept {
+  if (!printing_) return;
+  printing_ = false;
+  CancelJob();
+}
+
+TPrinter& Printer() {
+  return installed ? *installed : SharedQtPrinter();
+}
+
+void InstallPrinter(TPrinter* printer) { installed = printer; }
 
 }  // namespace platform::gui

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "platform/gui/FontFamilies.h"
@@ -9,28 +10,57 @@
 
 namespace platform::gui {
 
-QtCanvas::QtCanvas(QPainter& painter) : painter_(&painter) {}
+QtCanvas::QtCanvas(QPainter& painter, const QPaintDevice* idle) : painter_(&painter), idle_(idle) {}
 
 QtCanvas::QtCanvas(std::function<QImage&()> image, int pixelsPerInch, std::function<void()> drawn)
     : image_(std::move(image)), pixelsPerInch_(pixelsPerInch), drawn_(std::move(drawn)) {}
 
-int QtCanvas::PixelsPerInch() const { return painter_ ? painter_->device()->logicalDpiY() : pixelsPerInch_; }
+namespace {
+
+// Byte 0 of the puzzle's text is an empty place: it shows and measures as a blank.
+QString Shown(const QString& text) {
+  QString shown = text;
+  shown.replace(QChar(u'\0'), QChar(u' '));
+  return shown;
+}
+
+// The pixel size whose cell (ascent plus descent) is `cellHeight` pixels high.
+int PixelSizeForCellHeight(QFont font, int cellHeight, const QPaintDevice* device) {
+  constexpr int kReference = 1000;
+  font.setPixelSize(kReference);
+  const QFontMetricsF metrics(font, device);
+  const double cell = metrics.ascent() + metrics.descent();
+  return cell > 0 ? static_cast<int>(std::lround(cellHeight * kReference / cell)) : cellHeight;
+}
+
+}  // namespace
+
+const QPaintDevice* QtCanvas::Device() const {
+  if (!painter_) return &image_();
+  return painter_->isActive() ? painter_->device() : idle_;
+}
+
+int QtCanvas::PixelsPerInch() const {
+  const QPaintDevice* device = painter_ ? Device() : nullptr;
+  return device ? device->logicalDpiY() : pixelsPerInch_;
+}
 
 QFont QtCanvas::QtFont() const {
   QFont font = MakeFont(ResolveFontFamily(Font.Name), 0, Font.Style);
-  font.setPixelSize(std::max(1, Font.PixelHeight(PixelsPerInch())));
+  font.setKerning(false);
+  // A positive height is the cell height, internal leading included; a negative one the
+  // character height, as a size in points gives it.
+  const int pixels = Font.Height() > 0 ? PixelSizeForCellHeight(font, Font.Height(), Device())
+                                       : Font.PixelHeight(PixelsPerInch());
+  font.setPixelSize(std::max(1, pixels));
   return font;
 }
 
 int QtCanvas::TextWidth(const QString& text) const {
-  if (painter_) return QFontMetrics(QtFont(), painter_->device()).horizontalAdvance(text);
-  return QFontMetrics(QtFont(), &image_()).horizontalAdvance(text);
+  return QFontMetrics(QtFont(), Device()).horizontalAdvance(Shown(text));
 }
 
-int QtCanvas::TextHeight(const QString&) const {
-  if (painter_) return QFontMetrics(QtFont(), painter_->device()).height();
-  return QFontMetrics(QtFont(), &image_()).height();
-}
+int QtCanvas::TextHeight(const QString&) const { return QFontMetrics(QtFont(), Device()).height(); }
 
 // A width of 1 is Qt's cosmetic pen, which leaves out the end point of a line with a flat cap.
 QPen QtCanvas::QtPen() const {
@@ -83,11 +113,12 @@ void QtCanvas::DrawText(int x, int y, const QString& text) {
   Paint([&](QPainter& p) {
     const QFont font = QtFont();
     const QFontMetrics metrics(font, p.device());
+    const QString shown = Shown(text);
     if (Brush.Style == BrushStyle::Solid)
-      p.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), ToQColor(Brush.Color));
+      p.fillRect(QRect(x, y, metrics.horizontalAdvance(shown), metrics.height()), ToQColor(Brush.Color));
     p.setFont(font);
     p.setPen(ToQColor(Font.Color));
-    p.drawText(QPoint(x, y + metrics.ascent()), text);
+    p.drawText(QPoint(x, y + metrics.ascent()), shown);
   });
 }
 

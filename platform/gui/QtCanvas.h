@@ -13,8 +13,10 @@ namespace platform::gui {
 class QtCanvas final : public Canvas {
  public:
   // Draws through a painter that stays active while the canvas is used (a paint event, a
-  // print run). The pen mode Mask needs a raster surface; elsewhere it draws as Copy.
-  explicit QtCanvas(QPainter& painter);
+  // print job). While the painter is inactive (between print jobs) text is measured on
+  // `idle`, and nothing may be drawn. The pen mode Mask needs a raster surface; elsewhere it
+  // draws as Copy.
+  explicit QtCanvas(QPainter& painter, const QPaintDevice* idle = nullptr);
   // Draws on an image that may be replaced between calls, such as a window's back buffer,
   // with a painter of its own per call; `drawn` runs after every drawing call, to schedule
   // the window's repaint. Points convert to pixels at `pixelsPerInch`.
@@ -23,7 +25,8 @@ class QtCanvas final : public Canvas {
   int TextWidth(const QString& text) const override;
   int TextHeight(const QString& text) const override;
 
-  // The Qt font of the current Font on this surface.
+  // The Qt font of the current Font on this surface. Kerning is off, so that the width of a
+  // text is the sum of its characters' widths.
   QFont QtFont() const;
 
  protected:
@@ -34,9 +37,12 @@ class QtCanvas final : public Canvas {
  private:
   void Paint(const std::function<void(QPainter&)>& draw);
   QPen QtPen() const;
+  // The surface that fonts are measured on.
+  const QPaintDevice* Device() const;
   int PixelsPerInch() const;
 
   QPainter* painter_ = nullptr;
+  const QPaintDevice* idle_ = nullptr;
   std::function<QImage&()> image_;
   int pixelsPerInch_ = 96;
   std::function<void()> drawn_;

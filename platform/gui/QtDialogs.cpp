@@ -10,14 +10,13 @@
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QPrintDialog>
 #include <QVBoxLayout>
 #include <array>
 
 #include "platform/gui/FileFilter.h"
 #include "platform/gui/FontStyle.h"
 #include "platform/gui/Form.h"
-#include "platform/gui/Printer.h"
+#include "platform/gui/QtPrinter.h"
 
 namespace platform::gui {
 namespace {
@@ -136,12 +135,7 @@ std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogRequest& req
   return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
-bool QtDialogs::PrinterSetup() {
-  QPrintDialog dialog(&SharedPrinter(), ParentWindow());
-  // Setting up chooses the printer and its paper; what to print is decided by each print run.
-  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-  return dialog.exec() == QDialog::Accepted;
-}
+bool QtDialogs::PrinterSetup() { return SharedQtPrinter().Setup(ParentWindow()); }
 
 std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
   QDialog dialog(ParentWindow());

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "platform/gui/Clipboard.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/Pause.h"
@@ -33,9 +34,11 @@ void GuiTest::SetUp() {
   InstallDialogs(&dialogs);
   InstallSoundPlayer(&sounds);
   InstallHelpViewer(&help);
+  InstallClipboard(&clipboard);
 }
 
 void GuiTest::TearDown() {
+  InstallClipboard(nullptr);
   InstallHelpViewer(nullptr);
   InstallSoundPlayer(nullptr);
   InstallDialogs(nullptr);

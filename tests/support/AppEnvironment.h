@@ -2,8 +2,8 @@
 // The fixture for tests that use the platform services. Per test it makes a temporary folder
 // and points the settings store (<tmp>/config), the trash (<tmp>/data/Trash) and the home folder
 // (<tmp>/home) into it; it sets pauses to return at once, fixes the system metrics and installs
-// scripted dialogs, a sound recorder and a help recorder. At the end it puts everything back and
-// fails the test on any unexpected dialog or unused expectation.
+// scripted dialogs, a sound recorder, a help recorder and a recording clipboard. At the end it
+// puts everything back and fails the test on any unexpected dialog or unused expectation.
 //
 // A fixture that overrides SetUp or TearDown calls GuiTest's first.
 
@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "tests/support/QtPrinters.h"
+#include "tests/support/RecordingClipboard.h"
 #include "tests/support/RecordingHelpViewer.h"
 #include "tests/support/RecordingSoundPlayer.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -31,6 +32,7 @@ class GuiTest : public ::testing::Test {
   ScriptedDialogs dialogs;
   RecordingSoundPlayer sounds;
   RecordingHelpViewer help;
+  RecordingClipboard clipboard;
 
  private:
   struct SavedVariable {

@@ -2,46 +2,25 @@
 // scattered, gathered and written back, one record appended, and the table closed. No input may
 // crash, hang or touch memory out of bounds: it opens, or it is refused with a library error.
 
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tools/fuzz/FuzzFolder.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/ovdbflow.h"
 
 namespace {
 
-// One table file per process, in a folder of its own that goes when the process ends.
-class TableFolder {
- public:
-  TableFolder() {
-    folder_ = (std::filesystem::temp_directory_path() / "fuzz-dbf-XXXXXX").string();
-    if (mkdtemp(folder_.data()) == nullptr) abort();
-    table_ = folder_ + "/fuzz.dbf";
-  }
-  ~TableFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  TableFolder(const TableFolder&) = delete;
-  TableFolder& operator=(const TableFolder&) = delete;
-  const std::string& Table() const { return table_; }
-
- private:
-  std::string folder_;
-  std::string table_;
-};
-
 const std::string& TablePath() {
-  static const TableFolder folder;
-  return folder.Table();
+  static const FuzzFolder folder("fuzz-dbf");
+  static const std::string table = folder.Path("fuzz.dbf");
+  return table;
 }
 
 }  // namespace

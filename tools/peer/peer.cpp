@@ -8,6 +8,14 @@
 //   get <FIELD>                    (the field of the current record, trailing blanks removed)
 //   probe <offset> <length>        (a lock of any open on the current table that overlaps the
 //                                   range, seen from a separate open: "w <offset> <length>")
+//   filter <expression>            (the current area's filter, the old one freed; an empty
+//                                   expression removes it: its type letter, "-" when it does not
+//                                   compile)
+//   eval <expression>              (compiled, evaluated on the current record and freed: the type
+//                                   letter, a blank and the value: C and M as the hex of their
+//                                   bytes ("-" for empty), N with six decimals, D as its day
+//                                   number, L as T or F; "-" for no value)
+//   list                           (GoTop, then Skip to EOF: the record numbers, comma-separated)
 //
 // Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
 // does not know. Library errors never end the program: they only set ErrorCode. The program
@@ -16,6 +24,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -27,6 +36,7 @@
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/workarea/TypedFieldText.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -64,6 +74,59 @@ std::string Probe(std::int64_t offset, std::int64_t length) {
 }
 
 std::string Flag(bool value) { return value ? "1" : "0"; }
+
+std::string Filter(const std::string& text) {
+  WorkAreaRecord* area = WorkArea(CurrentArea());
+  if (area == nullptr) {
+    CheckAreaOpen("filter");
+    return "-";
+  }
+  FreeExpr(area->FilterExpr);
+  area->FilterExpr = nullptr;
+  if (text.empty()) return "-";
+  area->FilterExpr = AssignExpr(text);
+  return area->FilterExpr != nullptr ? std::string(1, area->FilterExpr->ResultType) : "-";
+}
+
+std::string ValueText(const CompiledExpr& expr, const void* result) {
+  if (result == nullptr) return "-";
+  char text[64];
+  double number = 0;
+  switch (expr.ResultType) {
+    case 'C': case 'M': {
+      std::string hex;
+      for (const char* c = static_cast<const char*>(result); *c != '\0'; ++c) {
+        std::snprintf(text, sizeof text, "%02X", static_cast<unsigned char>(*c));
+        hex += text;
+      }
+      return hex.empty() ? "-" : hex;
+    }
+    case 'N':
+      std::memcpy(&number, result, sizeof number);
+      std::snprintf(text, sizeof text, "%.6f", number);
+      return text;
+    case 'D':
+      std::memcpy(&number, result, sizeof number);
+      return {text, std::to_chars(text, text + sizeof text, number).ptr};
+    default:
+      return *static_cast<const std::int32_t*>(result) != 0 ? "T" : "F";
+  }
+}
+
+std::string Eval(const std::string& text) {
+  CompiledExpr* expr = AssignExpr(text);
+  if (expr == nullptr) return "-";
+  const std::string value = std::string(1, expr->ResultType) + " " + ValueText(*expr, Evaluate(expr));
+  FreeExpr(expr);
+  return value;
+}
+
+std::string List() {
+  std::string numbers;
+  for (GoTop(); ErrorCode == 0 && !dEOF(); Skip(1))
+    numbers += (numbers.empty() ? "" : ",") + std::to_string(RecNo());
+  return numbers;
+}
 
 // Runs one command; the result text, or nothing for an unknown command.
 std::optional<std::string> Run(const std::string& line) {
@@ -116,6 +179,9 @@ std::optional<std::string> Run(const std::string& line) {
     CloseArea();
     return "-";
   }
+  if (command == "filter") return Filter(Rest(words));
+  if (command == "eval") return Eval(Rest(words));
+  if (command == "list") return List();
   if (command == "probe") {
     std::string offset, length;
     words >> offset >> length;

@@ -46,6 +46,8 @@ IndexHooks IndexHookTable;
 ExprHooks ExprHookTable;
 MemoHooks MemoHookTable;
 ErrorHooks ErrorHookTable;
+CompiledExpr* CurrentKeyExpr;
+std::function<void*()> EvaluateCurrentHook;
 std::function<void(const std::string&, void*, std::uint16_t)> VirtualFileHook;
 bool IndexingEnabled;
 bool ParserPresent;
@@ -353,6 +355,8 @@ void OvCommonInit(const platform::os::Language& userLanguage) {
   MemoHookTable = {};
   ErrorHookTable = {};
   ErrorHookTable.FatalError = FatalErrorHandler;
+  CurrentKeyExpr = nullptr;
+  EvaluateCurrentHook = nullptr;
   VirtualFileHook = nullptr;
   IndexingEnabled = false;
   ParserPresent = false;

@@ -138,7 +138,7 @@ std::uint8_t LanguageDateCodeOf(const platform::os::Language& language);
 // Hook tables. Slot numbers are those of the original tables; the layer named on each table
 // fills it from its Init.
 
-struct CompiledExpression;  // made and owned by the expression engine
+struct CompiledExpr;        // made and owned by the expression engine
 class MemoTextFile;         // a text file bound to a memo (MemoTextFile.h)
 
 using RecordNumber = std::uint32_t;
@@ -175,11 +175,11 @@ struct IndexHooks {
 
 // Filled by the expression engine.
 struct ExprHooks {
-  std::function<CompiledExpression*(const std::string& text)> Compile;  // 0 null on failure
-  std::function<void(CompiledExpression*& expr)> Free;                  // 1 and sets expr to null
+  std::function<CompiledExpr*(const std::string& text)> Compile;  // 0 null on failure
+  std::function<void(CompiledExpr*& expr)> Free;                  // 1 and sets expr to null
   // 2 the result, read by the expression's result type; null for a null expression
-  std::function<void*(CompiledExpression* expr)> Evaluate;
-  std::function<void(CompiledExpression* expr, std::string& text)> AssignString;  // 3 source text
+  std::function<void*(CompiledExpr* expr)> Evaluate;
+  std::function<void(CompiledExpr* expr, std::string& text)> AssignString;  // 3 source text
 };
 
 // Filled by the memo store; block numbers are those stored in the memo fields.
@@ -205,6 +205,11 @@ extern IndexHooks IndexHookTable;
 extern ExprHooks ExprHookTable;
 extern MemoHooks MemoHookTable;
 extern ErrorHooks ErrorHookTable;
+
+// The key expression of the index order being worked on, set by the index engine, and the
+// expression engine's evaluation of it: the result, read by the expression's result type.
+extern CompiledExpr* CurrentKeyExpr;
+extern std::function<void*()> EvaluateCurrentHook;
 
 // A virtual-file manager's open; nothing installs one, so virtual-file opens fail with 1101.
 extern std::function<void(const std::string& name, void* buffer, std::uint16_t size)>

@@ -312,13 +312,21 @@ std::string YMDString(int year, int month, int day) {
 }
 
 std::string DayName(std::string_view dateText) {
-  if (IsBlankCanonical(Canonical(dateText))) return std::string(10, ' ');
-  const LayoutNames& layout = kLayoutNames[LayoutCode()];
-  return PaddedName(layout.names->days[DayOfWeekNo(dateText) - 1], layout.dayWidth);
+  if (IsBlankCanonical(Canonical(dateText))) return DayNameOf(0);
+  return DayNameOf(DayOfWeekNo(dateText));
 }
 
 std::string MonthName(std::string_view dateText) {
-  const int month = DateMonth(dateText);  // 0 for a blank date
+  return MonthNameOf(DateMonth(dateText));  // month 0 for a blank date
+}
+
+std::string DayNameOf(int dayOfWeek) {
+  if (dayOfWeek < 1 || dayOfWeek > 7) return std::string(10, ' ');
+  const LayoutNames& layout = kLayoutNames[LayoutCode()];
+  return PaddedName(layout.names->days[dayOfWeek - 1], layout.dayWidth);
+}
+
+std::string MonthNameOf(int month) {
   if (month < 1 || month > 12) return std::string(9, ' ');
   const LayoutNames& layout = kLayoutNames[LayoutCode()];
   return PaddedName(layout.names->months[month - 1], layout.monthWidth);

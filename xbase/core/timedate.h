@@ -63,6 +63,10 @@ std::string YMDString(int year, int month, int day);
 // 9 blanks (MonthName) for a blank date or a month outside 1..12.
 std::string DayName(std::string_view dateText);
 std::string MonthName(std::string_view dateText);
+// The same by number: dayOfWeek 1 = Sunday .. 7 = Saturday, month 1..12; blanks as above for
+// any other number.
+std::string DayNameOf(int dayOfWeek);
+std::string MonthNameOf(int month);
 
 // Parts of a displayed date as numbers, 0 when not a number. DateYear is the year as typed:
 // a two-digit year stays two-digit.

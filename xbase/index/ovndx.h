@@ -90,7 +90,7 @@ struct OrderDescriptor {
   NodeImage NodeBuffer{};  // the order's own node image
   bool OnEmptyCursor = false;  // the cursor stands on EmptyCursorNode, after the last entry
   PathStack Path;
-  CompiledExpression* CompiledKey = nullptr;  // the order's own compiled key expression
+  CompiledExpr* CompiledKey = nullptr;  // the order's own compiled key expression
   // How the key-text function writes a number key: width and decimals.
   std::uint16_t NumberWidth = 20;
   std::uint8_t NumberDecimals = 6;
@@ -155,6 +155,16 @@ std::unique_ptr<OrderDescriptor> OpenOrderFile(const std::string& name);
 // without records the order stands at BOF and EOF on its root. False on failure (the slot
 // stays free).
 bool SeatOrder(std::unique_ptr<OrderDescriptor> order, std::uint8_t slot, bool noCache);
+
+// Makes an expression order of an opened descriptor: the compiled key, which the order owns from
+// now on, makes its keys (EvaluateOrderKey), and the key type follows the expression's result:
+// C for text, D for dates, N for numbers. False, the key left with the caller, for any other
+// result, and for a number or date key where the file holds keys of another length than 8.
+bool UseCompiledKey(OrderDescriptor& order, CompiledExpr* key);
+
+// The key function of expression orders: the order's compiled key evaluated on the current
+// records; a blank key when the evaluation fails (the expression engine reports it).
+KeyValue EvaluateOrderKey(OrderDescriptor& order);
 
 // Closes the order in slot n of the current area: a dirty header is written, the node cache of
 // slot 1 released, the file closed and the slot freed; nothing for a free slot. "Error closing

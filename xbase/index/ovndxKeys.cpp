@@ -7,6 +7,7 @@
 
 #include "platform/os/CodePage850.h"
 #include "xbase/core/ovutils.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndxInternal.h"
 #include "xbase/index/ovndxlow.h"
 
@@ -120,6 +121,27 @@ void MakeOrderKey(OrderDescriptor& order, KeyBytes& key) {
     PutCharKey(order, text, oem, key, order.KeyLength());
   }
   if (order.DescendingKeys) InvertKey(key, order.KeyLength());
+}
+
+bool UseCompiledKey(OrderDescriptor& order, CompiledExpr* key) {
+  const char type = key->ResultType;
+  if (type != 'C' && type != 'D' && type != 'N') return false;
+  if (type != 'C' && order.Header.KeyLength != NumericKeyLength) return false;
+  order.CompiledKey = key;
+  order.KeyFunction = EvaluateOrderKey;
+  order.Header.KeyType = type;
+  order.CharacterKey = type == 'C';
+  order.Comparator = order.CharacterKey ? CompareCharKey : CompareNumericKey;
+  order.NumberWidth = key->ResultWidth;
+  order.NumberDecimals = key->ResultDecimals;
+  return true;
+}
+
+KeyValue EvaluateOrderKey(OrderDescriptor& order) {
+  const void* result = ExprHookTable.Evaluate ? ExprHookTable.Evaluate(order.CompiledKey) : nullptr;
+  if (result == nullptr) return {};
+  if (order.CompiledKey->ResultType == 'C') return {static_cast<const char*>(result), 0};
+  return {{}, *static_cast<const double*>(result)};
 }
 
 KeyTextFunction OrderKeyText(std::uint8_t slot) {

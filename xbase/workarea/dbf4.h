@@ -66,11 +66,11 @@ struct WorkAreaRecord : DbfTable {
   std::uint16_t TypedBufferSize = 0;
   bool OwnsTypedBuffer = false;
   std::vector<std::uint8_t> OwnTypedBuffer;
-  // Visibility and scope; nothing in this system sets them.
+  // Visibility and scope, each a callback or a compiled logical expression.
   std::function<bool()> FilterCallback;
-  CompiledExpression* FilterExpr = nullptr;
+  CompiledExpr* FilterExpr = nullptr;
   std::function<bool()> WhileCallback;
-  CompiledExpression* WhileExpr = nullptr;
+  CompiledExpr* WhileExpr = nullptr;
   // Runs after every move of the area.
   std::function<void()> MoveCallback;
   struct MemoDescriptor* MemoDescriptor = nullptr;  // the memo store's, set through its hooks

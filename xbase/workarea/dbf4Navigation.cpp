@@ -38,11 +38,11 @@ void ReadRecord(WorkAreaRecord& area, std::uint32_t n) {
 
 namespace {
 
-// The answer of a compiled logical expression.
-bool Evaluates(CompiledExpression* expression) {
+// The answer of a compiled logical expression, a 32-bit integer (non-zero is true).
+bool Evaluates(CompiledExpr* expression) {
   if (!ExprHookTable.Evaluate) return true;
   const void* result = ExprHookTable.Evaluate(expression);
-  return result == nullptr || *static_cast<const bool*>(result);
+  return result == nullptr || *static_cast<const std::int32_t*>(result) != 0;
 }
 
 }  // namespace

@@ -2,17 +2,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "AppTest.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/SettingsStore.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
 using PuzzleFile = AppTest;
+using testing_support::FileSizeLimit;
 
 std::uint16_t U16At(const QByteArray& bytes, int at) {
   return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
@@ -144,27 +143,6 @@ TEST_F(PuzzleFile, OverlongLengthBytesAndForeignClueLinksReadSafely) {
   EXPECT_EQ(Puzzle.Clue(0), "");
   EXPECT_EQ(Puzzle.Clue(180), "");
 }
-
-// The largest file size a process may write, for the length of a test.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    // Writing past the limit then fails with EFBIG instead of ending the process.
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
 
 TEST_F(PuzzleFile, SaveReplacesTheFileOnlyWhenItWorked) {
   SetGrid("AB CD");

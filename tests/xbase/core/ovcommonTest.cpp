@@ -295,6 +295,8 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   VirtualFileHook = [](const std::string&, void*, std::uint16_t) {};
   ErrorCallback = [] {};
   IndexingEnabled = ParserPresent = true;
+  EvaluateCurrentHook = [] { return nullptr; };
+  CurrentKeyExpr = reinterpret_cast<CompiledExpr*>(&ErrorCode);
   CurrentWorkArea = 7;
   SetError(5, "left over");
 
@@ -307,11 +309,15 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   EXPECT_FALSE(InErrorHandler);
   EXPECT_FALSE(ErrorCallback);
   EXPECT_FALSE(IndexHookTable.IsActive);
-  EXPECT_FALSE(ExprHookTable.Compile);
+  CompiledExpr* compiled = ExprHookTable.Compile("1");
+  EXPECT_NE(compiled, nullptr) << "filled by the expression unit";
+  ExprHookTable.Free(compiled);
+  EXPECT_TRUE(EvaluateCurrentHook);
+  EXPECT_EQ(CurrentKeyExpr, nullptr);
   EXPECT_FALSE(MemoHookTable.OpenMemo);
   EXPECT_FALSE(VirtualFileHook);
   EXPECT_FALSE(IndexingEnabled);
-  EXPECT_FALSE(ParserPresent);
+  EXPECT_TRUE(ParserPresent);
   EXPECT_TRUE(ErrorHookTable.FatalError);
   EXPECT_TRUE(FatalExit.ShowBox);
   EXPECT_TRUE(FatalExit.CloseAllAreas) << "filled by the work-area unit";

@@ -1,40 +1,19 @@
 #pragma once
 // Base fixture of the index tests: tables created empty and grown through the work-area engine,
-// with index files that start empty (root 1, next free 2) and orders whose key is one field of
-// the table, the field the file's header names, so that other programs read the same keys.
+// with index files that start empty (root 1, next free 2) and expression orders made from the
+// key expression of the file's header, so that other programs read the same keys.
 
-#include <charconv>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/xbase/index/NdxTree.h"
 #include "tests/xbase/workarea/WorkAreaTest.h"
 #include "xbase/core/ovutils.h"
+#include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndx.h"
 #include "xbase/index/ovndxlow.h"
 
 namespace xbase {
-
-// The key function of an order on one field of its area's table: the field's text for C keys,
-// its number for N and F keys, its day number for D keys.
-inline KeyFunctionProc FieldKey(const std::string& name) {
-  return [name](OrderDescriptor& order) -> KeyValue {
-    const WorkAreaRecord& table = *WorkArea(order.AreaNumber);
-    for (const FieldEntry& field : table.FieldTable) {
-      if (field.Name != name) continue;
-      const std::string_view text(reinterpret_cast<const char*>(table.RecordBuffer.data()) + field.Offset,
-                                  field.Length);
-      if (field.FieldType == 'C') return {text, 0};
-      if (field.FieldType == 'D') return {{}, DbfDateToJulian(text)};
-      const std::string_view digits = AllTrimView(text);
-      double number = 0;
-      std::from_chars(digits.data(), digits.data() + digits.size(), number);
-      return {{}, number};
-    }
-    return {};
-  };
-}
 
 class IndexTest : public WorkAreaTest {
  public:
@@ -61,20 +40,25 @@ class IndexTest : public WorkAreaTest {
     return Write(name, std::string(block.begin(), block.end()) + std::string(512, '\0'));
   }
 
-  // Opens an index into a slot of the current area with the key of one field.
-  OrderDescriptor* OpenFieldOrder(const std::string& path, const std::string& field, std::uint8_t slot,
-                                  bool noCache = true) {
+  // Opens an index into a slot of the current area as an expression order: its header's key
+  // expression makes the keys.
+  static OrderDescriptor* OpenOrder(const std::string& path, std::uint8_t slot, bool noCache = true) {
     auto order = OpenOrderFile(path);
     if (order == nullptr) return nullptr;
-    order->KeyFunction = FieldKey(field);
+    CompiledExpr* key = AssignExpr(order->KeyText);
+    if (key == nullptr) return nullptr;
+    if (!UseCompiledKey(*order, key)) {
+      FreeExpr(key);
+      return nullptr;
+    }
     if (!SeatOrder(std::move(order), slot, noCache)) return nullptr;
     return OrderInSlot(slot);
   }
 
-  // A new index on a field, opened into a slot.
-  OrderDescriptor* IndexOn(const std::string& name, const std::string& field, char type,
+  // A new index on a key expression (a field, say), opened into a slot.
+  OrderDescriptor* IndexOn(const std::string& name, const std::string& expression, char type,
                            std::uint16_t length, std::uint8_t slot = 1, bool unique = false) {
-    return OpenFieldOrder(CreateIndex(name, type, length, field, unique), field, slot);
+    return OpenOrder(CreateIndex(name, type, length, expression, unique), slot);
   }
 
   // What choosing another controlling order does to the cursors: the orders swap slots, every

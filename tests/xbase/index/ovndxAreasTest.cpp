@@ -19,7 +19,7 @@ TEST_F(AreasTest, AChangeByAnotherAreaEmptiesTheNodeCacheAndThePaths) {
   const std::string index = CreateIndex("t.ndx", 'C', 12, "NAME");
   Select(1);
   Use(table, nullptr, 0);
-  ASSERT_NE(OpenFieldOrder(index, "NAME", 1, false), nullptr);
+  ASSERT_NE(OpenOrder(index, 1, false), nullptr);
   ASSERT_TRUE(ALock());
   for (int n = 0; n < 10; ++n) AppendWith({{"NAME", Name(2 * n)}});
   Unlock();
@@ -27,7 +27,7 @@ TEST_F(AreasTest, AChangeByAnotherAreaEmptiesTheNodeCacheAndThePaths) {
 
   Select(2);
   Use(table + " ALIAS OTHER", nullptr, 0);
-  ASSERT_NE(OpenFieldOrder(index, "NAME", 1), nullptr);
+  ASSERT_NE(OpenOrder(index, 1), nullptr);
   ASSERT_TRUE(ALock());
   for (int n = 0; n < 200; ++n) AppendWith({{"NAME", Name(2 * n + 1)}});
   Unlock();
@@ -56,7 +56,7 @@ TEST_F(AreasTest, AnOrderOpenedAfterAnotherClosedWalksOnlyItsOwnFile) {
   const std::uint64_t closedId = OrderInSlot(1)->Id;
   const int closedDescriptor = OrderInSlot(1)->IndexFile.Descriptor();
   ReleaseOrder(1);
-  ASSERT_NE(OpenFieldOrder(At("city.ndx"), "CITY", 1), nullptr);
+  ASSERT_NE(OpenOrder(At("city.ndx"), 1), nullptr);
   EXPECT_EQ(OrderInSlot(1)->IndexFile.Descriptor(), closedDescriptor) << "the descriptor is reused";
   EXPECT_NE(OrderInSlot(1)->Id, closedId);
   const auto cities = Walk("CITY");

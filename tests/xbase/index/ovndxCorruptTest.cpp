@@ -73,17 +73,17 @@ TEST_F(CorruptTest, AWalkOrSeekIntoABrokenTreeStopsAt254) {
     };
     // The controlling order: seated on its first key at once, its last key at GoBottom.
     if (c.key == 'A') {
-      EXPECT_EQ(OpenFieldOrder(path, "NAME", 1), nullptr);
+      EXPECT_EQ(OpenOrder(path, 1), nullptr);
       EXPECT_EQ(OrderInSlot(1), nullptr) << "the slot stays free";
       expectReported("seated");
     } else {
-      ASSERT_NE(OpenFieldOrder(path, "NAME", 1), nullptr);
+      ASSERT_NE(OpenOrder(path, 1), nullptr);
       GoBottom();
       expectReported("GoBottom");
       ReleaseOrder(1);
     }
     // Another order, only sought for a key.
-    ASSERT_NE(OpenFieldOrder(path, "NAME", 2), nullptr);
+    ASSERT_NE(OpenOrder(path, 2), nullptr);
     const std::uint32_t record = c.key == 'A' ? 1 : 3;
     Dbf4RawGo(record);
     KeyBytes key;
@@ -105,7 +105,7 @@ TEST_F(CorruptTest, ANodePastTheEndOfTheFileIsAReadError) {
   bytes += Node(1, {{3, 'A'}}, 4);
   QuietErrors();
   const std::string path = Write("short.ndx", bytes);
-  EXPECT_EQ(OpenFieldOrder(path, "NAME", 1), nullptr);
+  EXPECT_EQ(OpenOrder(path, 1), nullptr);
   EXPECT_EQ(ErrorCode, 100);
   EXPECT_EQ(GetErrorMessage(), "Error reading index file: " + path + " [SeekAndRead]");
 }

@@ -70,8 +70,8 @@ TEST_F(FormatTest, TheHeaderBlockOfAnOpenOrderCarriesItsTableAndKey) {
   const std::string name = CreateIndex("name.ndx", 'C', 12, "NAME", true);
   const std::string amount = CreateIndex("amt.ndx", 'N', 8, "AMT");
   const std::string maker = CreateIndex("maker.ndx", 'C', 12, "");
-  ASSERT_NE(OpenFieldOrder(name, "NAME", 1), nullptr);
-  ASSERT_NE(OpenFieldOrder(amount, "AMT", 2), nullptr);
+  ASSERT_NE(OpenOrder(name, 1), nullptr);
+  ASSERT_NE(OpenOrder(amount, 2), nullptr);
   auto order = OpenOrderFile(maker);
   ASSERT_NE(order, nullptr);
   order->KeyMaker = [](std::uint32_t, std::uint8_t, std::string& key) { key = Text("NAME"); };
@@ -144,12 +144,12 @@ TEST_F(FormatTest, SeatingRefusesASlotOutOfRangeOrTaken) {
   QuietErrors();
   const std::string path = CreateIndex("t.ndx", 'C', 12, "NAME");
   auto order = OpenOrderFile(path);
-  order->KeyFunction = FieldKey("NAME");
+  order->KeyFunction = [](OrderDescriptor&) { return KeyValue{"A", 0}; };
   EXPECT_FALSE(SeatOrder(std::move(order), 17, true));
   EXPECT_EQ(ErrorCode, 220);
-  ASSERT_NE(OpenFieldOrder(path, "NAME", 1), nullptr);
+  ASSERT_NE(OpenOrder(path, 1), nullptr);
   order = OpenOrderFile(path);
-  order->KeyFunction = FieldKey("NAME");
+  order->KeyFunction = [](OrderDescriptor&) { return KeyValue{"A", 0}; };
   EXPECT_FALSE(SeatOrder(std::move(order), 1, true));
   EXPECT_EQ(ErrorCode, 254);
   EXPECT_EQ(GetErrorMessage(), "Internal error: IND pointer already allocated [OpenIndex/Set_Index_To]");

@@ -113,7 +113,7 @@ TEST_F(InteropTest, PerlReadsEveryFileGrownFromAnEmptyIndex) {
     const std::string name = KindName(kind);
     CreateTable(name + ".dbf", {{"KEY", kind.type, kind.length, kind.decimals}});
     const std::string index = CreateIndex(name + ".ndx", kind.type, kind.type == 'C' ? kind.length : 8, "KEY");
-    ASSERT_NE(OpenFieldOrder(index, "KEY", 1), nullptr);
+    ASSERT_NE(OpenOrder(index, 1), nullptr);
     Grow(kind, 250, 80, [&](const std::string& stage) {
       const std::vector<Dumped> perl = PerlDump(index), ours = EngineWalk();
       ASSERT_EQ(perl.size(), ours.size()) << stage;
@@ -149,7 +149,7 @@ TEST_F(InteropTest, CheckndxAcceptsFilesGrownHere) {
     const std::string name = KindName(kind);
     const std::string table = CreateTable(name + ".dbf", {{"KEY", kind.type, kind.length, kind.decimals}});
     const std::string index = CreateIndex(name + ".ndx", kind.type, kind.type == 'C' ? kind.length : 8, "KEY");
-    ASSERT_NE(OpenFieldOrder(index, "KEY", 1), nullptr);
+    ASSERT_NE(OpenOrder(index, 1), nullptr);
     Grow(kind, records, 300, [&](const std::string& stage) {
       // Keys taken out of the index go back in, so that every record is there to check.
       std::mt19937 random(7);
@@ -182,7 +182,7 @@ TEST_F(InteropTest, TheEngineWalksSeeksAndGrowsIndexesMadeByXbase64) {
                                       made.kind + " " + std::to_string(made.records));
     ASSERT_EQ(result.status, 0) << result.output;
     Use(table + " EXCLUSIVE", nullptr, 0);
-    ASSERT_NE(OpenFieldOrder(index, "KEY", 1), nullptr);
+    ASSERT_NE(OpenOrder(index, 1), nullptr);
     std::vector<Dumped> walked = EngineWalk();
     ASSERT_EQ(walked.size(), static_cast<std::size_t>(made.records));
     const auto value = [&](const Dumped& d) {

@@ -67,7 +67,7 @@ void ExpectOrderHolds(const std::string& path, const std::multiset<std::pair<std
 TEST_F(ModelTest, ThreeOrdersStayInStepThroughASeededRun) {
   CreateTable("t.dbf", {{"NAME", 'C', 100}, {"AGE", 'N', 4}, {"CITY", 'C', 12}});
   const std::string names = CreateIndex("name.ndx", 'C', 100, "NAME");
-  ASSERT_NE(OpenFieldOrder(names, "NAME", 1, false), nullptr);
+  ASSERT_NE(OpenOrder(names, 1, false), nullptr);
   EXPECT_EQ(NodeCacheSize(), 4096u);
   ASSERT_NE(IndexOn("age.ndx", "AGE", 'N', 8, 2), nullptr);
   ASSERT_NE(IndexOn("city.ndx", "CITY", 'C', 12, 3, true), nullptr);

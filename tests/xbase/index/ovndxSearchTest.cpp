@@ -268,7 +268,7 @@ TEST(NodeCacheTest, AHitMovesOneSlotForwardAndAMissTakesTheLastSlot) {
 TEST_F(SearchTest, TheControllingOrdersCacheServesTheSameWalk) {
   CreateTable("t.dbf", {{"NAME", 'C', 12}});
   const std::string path = CreateIndex("t.ndx", 'C', 12, "NAME");
-  ASSERT_NE(OpenFieldOrder(path, "NAME", 1, false), nullptr);
+  ASSERT_NE(OpenOrder(path, 1, false), nullptr);
   EXPECT_EQ(NodeCacheSize(), 4096u);
   std::vector<int> numbers(300);
   for (int i = 0; i < 300; ++i) numbers[i] = (i * 7919) % 300;
@@ -283,7 +283,7 @@ TEST_F(SearchTest, TheControllingOrdersCacheServesTheSameWalk) {
   }
   ReleaseOrder(1);
   NoIndexCache = true;
-  ASSERT_NE(OpenFieldOrder(path, "NAME", 1, false), nullptr);
+  ASSERT_NE(OpenOrder(path, 1, false), nullptr);
   EXPECT_EQ(NodeCacheSize(), 0u);
   EXPECT_EQ(Walk("NAME"), cached);
 }

@@ -145,7 +145,7 @@ TEST_F(UpdateTest, TheResetWritesAnEmptyNodeOneWhateverStoodThere) {
   nodes.replace(512 + 4 + 8, 12, "A           ");  // key A
   const std::string path = Write("t.ndx", bytes.substr(0, 512) + nodes);
   AppendWith({{"NAME", "A"}});  // no order yet: record 1 with key A
-  ASSERT_NE(OpenFieldOrder(path, "NAME", 1), nullptr);
+  ASSERT_NE(OpenOrder(path, 1), nullptr);
   KeyBytes key;
   MakeOrderKey(*OrderInSlot(1), key);
   DeleteTarget = 1;
@@ -249,7 +249,7 @@ TEST_F(UpdateTest, MinusZeroIsFoundAsZero) {
   image.Field("AMT", 'N', 6, 1).Record("   5.0").Record("  -0.0");
   Use(Write("t.dbf", image.Bytes()) + " EXCLUSIVE", nullptr, 0);
   const std::string path = CreateIndex("t.ndx", 'N', 8, "AMT");
-  ASSERT_NE(OpenFieldOrder(path, "AMT", 1), nullptr);
+  ASSERT_NE(OpenOrder(path, 1), nullptr);
   for (std::uint32_t record : {1u, 2u}) {
     Dbf4RawGo(record);
     KeyBytes key;
@@ -333,8 +333,6 @@ TEST_F(UpdateTest, TheHookSlotsDescribeTheOrders) {
   ASSERT_TRUE(SeatOrder(std::move(descending), 3, true));
   ASSERT_NE(IndexOn("amt.ndx", "AMT", 'N', 8, 4), nullptr);
   ASSERT_NE(IndexOn("day.ndx", "DAY", 'D', 8, 5), nullptr);
-  OrderInSlot(4)->NumberWidth = 8;
-  OrderInSlot(4)->NumberDecimals = 2;
   for (const char* name : {"DOG", "CATS", "EMU", "CAT", "DOG", "DOGE"})
     AppendWith({{"NAME", name}, {"AMT", "12.5"}, {"DAY", "03/15/24"}});
 
@@ -349,7 +347,7 @@ TEST_F(UpdateTest, TheHookSlotsDescribeTheOrders) {
   Go(2);
   EXPECT_EQ(byName(), "CATS    ");
   EXPECT_EQ(IndexHookTable.OrderKeyFunc(2)(), "CATS") << "the key maker's text";
-  EXPECT_EQ(IndexHookTable.OrderKeyFunc(4)(), "   12.50");
+  EXPECT_EQ(IndexHookTable.OrderKeyFunc(4)(), " 12.50") << "in the width and decimals of AMT";
   EXPECT_EQ(IndexHookTable.OrderKeyFunc(5)(), "03/15/24");
   EXPECT_EQ(IndexHookTable.CurrentKeyFunc()(), "CATS    ");
   AreaIndexOf(CurrentWorkArea).IndexBypass = true;

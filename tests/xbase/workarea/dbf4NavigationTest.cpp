@@ -314,15 +314,15 @@ TEST_F(NavigationTest, FilterExpressionsGoThroughTheExpressionHooks) {
   UsePeople(5);
   // A stand-in for a compiled expression: "AGE > 25".
   int marker = 0;
-  auto* compiled = reinterpret_cast<CompiledExpression*>(&marker);
-  bool answer = false;
+  auto* compiled = reinterpret_cast<CompiledExpr*>(&marker);
+  std::int32_t answer = 0;
   std::vector<std::string> calls;
-  ExprHookTable.Evaluate = [&](CompiledExpression* expression) -> void* {
+  ExprHookTable.Evaluate = [&](CompiledExpr* expression) -> void* {
     EXPECT_EQ(expression, compiled);
-    answer = std::stoi(Text("AGE")) > 25;
+    answer = std::stoi(Text("AGE")) > 25 ? 256 : 0;  // any non-zero is true, whatever its low byte
     return &answer;
   };
-  ExprHookTable.Free = [&](CompiledExpression*& expression) {
+  ExprHookTable.Free = [&](CompiledExpr*& expression) {
     calls.push_back(expression == compiled ? "free" : "free other");
     expression = nullptr;
   };

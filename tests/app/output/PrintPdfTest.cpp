@@ -1,0 +1,186 @@
+// Printing through Qt into PDF files, read back with poppler's pdfinfo and pdftotext. With no
+// printer queue installed (as on a fresh machine) every job goes to a PDF file. Assertions hold
+// for any fonts: page counts, texts, their order and the columns their places fall in.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPrinterInfo>
+
+#include "PrintTest.h"
+#include "app/main/XwdMainUnit.h"
+#include "app/output/XwdPrintUnit.h"
+#include "app/tools/XwdMsgUnit.h"
+#include "platform/gui/QtPrinter.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/PdfReader.h"
+
+namespace {
+
+using namespace platform::gui;
+using namespace testing_support;
+
+class PrintPdf : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    savedFormat_ = SharedPrinter().outputFormat();
+    savedOutput_ = SharedPrinter().outputFileName();
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer queue is installed";
+    SetGrid(kSmallGrid);
+    const char* clues[] = {"Bold \"first\" it's", "Downward", "Second down", "Third down", "Middle", "Last"};
+    for (int slot = 1; slot <= 6; ++slot) Puzzle.SetClue(slot, clues[slot - 1]);
+    for (const TWordRef& word : NumberWords(Puzzle)) WordLink(Puzzle, word) = static_cast<std::uint16_t>(word.Ordinal);
+    PuzzleFileName = WritePuzzle("Sunday.xwd", "");
+    pdf = TempPath("Sunday.pdf");
+  }
+  void TearDown() override {
+    SharedPrinter().setOutputFormat(savedFormat_);
+    SharedPrinter().setOutputFileName(savedOutput_);
+    AppTest::TearDown();
+  }
+
+  // Print in construct mode: the print window with every format checked, `copies` typed and
+  // the Print button pressed; when the run fails, the error report is answered.
+  void PrintAll(const QString& copies = "1", bool fails = false) {
+    EditMode = emLetters;
+    dialogs.ExpectModal([copies](TForm&) {
+      for (QCheckBox* box : {XwdPrintForm->MSChk, XwdPrintForm->MSGChk, XwdPrintForm->NGChk, XwdPrintForm->SGChk,
+                             XwdPrintForm->PPChk})
+        box->setChecked(true);
+      XwdPrintForm->CopyEd->setText(copies);
+      XwdPrintForm->PrintBtn->click();
+      return mrNone;
+    });
+    if (fails) dialogs.ExpectMessage(mrOk);
+    XwdMainForm->Print1Click();
+  }
+
+  // Where the printable area's five columns of the puzzle page begin, in points.
+  static std::vector<double> ColumnStarts() {
+    const QPrinter& printer = SharedPrinter();
+    const double toPoints = 72.0 / printer.resolution();
+    const int width = printer.pageLayout().paintRectPixels(printer.resolution()).width();
+    const int margin = printer.resolution() / 4;
+    const int column = (width - 2 * margin) / 5;
+    std::vector<double> starts;
+    for (int k = 0; k < 5; ++k)
+      starts.push_back(printer.pageLayout().paintRect(QPageLayout::Point).left() + (margin + k * column) * toPoints);
+    return starts;
+  }
+
+  QString pdf;
+
+ private:
+  QPrinter::OutputFormat savedFormat_ = QPrinter::PdfFormat;
+  QString savedOutput_;
+};
+
+TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
+  EditMode = emSolve;
+  XwdMainForm->Print1Click();
+  ASSERT_TRUE(QFile::exists(pdf));
+  EXPECT_EQ(PdfPageCount(pdf), 1);
+  EXPECT_EQ(PdfTitle(pdf), "Sunday");
+  const QString text = PdfPageTexts(pdf).value(0);
+  EXPECT_TRUE(text.contains(QString::fromUtf8("\u201CSunday\u201D"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Bold \u201Cfirst\u201D it\u2019s"))) << text.toStdString();
+
+  // The lists fill the first column in order; the numbered grid stands at the right.
+  const std::vector<PdfWord> words = PdfPageWords(pdf, 1);
+  const std::vector<double> columns = ColumnStarts();
+  std::vector<QString> listed;
+  double gridLeft = 1e9;
+  for (const PdfWord& word : words) {
+    if (word.Left >= columns[1]) {
+      gridLeft = std::min(gridLeft, word.Left);
+      continue;
+    }
+    EXPECT_GE(word.Left, columns[0] - 1) << word.Text.toStdString();
+    bool isNumber = false;
+    word.Text.toInt(&isNumber);
+    if (isNumber || word.Text == "ACROSS" || word.Text == "DOWN") listed.push_back(word.Text);
+  }
+  EXPECT_EQ(listed, (std::vector<QString>{"ACROSS", "1", "4", "5", "DOWN", "1", "2", "3"}));
+  // About 17/28 of the page wide, from the right: over the right part of the second column.
+  EXPECT_GT(gridLeft, columns[1]);
+  EXPECT_LT(gridLeft, columns[2]);
+  EXPECT_FALSE(InfoWin->Visible());
+}
+
+TEST_F(PrintPdf, EveryFormatPrintsInOrderAndEachCopyIsAFile) {
+  XwdPrintForm->TitleEdit->setText("My Puzzle");
+  PrintAll("2");
+  for (const QString& file : {pdf, TempPath("Sunday-2.pdf")}) {
+    ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
+    // Manuscript, its grid, manuscript grid, numbered grid, solution grid, puzzle page.
+    EXPECT_EQ(PdfPageCount(file), 6) << file.toStdString();
+    EXPECT_EQ(PdfTitle(file), "My Puzzle");
+    const QStringList pages = PdfPageTexts(file);
+    ASSERT_EQ(pages.size(), 6);
+    for (int page = 0; page < 5; ++page) {
+      const QString& text = pages[page];
+      const QString number = QStringLiteral("Page %1").arg(page + 1);
+      ASSERT_TRUE(text.contains(number)) << text.toStdString();
+      EXPECT_LT(text.indexOf("My Puzzle"), text.indexOf(number)) << "the title at the left";
+    }
+    // The manuscript: specifications, then the clues with their answers in scan order.
+    const QString& manuscript = pages[0];
+    EXPECT_TRUE(manuscript.contains(QString::fromUtf8("Size of Grid: 5\u00D7")));
+    qsizetype at = 0;
+    for (const char* expected : {"ACROSS", "1 Bold \"first\" it's", "ABCDE", "4 Middle", "IJKLM", "5 Last", "QRSTW", "DOWN",
+                                 "1 Downward", "AFINQ", "2 Second down", "CGKOS", "3 Third down", "EHMPW"}) {
+      const qsizetype next = manuscript.indexOf(QString::fromUtf8(expected), at);
+      EXPECT_GE(next, at) << expected << " in\n" << manuscript.toStdString();
+      at = std::max(at, next);
+    }
+    EXPECT_FALSE(pages[1].contains("Size of Grid")) << "grid pages have no specifications";
+    EXPECT_TRUE(pages[5].contains(QString::fromUtf8("\u201CMy Puzzle\u201D")));
+  }
+  EXPECT_FALSE(QFile::exists(TempPath("Sunday-3.pdf")));
+}
+
+TEST_F(PrintPdf, AFileChosenInPrinterSetupTakesTheJobs) {
+  const QString chosen = TempPath("chosen.pdf");
+  SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+  SharedPrinter().setOutputFileName(chosen);
+  PrintAll("2");
+  EXPECT_EQ(XwdPrintForm->PrnLbl->text(), chosen);
+  EXPECT_EQ(PdfPageCount(chosen), 6);
+  EXPECT_EQ(PdfPageCount(TempPath("chosen-2.pdf")), 6);
+  EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
+  PuzzleFileName = TempPath("missing/Sunday.xwd");
+  PrintAll("1", true);
+  ASSERT_FALSE(dialogs.Log().empty());
+  const QString message = dialogs.Log().back().Text;
+  const QString prefix = "Printing to " + TempPath("missing/Sunday.pdf") + " failed: ";
+  EXPECT_TRUE(message.startsWith(prefix) && message.size() > prefix.size()) << message.toStdString();
+  EXPECT_FALSE(QDir(TempPath("missing")).exists());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  PuzzleFileName = TempPath("Sunday.xwd");
+  PrintAll();
+  EXPECT_EQ(PdfPageCount(pdf), 6);
+}
+
+// A full disk.
+TEST_F(PrintPdf, AFailedWriteLeavesNoFileAndTheNextRunPrints) {
+  {
+    const FileSizeLimit limit(4096);
+    PrintAll("1", true);
+  }
+  ASSERT_FALSE(dialogs.Log().empty());
+  EXPECT_TRUE(dialogs.Log().back().Text.startsWith("Printing to " + pdf + " failed: ")) << dialogs.Log().back().Text.toStdString();
+  EXPECT_EQ(QDir(TempPath("")).entryList({"Sunday*"}, QDir::Files), QStringList{"Sunday.xwd"});
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  PrintAll();
+  EXPECT_EQ(PdfPageCount(pdf), 6);
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#pragma once
+// The folder of a fuzz target's files: one per process, removed with what is in it when the
+// process ends.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+class FuzzFolder {
+ public:
+  explicit FuzzFolder(const std::string& prefix) {
+    folder_ = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (mkdtemp(folder_.data()) == nullptr) abort();
+  }
+  ~FuzzFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  FuzzFolder(const FuzzFolder&) = delete;
+  FuzzFolder& operator=(const FuzzFolder&) = delete;
+
+  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+
+ private:
+  std::string folder_;
+};

@@ -1,0 +1,89 @@
+#include "xbase/core/NumberText.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+namespace xbase {
+namespace {
+
+// Every power of ten a double holds exactly.
+constexpr std::array<double, 23> kExactPowersOfTen = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A whole text of an optional '-', at most 15 digits and at most one '.', as from_chars reads
+// it; nothing for other texts. Most stored numbers are such texts, and reading them is far
+// quicker than from_chars: the digits make an integer below 2^53, the decimals an exact power
+// of ten, and one division rounds their quotient as from_chars rounds the text.
+std::optional<double> ShortDecimal(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  const auto point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction = point == text.npos ? "" : text.substr(point + 1);
+  const std::size_t count = whole.size() + fraction.size();
+  if (count == 0 || count > 15) return std::nullopt;
+  std::int64_t digits = 0;
+  for (const std::string_view part : {whole, fraction}) {
+    for (const char c : part) {
+      if (c < '0' || c > '9') return std::nullopt;
+      digits = digits * 10 + (c - '0');
+    }
+  }
+  const double value = static_cast<double>(digits) / kExactPowersOfTen[fraction.size()];
+  return negative ? -value : value;
+}
+
+// The text of a whole number of units of the last decimal place, with `decimals` decimals.
+std::size_t FixedPointText(std::int64_t units, int decimals, char* text) {
+  char* out = text;
+  if (units < 0) *out++ = '-';
+  char digits[24];
+  const auto magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units)
+                                   : static_cast<std::uint64_t>(units);
+  const auto count = static_cast<std::size_t>(
+      std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+  const auto places = static_cast<std::size_t>(decimals);
+  const std::size_t whole = count > places ? count - places : 0;
+  if (whole == 0) *out++ = '0';
+  out = std::copy_n(digits, whole, out);
+  if (places > 0) {
+    *out++ = '.';
+    out = std::fill_n(out, places - (count - whole), '0');
+    out = std::copy(digits + whole, digits + count, out);
+  }
+  return static_cast<std::size_t>(out - text);
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (const auto value = ShortDecimal(text)) return *value;
+  double value = 0;
+  const auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  return ec == std::errc() && std::isfinite(value) ? value : 0;
+}
+
+std::size_t NumberText(double value, int decimals, char (&text)[600]) {
+  if (!std::isfinite(value) || std::fabs(value) >= 1e300) return 0;
+  if (value == 0) value = 0;  // no "-0"
+  // Most numbers are a whole number of units of the last decimal place, and writing that
+  // integer is far quicker than to_chars. When value * 10^decimals comes out whole and below
+  // 2^50, the exact product is within 1/16 of it, so to_chars rounds to the same digits.
+  if (static_cast<std::size_t>(decimals) < kExactPowersOfTen.size()) {
+    const double units = value * kExactPowersOfTen[decimals];
+    if (std::fabs(units) < 0x1p50 && units == std::trunc(units))
+      return FixedPointText(static_cast<std::int64_t>(units), decimals, text);
+  }
+  const auto [end, ec] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return ec == std::errc() ? static_cast<std::size_t>(end - text) : 0;
+}
+
+}  // namespace xbase
