@@ -64,7 +64,6 @@ void RemoveAtCursor(OrderDescriptor& order) {
       std::memmove(EntryAt(image, position, entrySize), EntryAt(image, position + 1, entrySize),
                    static_cast<std::size_t>(count - position - 1) * entrySize);
       SetNodeCount(image, count - 1);
-      ZeroNodeTail(image, entrySize, false);
       SeekAndWrite(order, leaf.Node, image);
       if (position == count - 1) {
         KeyBytes last;
@@ -93,7 +92,6 @@ void RemoveAtCursor(OrderDescriptor& order) {
     CopyKey(order, EntryKey(EntryAt(image, count - 1, entrySize)), dropped);
   }
   SetNodeCount(image, count - 1);
-  ZeroNodeTail(image, entrySize, true);
   if (count - 1 > 0) {
     SeekAndWrite(order, here.Node, image);
     if (position == count) RepairSeparators(order, level, dropped);

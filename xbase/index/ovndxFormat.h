@@ -29,9 +29,9 @@
 // Keys: C the key's bytes, blank-padded to the key length; N and F an IEEE double; D the day
 // number of the date as an IEEE double. C keys compare byte by byte, the others as doubles.
 //
-// The first 24 bytes of the header are the "header image" an open order keeps in memory. Node
-// images in memory carry the modified mark from a change until they are written; the write
-// clears it, so that bytes 2-3 of every node on disk are zero.
+// The first 24 bytes of the header are the "header image" an open order keeps in memory. Bytes
+// 2-3 of a node would be its modified mark in memory; this engine writes every change at once,
+// keeps them zero in memory and on disk, and clears what other programs may have left there.
 
 #include <array>
 #include <cstddef>
@@ -110,8 +110,6 @@ inline void SetNodeCount(std::uint8_t* node, int count) {
   PutLE16(node, static_cast<std::uint16_t>(count));
 }
 
-inline bool NodeModified(const std::uint8_t* node) { return GetLE16(node + 2) != 0; }
-inline void MarkNodeModified(std::uint8_t* node) { PutLE16(node + 2, 1); }
 inline void ClearNodeModified(std::uint8_t* node) { PutLE16(node + 2, 0); }
 
 inline std::uint8_t* EntryAt(std::uint8_t* node, int index, std::uint16_t entrySize) {

@@ -87,7 +87,6 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
     // An interior node's last kept entry gives up its key: its child, already in the place of
     // a trailing child, becomes the trailing child.
     SetNodeCount(image, leaf ? kept : kept - 1);
-    ZeroNodeTail(image, entrySize, !leaf);
     if (position < kept)
       place(image, here.Node, position, leaf);
     else

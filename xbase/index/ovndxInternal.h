@@ -66,8 +66,8 @@ class Restore {
 // Valid until the order's next fetch.
 const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool isRoot);
 
-// Writes an image as node n (the modified mark cleared first) and refreshes the copies of the
-// node cache and the order's path.
+// Writes an image as node n (bytes 2-3 and everything after its entries zeroed first) and
+// refreshes the copies of the node cache and the order's path.
 void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 
 // The node a position of an interior node leads to, checked: not 0, below next free.

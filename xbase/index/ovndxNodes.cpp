@@ -77,6 +77,7 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
 
 void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) {
   ClearNodeModified(image);
+  ZeroNodeTail(image, order.Header.EntrySize, !IsLeafNode(image));
   const platform::os::Transfer written =
       order.IndexFile.WriteAt(std::uint64_t{node} * NodeSize, image, NodeSize);
   if (written.code != 0 || written.count != NodeSize)
