@@ -122,6 +122,13 @@ PathLevel& PushNode(OrderDescriptor& order, std::uint32_t node) {
 std::uint32_t AllocateNode(OrderDescriptor& order) {
   if (order.Header.NextFree == std::numeric_limits<std::uint32_t>::max())
     Fail(254, "Index file full: " + order.FileName + " [AppendIndex]");
+  // Every node below next free is in the file: a next free past its end is corrupt, and a node
+  // written there would leave a hole up to it.
+  std::uint64_t size = 0;
+  if (const std::uint16_t code = order.IndexFile.Size(size))
+    Fail(code, "Error reading index file: " + order.FileName + " [SeekAndRead]");
+  if (std::uint64_t{order.Header.NextFree} * NodeSize > size)
+    Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file"));
   order.HeaderDirty = true;
   return order.Header.NextFree++;
 }

@@ -110,5 +110,19 @@ TEST_F(CorruptTest, ANodePastTheEndOfTheFileIsAReadError) {
   EXPECT_EQ(GetErrorMessage(), "Error reading index file: " + path + " [SeekAndRead]");
 }
 
+TEST_F(CorruptTest, ANextFreeNodePastTheEndOfTheFileIsNeverWritten) {
+  CreateTable("t.dbf", {{"NAME", 'C', 4}});
+  std::string bytes = Contents(CreateIndex("x.ndx", 'C', 4, "NAME"));
+  bytes[5] = 1;  // next free 258, the file ends after node 1
+  const std::string path = Write("far.ndx", bytes);
+  ASSERT_NE(OpenOrder(path, 1), nullptr);
+  QuietErrors();
+  for (int i = 0; i < 43 && ErrorCode == 0; ++i) AppendWith({{"NAME", std::to_string(i)}});
+  EXPECT_EQ(ErrorCode, 254) << "the 43rd key splits the root";
+  EXPECT_EQ(GetErrorMessage(), "Index file corrupted: node 258 is next free, past the end of the file. " +
+                                   path + " [GetNode]");
+  EXPECT_EQ(Contents(path).size(), 1024u);
+}
+
 }  // namespace
 }  // namespace xbase
