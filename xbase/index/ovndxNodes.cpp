@@ -15,9 +15,10 @@ namespace ndx {
 
 namespace {
 
-std::string Corrupted(const OrderDescriptor& order, std::uint32_t node, const std::string& what) {
-  return "Index file corrupted: node " + std::to_string(node) + " " + what + ". " + order.FileName +
-         " [GetNode]";
+std::string Corrupted(const OrderDescriptor& order, std::uint32_t node, const std::string& what,
+                      const char* routine = "GetNode") {
+  return "Index file corrupted: node " + std::to_string(node) + " " + what + ". " + order.FileName + " [" +
+         routine + "]";
 }
 
 // The order stands in slot 1 of its area and the area has a node cache.
@@ -128,7 +129,7 @@ std::uint32_t AllocateNode(OrderDescriptor& order) {
   if (const std::uint16_t code = order.IndexFile.Size(size))
     Fail(code, "Error reading index file: " + order.FileName + " [SeekAndRead]");
   if (std::uint64_t{order.Header.NextFree} * NodeSize > size)
-    Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file"));
+    Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file", "AppendIndex"));
   order.HeaderDirty = true;
   return order.Header.NextFree++;
 }

@@ -120,7 +120,7 @@ TEST_F(CorruptTest, ANextFreeNodePastTheEndOfTheFileIsNeverWritten) {
   for (int i = 0; i < 43 && ErrorCode == 0; ++i) AppendWith({{"NAME", std::to_string(i)}});
   EXPECT_EQ(ErrorCode, 254) << "the 43rd key splits the root";
   EXPECT_EQ(GetErrorMessage(), "Index file corrupted: node 258 is next free, past the end of the file. " +
-                                   path + " [GetNode]");
+                                   path + " [AppendIndex]");
   EXPECT_EQ(Contents(path).size(), 1024u);
 }
 
