@@ -35,40 +35,9 @@
 namespace {
 
 using namespace xbase;
+using bench::Options;
+using bench::PerSecond;
 using Clock = std::chrono::steady_clock;
-
-struct Options {
-  long records = 1'000'000;
-  long seeks = 1'000'000;
-  std::string folder;
-  bool peers = true;
-};
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--records" && hasValue) {
-      options.records = std::atol(argv[++i]);
-    } else if (arg == "--seeks" && hasValue) {
-      options.seeks = std::atol(argv[++i]);
-    } else if (arg == "--folder" && hasValue) {
-      options.folder = argv[++i];
-    } else if (arg == "--no-peers") {
-      options.peers = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--seeks N] [--folder DIR] [--no-peers]\n", argv[0]);
-      std::exit(2);
-    }
-  }
-  return options;
-}
-
-double PerSecond(long count, Clock::time_point start) {
-  const std::chrono::duration<double> elapsed = Clock::now() - start;
-  return count / elapsed.count();
-}
 
 // An empty index on TAG: the header, and node 1 without keys.
 void CreateIndex(const std::string& path) {
@@ -118,7 +87,7 @@ Figures Run(const std::string& folder, const Options& options, bool exclusive) {
     Unlock();
   }
   {
-    const auto order = bench::SeekOrder(options.records, options.seeks);
+    const auto order = bench::SeekOrder(options.records, options.count);
     std::vector<std::string> keys;
     keys.reserve(order.size());
     for (const auto i : order) keys.push_back(bench::BenchKey(i));
@@ -128,7 +97,7 @@ Figures Run(const std::string& folder, const Options& options, bool exclusive) {
       Find(key);
       if (IndexFound == 0) ++figures.misses;
     }
-    figures.seeks = PerSecond(options.seeks, start);
+    figures.seeks = PerSecond(options.count, start);
     EndSoftSeek();
   }
   ReleaseOrder(1);
@@ -149,7 +118,7 @@ void Print(const char* figure, double ours, const std::map<std::string, double>&
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
+  const Options options = bench::ParseOptions(argc, argv, "seeks", 1'000'000, 1'000'000);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/index-benchmark-" + std::to_string(getpid())
                              : options.folder;
@@ -163,18 +132,18 @@ int main(int argc, char** argv) {
 #ifdef XBASE64_NDX_PROGRAM
   if (options.peers)
     xbase64 = bench::RunPeer(std::string(XBASE64_NDX_PROGRAM) + " bench '" + folder + "' " +
-                             std::to_string(options.records) + " " + std::to_string(options.seeks));
+                             std::to_string(options.records) + " " + std::to_string(options.count));
 #endif
   std::printf("%ld records of 100 bytes indexed on TAG C(20), %ld seeks (%ld missed)\n", options.records,
-              options.seeks, exclusive.misses);
+              options.count, exclusive.misses);
   Print("appends, exclusive", exclusive.appends, xbase64, "appends/s");
   Print("exact seeks, exclusive", exclusive.seeks, xbase64, "seeks/s");
   Print("appends, default settings", defaults.appends, xbase64, "appends/s");
   Print("exact seeks, default settings", defaults.seeks, xbase64, "seeks/s");
   xbase::Done();
-  std::filesystem::remove_all(folder);
+  if (options.folder.empty()) std::filesystem::remove_all(folder);
   long absent = 0;
-  for (const auto i : bench::SeekOrder(options.records, options.seeks)) absent += i >= std::uint64_t(options.records);
+  for (const auto i : bench::SeekOrder(options.records, options.count)) absent += i >= std::uint64_t(options.records);
   if (exclusive.misses != absent || defaults.misses != absent) {
     std::fprintf(stderr, "%ld keys are absent, but %ld and %ld seeks missed\n", absent, exclusive.misses,
                  defaults.misses);

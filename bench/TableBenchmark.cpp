@@ -33,42 +33,11 @@ namespace {
 
 using namespace xbase;
 using bench::CreateTable;
+using bench::Options;
+using bench::PerSecond;
 using bench::RunPeer;
 using bench::Slots;
 using Clock = std::chrono::steady_clock;
-
-struct Options {
-  long records = 1'000'000;
-  long reads = 100'000;
-  std::string folder;
-  bool peers = true;
-};
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--records" && hasValue) {
-      options.records = std::atol(argv[++i]);
-    } else if (arg == "--reads" && hasValue) {
-      options.reads = std::atol(argv[++i]);
-    } else if (arg == "--folder" && hasValue) {
-      options.folder = argv[++i];
-    } else if (arg == "--no-peers") {
-      options.peers = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--reads N] [--folder DIR] [--no-peers]\n", argv[0]);
-      std::exit(2);
-    }
-  }
-  return options;
-}
-
-double PerSecond(long count, Clock::time_point start) {
-  const std::chrono::duration<double> elapsed = Clock::now() - start;
-  return count / elapsed.count();
-}
 
 long PeakResidentKb() {
   rusage usage{};
@@ -124,11 +93,11 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
     std::mt19937 random(1);
     std::uniform_int_distribution<std::int32_t> pick(1, static_cast<std::int32_t>(options.records));
     const auto start = Clock::now();
-    for (long i = 0; i < options.reads; ++i) {
+    for (long i = 0; i < options.count; ++i) {
       Go(pick(random));
       checksum += GetSlotInt32(count);
     }
-    figures.randomGo = PerSecond(options.reads, start);
+    figures.randomGo = PerSecond(options.count, start);
   }
   CloseArea();
   std::filesystem::remove(path);
@@ -149,7 +118,7 @@ void Print(const char* figure, double ours, const std::map<std::string, std::map
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
+  const Options options = bench::ParseOptions(argc, argv, "reads", 1'000'000, 100'000);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/table-benchmark-" + std::to_string(getpid())
                              : options.folder;
@@ -167,7 +136,7 @@ int main(int argc, char** argv) {
   std::map<std::string, std::map<std::string, double>> peers;
   if (options.peers) {
     const std::string work = " '" + folder + "' " + std::to_string(options.records) + " " +
-                             std::to_string(options.reads) + " 2>/dev/null";
+                             std::to_string(options.count) + " 2>/dev/null";
     const std::string bench = BENCH_SOURCE_DIR;
     if (access("/usr/bin/python3", X_OK) == 0)
       peers["python3-dbf"] = RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_peer.py'" + work);
@@ -177,7 +146,7 @@ int main(int argc, char** argv) {
       peer = peer->second.empty() ? peers.erase(peer) : std::next(peer);
   }
 
-  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.reads);
+  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.count);
   Print("appends, exclusive", exclusive.appends, peers, "appends");
   Print("appends, shared", shared.appends, peers, "appends");
   Print("appends, shared, lock each", sharedLocked.appends, peers, "appends");

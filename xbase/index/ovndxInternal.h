@@ -36,9 +36,10 @@ void Guarded(Body&& body) {
 
 // The current area's table; null when none is open.
 WorkAreaRecord* CurrentTable();
-// The current area's table and controlling order, or 215 / 221 "Index not open. (DBF=<table>)
-// [<routine>]" and null.
+// The current area's table, or 215 (CheckAreaOpen) and null.
 WorkAreaRecord* CheckedTable(std::string_view routine);
+// The current area's controlling order, or 215, or 221 "Index not open. (DBF=<table>)
+// [<routine>]", and null.
 OrderDescriptor* CheckIndexOpen(std::string_view routine);
 // Every order of every area dropped without writing anything, as at start-up.
 void DropAllOrders();

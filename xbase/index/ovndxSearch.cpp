@@ -239,9 +239,13 @@ RecordNumber FindLastRec() {
   return FirstOrLast(false);
 }
 
-RecordNumber FindNextRec() {
+namespace {
+
+// _FindNextRec and _FindPriorRec: the controlling order one entry on or back.
+RecordNumber StepControlling(bool forward) {
   IndexFound = 0;
-  OrderDescriptor* order = CheckIndexOpen("_FindNextRec");
+  const char* routine = forward ? "_FindNextRec" : "_FindPriorRec";
+  OrderDescriptor* order = CheckIndexOpen(routine);
   if (order == nullptr) return 0;
   WorkAreaRecord& table = *CurrentTable();
   const AreaIndex& area = AreaIndexOf(CurrentWorkArea);
@@ -252,22 +256,29 @@ RecordNumber FindNextRec() {
       return 1;
     }
     if (area.IndexBypass) {
-      if (table.RecNo < table.RecordCount) return table.RecNo + 1;
-      table.EofFlag = true;
+      if (forward ? table.RecNo < table.RecordCount : table.RecNo > 1)
+        return forward ? table.RecNo + 1 : table.RecNo - 1;
+      (forward ? table.EofFlag : table.BofFlag) = true;
       return table.RecNo;
     }
-    order->AtBof = false;
-    if (order->AtEof) {
+    bool& behind = forward ? order->AtBof : order->AtEof;
+    bool& ahead = forward ? order->AtEof : order->AtBof;
+    behind = false;
+    if (forward && order->AtEof) {
+      // A second step past the last entry leaves the cursor after it.
       const RecordNumber last = GoFirstLast(*order, false);
       order->OnEmptyCursor = true;
       order->AtEof = true;
       return last;
     }
+    if (!forward && order->OnEmptyCursor) return GoFirstLast(*order, false);
+    if (!forward && order->AtBof) return CursorRecord(*order);
     const RecordNumber remembered = table.RecNo;
-    if (!PathIsOwned(*order)) ReseatOrder(*order, remembered, "_FindNextRec");
-    if (!StepForward(*order)) {
-      const RecordNumber last = GoFirstLast(*order, false);
-      if (last == remembered) order->AtEof = true;
+    if (!PathIsOwned(*order)) ReseatOrder(*order, remembered, routine);
+    if (!(forward ? StepForward(*order) : StepBackward(*order))) {
+      // At the edge: the cursor on the edge entry, at the end only when it was there already.
+      const RecordNumber edge = GoFirstLast(*order, !forward);
+      if (edge == remembered) ahead = true;
       return CursorRecord(*order);
     }
     IndexFound = 1;
@@ -276,38 +287,11 @@ RecordNumber FindNextRec() {
   });
 }
 
-RecordNumber FindPriorRec() {
-  IndexFound = 0;
-  OrderDescriptor* order = CheckIndexOpen("_FindPriorRec");
-  if (order == nullptr) return 0;
-  WorkAreaRecord& table = *CurrentTable();
-  const AreaIndex& area = AreaIndexOf(CurrentWorkArea);
-  return Guarded(table.RecNo, [&]() -> RecordNumber {
-    RefreshAfterChange(table, area);
-    if (table.RecordCount == 0) {
-      order->AtBof = order->AtEof = true;
-      return 1;
-    }
-    if (area.IndexBypass) {
-      if (table.RecNo > 1) return table.RecNo - 1;
-      table.BofFlag = true;
-      return table.RecNo;
-    }
-    order->AtEof = false;
-    if (order->OnEmptyCursor) return GoFirstLast(*order, false);
-    if (order->AtBof) return CursorRecord(*order);
-    const RecordNumber remembered = table.RecNo;
-    if (!PathIsOwned(*order)) ReseatOrder(*order, remembered, "_FindPriorRec");
-    if (!StepBackward(*order)) {
-      const RecordNumber first = GoFirstLast(*order, true);
-      if (first == remembered) order->AtBof = true;
-      return CursorRecord(*order);
-    }
-    IndexFound = 1;
-    SaveCursorKey(*order);
-    return CursorRecord(*order);
-  });
-}
+}  // namespace
+
+RecordNumber FindNextRec() { return StepControlling(true); }
+
+RecordNumber FindPriorRec() { return StepControlling(false); }
 
 void GoIndexEof() {
   WorkAreaRecord* table = CurrentTable();

@@ -114,4 +114,24 @@ class IndexTest : public WorkAreaTest {
   }
 };
 
+// NAME C(8) indexed on NAME: 1 DOG, 2 CATS, 3 EMU, 4 CAT, 5 DOG; in key order 4 CAT, 2 CATS,
+// 5 DOG, 1 DOG, 3 EMU (the newest of equal keys first).
+class AnimalsTest : public IndexTest {
+ protected:
+  void SetUp() override {
+    IndexTest::SetUp();
+    CreateTable("t.dbf", {{"NAME", 'C', 8}});
+    ASSERT_NE(IndexOn("t.ndx", "NAME", 'C', 8), nullptr);
+    for (const char* name : {"DOG", "CATS", "EMU", "CAT", "DOG"}) AppendWith({{"NAME", name}});
+  }
+
+  // The key of a name.
+  static KeyBytes KeyOf(const std::string& text) {
+    KeyBytes key{};
+    std::fill_n(key.begin(), 8, ' ');
+    std::copy(text.begin(), text.end(), key.begin());
+    return key;
+  }
+};
+
 }  // namespace xbase

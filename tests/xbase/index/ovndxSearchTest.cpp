@@ -63,16 +63,7 @@ TEST(SearchNodeTest, FindsTheFirstEntryNotLessThanTheKey) {
   EXPECT_EQ(search("BBBB"), -1) << "an empty node";
 }
 
-class FindTest : public IndexTest {
- protected:
-  // NAME C(8): 1 DOG, 2 CATS, 3 EMU, 4 CAT, 5 DOG; in key order 4 CAT, 2 CATS, 5 DOG, 1 DOG, 3 EMU.
-  void SetUp() override {
-    IndexTest::SetUp();
-    CreateTable("t.dbf", {{"NAME", 'C', 8}});
-    ASSERT_NE(IndexOn("t.ndx", "NAME", 'C', 8), nullptr);
-    for (const char* name : {"DOG", "CATS", "EMU", "CAT", "DOG"}) AppendWith({{"NAME", name}});
-  }
-};
+using FindTest = AnimalsTest;
 
 TEST_F(FindTest, SeeksByPrefixWholeKeyAndNextGreaterKey) {
   enum Mode { Prefix, Exact, Near };

@@ -262,23 +262,7 @@ TEST_F(UpdateTest, MinusZeroIsFoundAsZero) {
   EXPECT_EQ(RecNo(), 2u);
 }
 
-class DogTest : public IndexTest {
- protected:
-  // NAME C(8): 1 DOG, 2 CATS, 3 EMU, 4 CAT, 5 DOG.
-  void SetUp() override {
-    IndexTest::SetUp();
-    CreateTable("t.dbf", {{"NAME", 'C', 8}});
-    ASSERT_NE(IndexOn("t.ndx", "NAME", 'C', 8), nullptr);
-    for (const char* name : {"DOG", "CATS", "EMU", "CAT", "DOG"}) AppendWith({{"NAME", name}});
-  }
-
-  static KeyBytes KeyOf(const std::string& text) {
-    KeyBytes key{};
-    std::fill_n(key.begin(), 8, ' ');
-    std::copy(text.begin(), text.end(), key.begin());
-    return key;
-  }
-};
+using DogTest = AnimalsTest;
 
 TEST_F(DogTest, DeleteKeyFindsItsRecordAmongEqualKeysByTheKeyItDeletes) {
   Go(3);  // the saved key is EMU
