@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
@@ -56,9 +57,37 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 namespace {
 
 using namespace xbase;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr const char* kFilter = "AMOUNT > 500 .AND. NAME = 'DELTA'";
+
+struct Options {
+  long records = 1'000'000;
+  long evaluations = 10'000'000;
+  std::string folder;
+  bool peers = true;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--records" && hasValue) {
+      options.records = std::atol(argv[++i]);
+    } else if (arg == "--evaluations" && hasValue) {
+      options.evaluations = std::atol(argv[++i]);
+    } else if (arg == "--folder" && hasValue) {
+      options.folder = argv[++i];
+    } else if (arg == "--no-peers") {
+      options.peers = false;
+    } else {
+      std::fprintf(stderr, "usage: %s [--records N] [--evaluations N] [--folder DIR] [--no-peers]\n", argv[0]);
+      std::exit(2);
+    }
+  }
+  return options;
+}
 
 double Seconds(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -103,7 +132,7 @@ Scan ScanTable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bench::Options options = bench::ParseOptions(argc, argv, "evaluations", 1'000'000, 10'000'000);
+  const Options options = ParseOptions(argc, argv);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/expr-benchmark-" + std::to_string(getpid())
                              : options.folder;
@@ -121,12 +150,12 @@ int main(int argc, char** argv) {
   WorkArea(CurrentArea())->FilterExpr = nullptr;
 
   // The evaluations alone, on the first thousand records in turn.
-  const long perRecord = std::max(1L, options.count / 1000);
+  const long perRecord = std::max(1L, options.evaluations / 1000);
   long evaluations = 0;
   long selected = 0;
   std::size_t evaluationAllocations = 0;
   double evaluating = 0;
-  for (GoTop(); !dEOF() && evaluations < options.count; Skip(1)) {
+  for (GoTop(); !dEOF() && evaluations < options.evaluations; Skip(1)) {
     const std::size_t before = allocations;
     const auto start = Clock::now();
     for (long k = 0; k < perRecord; ++k) selected += *static_cast<const std::int32_t*>(Evaluate(filter));

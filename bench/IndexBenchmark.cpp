@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/BenchKeys.h"
+#include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
@@ -35,9 +36,9 @@
 namespace {
 
 using namespace xbase;
+using bench::Clock;
 using bench::Options;
 using bench::PerSecond;
-using Clock = std::chrono::steady_clock;
 
 // An empty index on TAG: the header, and node 1 without keys.
 void CreateIndex(const std::string& path) {

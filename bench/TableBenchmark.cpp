@@ -1,5 +1,6 @@
 // Speed of the work-area engine on a table of 100-byte records: appends, a scan with Skip and
-// random reads with Go, on a table opened exclusively and shared; then the same work done by
+// random reads with Go, on a table opened exclusively and shared, and a scan of the exclusive
+// table as a dataset reading every field through its field classes; then the same work done by
 // python3-dbf and Perl's XBase when they are installed, with the ratios side by side. Prints
 // one line a figure.
 //
@@ -21,10 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
+#include "xbase/dataset/uovcds.h"
 #include "xbase/dbf/TypedSlots.h"
 #include "xbase/dbf/ovdbflow.h"
 #include "xbase/workarea/dbf4.h"
@@ -32,12 +35,39 @@
 namespace {
 
 using namespace xbase;
+using bench::Clock;
 using bench::CreateTable;
-using bench::Options;
 using bench::PerSecond;
 using bench::RunPeer;
 using bench::Slots;
-using Clock = std::chrono::steady_clock;
+
+struct Options {
+  long records = 1'000'000;
+  long reads = 100'000;
+  std::string folder;
+  bool peers = true;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--records" && hasValue) {
+      options.records = std::atol(argv[++i]);
+    } else if (arg == "--reads" && hasValue) {
+      options.reads = std::atol(argv[++i]);
+    } else if (arg == "--folder" && hasValue) {
+      options.folder = argv[++i];
+    } else if (arg == "--no-peers") {
+      options.peers = false;
+    } else {
+      std::fprintf(stderr, "usage: %s [--records N] [--reads N] [--folder DIR] [--no-peers]\n", argv[0]);
+      std::exit(2);
+    }
+  }
+  return options;
+}
 
 long PeakResidentKb() {
   rusage usage{};
@@ -46,8 +76,48 @@ long PeakResidentKb() {
 }
 
 struct Figures {
-  double appends = 0, scan = 0, randomGo = 0;
+  double appends = 0, scan = 0, randomGo = 0, datasetScan = 0;
 };
+
+// A dataset that opens the table exclusively and only reads it.
+class ReadingDataSet : public TOvCDataSet {
+ public:
+  ~ReadingDataSet() override { CloseNoThrow(); }
+
+ protected:
+  bool s_OpenTable(const std::string& name) override {
+    Use(name + " EXCLUSIVE ALIAS BENCH", nullptr, 0);
+    return ErrorCode == 0;
+  }
+  bool s_AppendWithLock() override { return false; }
+  bool s_DeleteWithLock() override { return false; }
+  bool s_RestoreWithLock() override { return false; }
+  bool s_ReplaceWithLock() override { return false; }
+};
+
+// Scans the table with the dataset's Next, reading every field through the field classes.
+double DatasetScan(const std::string& path, long& checksum) {
+  ReadingDataSet data;
+  data.SetTableLanguage(tlAnsi);
+  data.SetDbfFileName(path);
+  data.Open();
+  const platform::db::TField& tag = data.FieldByName("TAG");
+  const platform::db::TField& name = data.FieldByName("NAME");
+  const platform::db::TField& amount = data.FieldByName("AMOUNT");
+  const platform::db::TField& count = data.FieldByName("COUNT");
+  const platform::db::TField& day = data.FieldByName("DAY");
+  const platform::db::TField& flag = data.FieldByName("FLAG");
+  const platform::db::TField& note = data.FieldByName("NOTE");
+  const auto start = Clock::now();
+  long scanned = 0;
+  for (data.First(); !data.Eof(); data.Next()) {
+    checksum += static_cast<long>(tag.AsString().size() + name.AsString().size() + note.AsString().size()) +
+                static_cast<long>(amount.AsFloat()) + count.AsInteger() +
+                static_cast<long>(day.AsDateTime().Days) + flag.AsBoolean();
+    ++scanned;
+  }
+  return PerSecond(scanned, start);
+}
 
 // Appends, scans and reads the table in one mode; `lockEach` takes the append lock for every
 // record (else once for the whole run, as a loading program does).
@@ -93,13 +163,14 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
     std::mt19937 random(1);
     std::uniform_int_distribution<std::int32_t> pick(1, static_cast<std::int32_t>(options.records));
     const auto start = Clock::now();
-    for (long i = 0; i < options.count; ++i) {
+    for (long i = 0; i < options.reads; ++i) {
       Go(pick(random));
       checksum += GetSlotInt32(count);
     }
-    figures.randomGo = PerSecond(options.count, start);
+    figures.randomGo = PerSecond(options.reads, start);
   }
   CloseArea();
+  if (exclusive) figures.datasetScan = DatasetScan(path, checksum);
   std::filesystem::remove(path);
   return figures;
 }
@@ -118,7 +189,7 @@ void Print(const char* figure, double ours, const std::map<std::string, std::map
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = bench::ParseOptions(argc, argv, "reads", 1'000'000, 100'000);
+  const Options options = ParseOptions(argc, argv);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/table-benchmark-" + std::to_string(getpid())
                              : options.folder;
@@ -136,7 +207,7 @@ int main(int argc, char** argv) {
   std::map<std::string, std::map<std::string, double>> peers;
   if (options.peers) {
     const std::string work = " '" + folder + "' " + std::to_string(options.records) + " " +
-                             std::to_string(options.count) + " 2>/dev/null";
+                             std::to_string(options.reads) + " 2>/dev/null";
     const std::string bench = BENCH_SOURCE_DIR;
     if (access("/usr/bin/python3", X_OK) == 0)
       peers["python3-dbf"] = RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_peer.py'" + work);
@@ -146,12 +217,13 @@ int main(int argc, char** argv) {
       peer = peer->second.empty() ? peers.erase(peer) : std::next(peer);
   }
 
-  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.count);
+  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.reads);
   Print("appends, exclusive", exclusive.appends, peers, "appends");
   Print("appends, shared", shared.appends, peers, "appends");
   Print("appends, shared, lock each", sharedLocked.appends, peers, "appends");
   Print("scan with Skip, exclusive", exclusive.scan, peers, "scan");
   Print("scan with Skip, shared", shared.scan, peers, "scan");
+  Print("dataset Next, every field", exclusive.datasetScan, peers, "scan_fields");
   Print("random Go, exclusive", exclusive.randomGo, peers, "random_go");
   Print("random Go, shared", shared.randomGo, peers, "random_go");
   std::printf("%-28s %12ld KB (peak before the runs %ld KB)\n", "peak resident memory", memoryAfter,

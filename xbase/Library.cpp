@@ -2,8 +2,11 @@
 
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
+#include "xbase/dataset/ovprimds.h"
+#include "xbase/dataset/ucommon.h"
 #include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndx.h"
+#include "xbase/memo/memo.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase {
@@ -14,14 +17,20 @@ void InitUnits(const platform::os::Language& language) {
   TimeDateInit();
   Dbf4Init();
   ParserInit();
+  MemoInit();
   OvNdxInit();
+  UCommonInit(language);
 }
 
 }  // namespace
 
-void Init() { InitUnits(platform::os::UserLanguage()); }
+void Init() {
+  InitUnits(platform::os::UserLanguage());
+  ApplyLocaleDateFormat();
+}
 
 void Done() {
+  OvPrimDsDone();
   OvNdxDone();
   ParserDone();
   Dbf4Done();

@@ -1,5 +1,7 @@
 #include "app/clues/CharMapUnit.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QVBoxLayout>
 #include <cmath>
@@ -34,6 +36,14 @@ constexpr Replacement kReplacements[] = {
 // Sizes at the screen's pixels per inch, halves to the even neighbour.
 int Scaled(int size) { return static_cast<int>(std::nearbyint(size * ScreenPixelsPerInch() / 96.0)); }
 
+// The width a title bar needs to show the caption whole: the caption in bold, beside a window
+// icon and three buttons about as wide as the bar is high, with a margin.
+int CaptionRoom(const QString& caption) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(caption) + 5 * GetSystemMetrics(SM_CYSMCAPTION);
+}
+
 }  // namespace
 
 std::string TCharMapForm::CellText(int ACol, int ARow) {
@@ -50,6 +60,8 @@ TCharMapForm::TCharMapForm() : CharGrid(new QTableWidget(kCells, kCells, this)) 
   CharGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   CharGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   CharGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A text wider than its cell ("___") is drawn cut at the cell's edges, not left out.
+  CharGrid->setTextElideMode(Qt::ElideNone);
   CharGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   CharGrid->setFont(QFont("Times New Roman"));
   auto* layout = new QVBoxLayout(this);
@@ -76,7 +88,11 @@ void TCharMapForm::FormCreate() {
   // Beyond 96 pixels per inch the rounded cells need a little more room.
   const int grow = ScreenPixelsPerInch() > 96 ? 1 : 0;
   const int frame = 2 * CharGrid->frameWidth();
-  setFixedSize(kCells * width + frame + grow, kCells * height + frame + 2 * grow);
+  const int gridWidth = kCells * width + frame + grow;
+  const int windowWidth = std::max(gridWidth, CaptionRoom(Caption()));
+  // A window widened for its caption shares the room out among the columns.
+  if (windowWidth > gridWidth) CharGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  setFixedSize(windowWidth, kCells * height + frame + 2 * grow);
 }
 
 void TCharMapForm::CharGridSelectCell(int ACol, int ARow) { AutoclueForm->InsertIntoClue(FromAnsi(CellText(ACol, ARow))); }

@@ -8,8 +8,8 @@
 
 #include "app/clues/AnswerText.h"
 #include "app/clues/XwdAutoUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "platform/gui/AnsiText.h"
-#include "platform/gui/FontStyle.h"
 #include "platform/gui/SystemMetrics.h"
 
 using namespace platform::gui;
@@ -91,13 +91,8 @@ void TDefListForm::FormShow() {
 }
 
 void TDefListForm::LoadDefsPrefs() {
-  const QFont font = MakeFont(XwdProcs->ReadSetting("DefsFontName", "Times New Roman"),
-                              XwdProcs->ReadSetting("DefsFontSize", 10), XwdProcs->ReadSetting("DefsFontStyle", 0));
-  const TColor color = XwdProcs->ReadColorSetting("DefsFontColor", "clBlack");
-  for (QListWidget* list : {AcrList, DwnList}) {
-    list->setFont(font);
-    SetPaletteColor(list, QPalette::Text, color);
-  }
+  const TFontSetting font = ReadFontSetting("Defs", {"clBlack", "Times New Roman", 10, 0});
+  for (QListWidget* list : {AcrList, DwnList}) ApplyFontSetting(list, font);
 }
 
 void TDefListForm::UpdateWordLine(const TWordRef& Word, const std::string& Clue) {

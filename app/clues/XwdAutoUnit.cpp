@@ -18,12 +18,12 @@
 #include "app/grid/GridLayout.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/AnsiValidator.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/FontStyle.h"
 #include "platform/gui/InputEvents.h"
 #include "platform/gui/SystemMetrics.h"
 
@@ -164,20 +164,17 @@ void TAutoclueForm::FormClose() {
 
 void TAutoclueForm::LoadAutoPrefs() {
   UseEntryCounts = XwdProcs->ReadSetting("EntryCounts", false) ? 1 : 0;
-  DefEdit->setFont(MakeFont(XwdProcs->ReadSetting("AutoFontName", "Times New Roman"),
-                            XwdProcs->ReadSetting("AutoFontSize", 11), XwdProcs->ReadSetting("AutoFontStyle", 0)));
-  SetPaletteColor(DefEdit, QPalette::Text, XwdProcs->ReadColorSetting("AutoFontColor", "clBlack"));
+  ApplyFontSetting(DefEdit, ReadFontSetting("Auto", {"clBlack", "Times New Roman", 11, 0}));
   CountLbl->setVisible(UseEntryCounts != 0);
   CtBtn->setVisible(UseEntryCounts != 0);
   if (DefListForm->Visible()) DefListForm->LoadDefsPrefs();
 }
 
 void TAutoclueForm::RestoreAutoclueBounds() {
-  TBounds bounds;
-  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsAutoclue", ""), bounds)) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    bounds = {screenWidth / 4, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2, screenWidth / 2, Height()};
-  }
+  // The height is the window's own.
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const TBounds bounds = ReadBoundsSetting(
+      "ScreenBoundsAutoclue", {screenWidth / 4, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2, screenWidth / 2, Height()});
   SetBounds(bounds.Left, bounds.Top, bounds.Width, Height());
 }
 

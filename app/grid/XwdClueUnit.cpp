@@ -10,11 +10,11 @@
 #include "app/grid/GridLayout.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/main/XwdMainUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
-#include "platform/gui/FontStyle.h"
 #include "platform/gui/InputEvents.h"
 #include "platform/gui/SystemMetrics.h"
 
@@ -95,19 +95,14 @@ void TCluesForm::FormShow() {
 
 void TCluesForm::LoadCluePrefs() {
   ClueList->setCursor(XwdProcs->ReadSetting("UseCursors", 0) == 1 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  ClueList->setFont(MakeFont(XwdProcs->ReadSetting("SolveFontName", "Times New Roman"),
-                             XwdProcs->ReadSetting("SolveFontSize", 11), XwdProcs->ReadSetting("SolveFontStyle", 0)));
-  SetPaletteColor(ClueList, QPalette::Text, XwdProcs->ReadColorSetting("SolveFontColor", "clBlack"));
+  ApplyFontSetting(ClueList, ReadFontSetting("Solve", {"clBlack", "Times New Roman", 11, 0}));
 }
 
 void TCluesForm::RestoreCluesBounds() {
-  TBounds bounds;
-  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsClues", ""), bounds)) {
-    // A column under the main window at the right edge of the screen.
-    const int w = XwdMainForm->minimumWidth(), h = XwdMainForm->minimumHeight();
-    bounds = {GetSystemMetrics(SM_CXSCREEN) - w - 4, h + 4, w, GetSystemMetrics(SM_CYSCREEN) - h - 6};
-  }
-  SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+  // By default a column under the main window at the right edge of the screen.
+  const int w = XwdMainForm->MinimumBounds().width(), h = XwdMainForm->MinimumBounds().height();
+  RestoreBoundsSetting(*this, "ScreenBoundsClues",
+                       {GetSystemMetrics(SM_CXSCREEN) - w - 4, h + 4, w, GetSystemMetrics(SM_CYSCREEN) - h - 6});
 }
 
 void TCluesForm::ClueListClick() {
@@ -115,10 +110,7 @@ void TCluesForm::ClueListClick() {
   const int line = ItemIndex();
   const auto words = NumberWords(Puzzle);
   if (line < 0 || line >= static_cast<int>(words.size())) return;
-  if (XwdGridForm->Direction != 0) {
-    const TGridPoint cursor = UnpackCursor(XwdGridForm->CursorPos);
-    XwdGridForm->HighlightWord(cursor.X, cursor.Y, TXwdGridForm::RemoveHighlight);
-  }
+  XwdGridForm->EndSelection();
   const TWordRef& word = words[static_cast<std::size_t>(line)];
   const int s = UsableSquareSize(SquareSize);
   const int x = CornerOf(word.X, s), y = CornerOf(word.Y, s);

@@ -12,6 +12,7 @@
 #include "app/grid/XwdClueUnit.h"
 #include "app/main/XwdMainUnit.h"
 #include "app/puzzle/WordGeometry.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/QtCanvas.h"
@@ -108,11 +109,9 @@ void TXwdGridForm::BuildLetterSet() {
 
 void TXwdGridForm::RestoreGridBounds() {
   SquareSize = UsableSquareSize(XwdProcs->ReadSetting("ScreenSquare", DefaultSquareSize));
-  TBounds stored;
-  // Only the corner is used; the size follows from the squares. A value that is not four
-  // numbers counts as none.
-  const bool placed = ParseBounds(XwdProcs->ReadSetting("ScreenBoundsGrid", ""), stored);
-  SetGridBounds(placed ? stored.Left : 2, placed ? stored.Top : 2);
+  // Only the corner is used; the size follows from the squares.
+  const TBounds stored = ReadBoundsSetting("ScreenBoundsGrid", {2, 2, 0, 0});
+  SetGridBounds(stored.Left, stored.Top);
 }
 
 void TXwdGridForm::SetGridBounds(int left, int top) {
@@ -136,10 +135,7 @@ void TXwdGridForm::FormResize() {
   if (snapping_) return;
   const int n = GridSide(Puzzle);
   if (n < 1) return;
-  if (Direction != 0) {
-    const TGridPoint cursor = UnpackCursor(CursorPos);
-    HighlightWord(cursor.X, cursor.Y, RemoveHighlight);
-  }
+  EndSelection();
   // Only a size the user gave changes the squares; the size this window set itself (before
   // the window manager added its frame) keeps them.
   if (size() != ownSize_) SquareSize = SquareSizeForWidth(Width(), n);
@@ -225,6 +221,12 @@ void TXwdGridForm::HighlightWord(int X, int Y, TColor Colour) {
   Canvas().Brush.Color = BlankColor;
 }
 
+void TXwdGridForm::EndSelection() {
+  if (Direction == 0) return;
+  const TGridPoint cursor = UnpackCursor(CursorPos);
+  HighlightWord(cursor.X, cursor.Y, RemoveHighlight);
+}
+
 void TXwdGridForm::FormPaint() {
   BackBuffer().fill(ToQColor(clWhite));
   const int s = Square();
@@ -276,10 +278,7 @@ void TXwdGridForm::ToggleSquare(int X, int Y, bool Right) {
 void TXwdGridForm::SelectWordAt(int X, int Y, bool Right) {
   const int s = Square();
   int x = CellOf(X, s), y = CellOf(Y, s);
-  if (Direction != 0) {
-    const TGridPoint cursor = UnpackCursor(CursorPos);
-    HighlightWord(cursor.X, cursor.Y, RemoveHighlight);
-  }
+  EndSelection();
   if (EditMode == emSolve) XwdMainForm->ClearClueStatus();
 
   if (!IsGridCell(Puzzle, x, y) || IsBlack(x, y)) {
@@ -375,9 +374,7 @@ bool TXwdGridForm::CursorOnLetterSquare() const {
 }
 
 void TXwdGridForm::EndStaleSelection() {
-  const int s = Square();
-  const TGridPoint cursor = UnpackCursor(CursorPos);
-  if (IsGridCell(Puzzle, CellOf(cursor.X, s), CellOf(cursor.Y, s))) HighlightWord(cursor.X, cursor.Y, RemoveHighlight);
+  EndSelection();
   AfterEntryAdvance();
 }
 

@@ -45,6 +45,8 @@ class TXwdGridForm : public platform::gui::TForm {
   // Draws from the cell holding pixel (X, Y) to the end of its word in Direction; with
   // RemoveHighlight in BlankColor, which also ends the selection.
   void HighlightWord(int X, int Y, platform::gui::TColor Colour);
+  // Ends the selection of the current word and removes its highlight; nothing without one.
+  void EndSelection();
 
   // Mouse: grid design in emSquares, word selection in the other modes.
   void FormMouseDown(platform::gui::TMouseButton Button, platform::gui::TShiftState Shift, int X, int Y);

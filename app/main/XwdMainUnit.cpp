@@ -14,9 +14,11 @@
 #include "app/clues/XwdAutoUnit.h"
 #include "app/grid/XwdClueUnit.h"
 #include "app/grid/XwdGridUnit.h"
+#include "app/main/XwdMainTexts.h"
 #include "app/output/ExportUnit.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/AnalysisUnit.h"
@@ -31,7 +33,6 @@
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/FontStyle.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/SystemMetrics.h"
@@ -42,17 +43,8 @@ TXwdMainForm* XwdMainForm = nullptr;
 
 namespace {
 
-const QString kPuzzleFilter = QStringLiteral("Quillmere Crossword Puzzle |*.xwd");
-const QString kPuzzleExt = QStringLiteral("xwd");
-const QString kCorruptPuzzle = QStringLiteral("Puzzle not in Quillmere format or is corrupt.");
-const QString kNotValidPuzzle = QStringLiteral("Not a valid Quillmere puzzle.");
-const QString kSaveQuestion = QStringLiteral("Puzzle has changed. Save current changes?");
 const QString kShowGuidelines = QStringLiteral("Sho&w Guidelines");
 const QString kHideGuidelines = QStringLiteral("&Hide Guidelines");
-
-// The captions of Construct > New; the first two characters are the grid size. Captions are
-// kept here rather than read back from the menu, where a desktop may add accelerators.
-constexpr std::array<const char*, 7> kNewCaptions{"11x", "13x", "15x", "17x", "19x", "21x", "23x"};
 
 // Special > Transform: caption, the name in the question, and the transform's mode.
 struct TransformItem {
@@ -83,17 +75,6 @@ int WordPar(int size) {
 
 // The class library's font height for a point size: negative, in screen pixels.
 int FontHeightValue(int pointSize) { return -((pointSize * ScreenPixelsPerInch() + 36) / 72); }
-
-bool HasPuzzleExtension(const QString& fileName) {
-  return QFileInfo(fileName).suffix().compare(kPuzzleExt, Qt::CaseInsensitive) == 0;
-}
-
-QString HistoryValueName(int n) { return QStringLiteral("HistoryPuzzle%1").arg(n); }
-
-// A history entry is a path followed by " /s" or " /c".
-bool IsValidHistoryEntry(const QString& entry) {
-  return entry.size() > 3 && (entry.endsWith(" /s") || entry.endsWith(" /c"));
-}
 
 QIcon Glyph(const char* name) { return QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(name))); }
 
@@ -338,11 +319,7 @@ void TXwdMainForm::OpenFromCommandLine() {
 }
 
 void TXwdMainForm::LoadStatusFont() {
-  const TColor color = XwdProcs->ReadColorSetting("StatusFontColor", "clNavy");
-  DataMemo->setFont(MakeFont(XwdProcs->ReadSetting("StatusFontName", "Times New Roman"),
-                                    XwdProcs->ReadSetting("StatusFontSize", 11),
-                                    XwdProcs->ReadSetting("StatusFontStyle", 1)));
-  SetPaletteColor(DataMemo, QPalette::Text, color);
+  ApplyFontSetting(DataMemo, ReadFontSetting("Status", {"clNavy", "Times New Roman", 11, 1}));
 }
 
 void TXwdMainForm::LoadToolPaths() {
@@ -362,7 +339,10 @@ void TXwdMainForm::ShowPuzzle() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const int fontHeight = FontHeightValue(XwdProcs->ReadSetting("StatusFontSize", 11));
-    setMinimumSize(kMinPuzzleWidth, GetSystemMetrics(SM_CYMENU) * (ScreenPixelsPerInch() / 60) +
+    // Never narrower than the menu bar, so that no menu hides behind its extension button.
+    const QMargins margins = layout()->contentsMargins();
+    const int menuWidth = menuBar_->sizeHint().width() + margins.left() + margins.right();
+    setMinimumSize(std::max(kMinPuzzleWidth, menuWidth), GetSystemMetrics(SM_CYMENU) * (ScreenPixelsPerInch() / 60) +
                                          GetSystemMetrics(SM_CYCAPTION) + kModeLabelHeight + kDataMemoHeight +
                                          kUpdateBtnHeight - 5 * fontHeight);
     RestoreMainBounds();
@@ -448,190 +428,6 @@ void TXwdMainForm::ShowCurrentClue() {
 void TXwdMainForm::ClearClueStatus() {
   DataMemo->clear();
   if (EditMode == emSolve) ModeLabel->clear();
-}
-
-// ---- Puzzle file commands ------------------------------------------------------------------
-
-bool TXwdMainForm::ConfirmSaveChanges() {
-  if (EditMode == emSolve) {
-    XwdProcs->SavePuzzle(PuzzleFileName);
-    return true;
-  }
-  switch (XwdProcs->AlertMessage(kSaveQuestion, MsgDlgType::Confirmation, mbYes | mbNo | mbCancel)) {
-    case mrYes:
-      XwdProcs->SavePuzzle(PuzzleFileName);
-      return true;
-    case mrNo:
-      PuzzleModified = 0;
-      return true;
-    default:
-      return false;
-  }
-}
-
-void TXwdMainForm::ReloadCurrentPuzzle() {
-  if (PuzzleFileName.isEmpty()) return;
-  try {
-    XwdProcs->LoadPuzzle(PuzzleFileName);
-  } catch (const EInOutError&) {
-    return;  // the record stays as it is
-  }
-  if (XwdGridForm->Visible()) XwdGridForm->Repaint();
-}
-
-void TXwdMainForm::Open1Click(QAction* Sender) {
-  const bool construct = Sender == ConstructOpen1;
-  if (PuzzleModified && !ConfirmSaveChanges()) return;
-  FileDialogRequest request;
-  request.Title = construct ? "Open puzzle for constructing" : "Open puzzle for solving";
-  request.Filter = kPuzzleFilter;
-  request.DefaultExt = kPuzzleExt;
-  request.Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
-  const auto chosen = CurrentDialogs().OpenFile(request);
-  if (!chosen) return;
-  const QString fileName = QFileInfo(chosen->FileName).absoluteFilePath();
-  try {
-    XwdProcs->LoadPuzzle(fileName);
-  } catch (const EInOutError&) {
-    ReloadCurrentPuzzle();
-    XwdProcs->SoundMessage(kCorruptPuzzle);
-    return;
-  }
-  EditMode = construct ? emLetters : emSolve;
-  PuzzleFileName = fileName;
-  ShowPuzzle();
-}
-
-void TXwdMainForm::NewPuzzleClick(QAction* Sender) {
-  const auto item = std::find(NewItems.begin(), NewItems.end(), Sender) - NewItems.begin();
-  const QString size = QString::fromLatin1(kNewCaptions[static_cast<std::size_t>(item)]).left(2);
-  if (PuzzleModified && !ConfirmSaveChanges()) return;
-  const std::optional<QString> chosen = AskNewPuzzleFile("New " + size + "x puzzle for constructing");
-  if (!chosen) return;
-  TXwdPuzzle fresh = Puzzle;
-  XwdProcs->NewPuzzle(size.toInt(), 'N', fresh);
-  CommitNewFile(fresh, *chosen);
-  EditMode = emLetters;
-  ShowPuzzle();
-}
-
-void TXwdMainForm::CopyGridAs1Click(QAction* Sender) {
-  const bool copyGrid = Sender == CopyGridAs1;
-  // Copying the grid leaves the current puzzle behind: its changes are not to be lost silently.
-  if (copyGrid && PuzzleModified && !ConfirmSaveChanges()) return;
-  const std::optional<QString> chosen = AskNewPuzzleFile(copyGrid ? "Copy grid as..." : "Save puzzle as...");
-  if (!chosen) return;
-  TXwdPuzzle copy = Puzzle;
-  if (copyGrid) XwdProcs->NewPuzzle(Puzzle.GridSize, 'C', copy);
-  CommitNewFile(copy, *chosen);
-  ShowPuzzle();
-}
-
-std::optional<QString> TXwdMainForm::AskNewPuzzleFile(const QString& title) {
-  FileDialogRequest request;
-  request.Title = title;
-  request.FileName = "untitled.xwd";
-  request.Filter = kPuzzleFilter;
-  request.DefaultExt = kPuzzleExt;
-  request.Options = ofOverwritePrompt | ofHideReadOnly;
-  const auto chosen = CurrentDialogs().SaveFile(request);
-  if (!chosen) return std::nullopt;
-  if (!HasPuzzleExtension(chosen->FileName)) {
-    XwdProcs->SoundMessage(kNotValidPuzzle);
-    return std::nullopt;
-  }
-  return chosen->FileName;
-}
-
-void TXwdMainForm::CommitNewFile(const TXwdPuzzle& record, const QString& fileName) {
-  const QString absolute = QFileInfo(fileName).absoluteFilePath();
-  XwdProcs->SavePuzzle(absolute, record);  // raises before anything changed
-  Puzzle = record;
-  PuzzleFileName = absolute;
-}
-
-void TXwdMainForm::Save1Click() {
-  TInfoNote note(1);
-  XwdProcs->SavePuzzle(PuzzleFileName);
-  XwdProcs->Pause(500);
-}
-
-void TXwdMainForm::ReverttoSaved1Click() {
-  if (XwdProcs->AlertMessage("Discard all recent changes and return to last saved puzzle?", MsgDlgType::Confirmation,
-                             mbYes | mbNo) != mrYes)
-    return;
-  try {
-    XwdProcs->LoadPuzzle(PuzzleFileName);
-  } catch (const EInOutError&) {
-    XwdProcs->SoundMessage(kCorruptPuzzle);
-    return;
-  }
-  XwdGridForm->Direction = 0;
-  XwdGridForm->Repaint();
-  if (EditMode == emSolve) {
-    ModeLabel->clear();
-    DataMemo->clear();
-    if (CluesForm->ItemIndex() >= 0) CluesForm->SetItemIndex(-1);
-  } else {
-    UpdateBtnClick();
-  }
-  PuzzleModified = 0;
-}
-
-// ---- History -------------------------------------------------------------------------------
-
-void TXwdMainForm::RebuildHistory() {
-  QStringList entries;
-  const QString current = XwdProcs->ReadSetting("CurrentPuzzle", "");
-  if (!current.isEmpty() && Save1->isEnabled()) entries << current + (EditMode == emSolve ? " /s" : " /c");
-  for (int n = 1; n <= 3; ++n) {
-    const QString entry = XwdProcs->ReadSetting(HistoryValueName(n), "");
-    if (!entries.contains(entry)) entries << entry;
-  }
-  HistorySeparator->setVisible(false);
-  for (QAction* item : History) item->setVisible(false);
-  int count = 0;
-  for (const QString& entry : entries) {
-    if (count == 3) break;
-    if (!IsValidHistoryEntry(entry)) continue;
-    ++count;
-    SetHistoryItemCaption(entry, count);
-    XwdProcs->WriteSetting(HistoryValueName(count), entry);
-  }
-}
-
-void TXwdMainForm::SetHistoryItemCaption(const QString& Entry, int Count) {
-  QString name = QFileInfo(Entry.chopped(3)).fileName();
-  name.chop(4);  // ".xwd"
-  QAction* item = History[Count - 1];
-  item->setText(QStringLiteral("&%1 %2").arg(Count).arg(name.toUpper()));
-  item->setIcon(Entry.endsWith('c') ? QIcon(":/glyphs/HISTCONSTRUCT.png") : QIcon(":/glyphs/HISTSOLVE.png"));
-  item->setData(Entry.endsWith('c') ? 0 : 1);  // the image index
-  item->setVisible(true);
-  HistorySeparator->setVisible(true);
-}
-
-void TXwdMainForm::HistoryClick(int Item) {
-  const QString entry = XwdProcs->ReadSetting(HistoryValueName(Item), "");
-  if (!IsValidHistoryEntry(entry)) return;
-  const QString path = entry.chopped(3);
-  if (path == PuzzleFileName) return;  // already open: nothing to ask, nothing to do
-  if (PuzzleModified && !ConfirmSaveChanges()) return;
-  const QFileInfo file(path);
-  try {
-    XwdProcs->LoadPuzzle(path);
-  } catch (const EInOutError&) {
-    ReloadCurrentPuzzle();
-    XwdProcs->SoundMessage(file.exists() ? kCorruptPuzzle
-                                         : QStringLiteral("Unable to locate this puzzle from path in history list."));
-    if (!puzzleShown_) PuzzleFileName.clear();
-    return;
-  }
-  PuzzleFileName = path;
-  EditMode = entry.endsWith("/s") ? emSolve : emLetters;
-  // The file dialogs start in the folder of the puzzle opened last from the history.
-  QDir::setCurrent(file.absolutePath());
-  ShowPuzzle();
 }
 
 // ---- Print, export, clipboard, transform ---------------------------------------------------
@@ -775,59 +571,6 @@ void TXwdMainForm::Clock1Click() {
 
 void TXwdMainForm::ScanGrid1Click() { ScanGridForm->Show(); }
 
-void TXwdMainForm::AutoArrange1Click() {
-  RestoreMainBounds();
-  if (XwdGridForm->Visible()) XwdGridForm->RestoreGridBounds();
-  if (CluesForm->Visible()) CluesForm->RestoreCluesBounds();
-  if (AutoclueForm->Visible()) AutoclueForm->RestoreAutoclueBounds();
-}
-
-void TXwdMainForm::RestoreMainBounds() {
-  TBounds bounds;
-  // A value that is not four numbers counts as empty.
-  if (!ParseBounds(XwdProcs->ReadSetting("ScreenBoundsMain", ""), bounds))
-    bounds = {GetSystemMetrics(SM_CXSCREEN) - minimumWidth() - 4, 2, minimumWidth(), minimumHeight()};
-  SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
-}
-
-void TXwdMainForm::SaveScreenLayout(char Code) {
-  const int w = minimumWidth(), h = minimumHeight();
-  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-  const int r = sw - w - 4;
-  const int g = GetSystemMetrics(SM_CYSMCAPTION) + MaxGridSize * DefaultSquareSize + 9;
-  XwdProcs->WriteSetting("ScreenSquare", Code == 'c' ? SquareSize : DefaultSquareSize);
-  struct Layout {
-    TBounds main, grid, clues;
-  };
-  Layout layout;
-  switch (Code) {
-    case 1: layout = {{r, 2, w, h}, {2, 2, r, g}, {r, h + 4, w, sh - h - 6}}; break;
-    case 2: layout = {{r, sh - h - 4, w, h}, {2, 2, r, g}, {r, 2, w, sh - h - 6}}; break;
-    case 3: layout = {{2, sh - h - 4, w, h}, {w + 4, 2, r, g}, {2, 2, w, sh - h - 6}}; break;
-    case 4: layout = {{2, 2, w, h}, {w + 4, 2, r, g}, {2, h + 4, w, sh - h - 6}}; break;
-    case 'c': {
-      auto bounds = [](const TForm* f) { return TBounds{f->Left(), f->Top(), f->Width(), f->Height()}; };
-      auto write = [](const char* name, const TBounds& b) {
-        XwdProcs->WriteBoundsSetting(name, b.Left, b.Top, b.Width, b.Height);
-      };
-      write("ScreenBoundsMain", bounds(this));
-      write("ScreenBoundsGrid", bounds(XwdGridForm));
-      if (CluesForm->Visible()) write("ScreenBoundsClues", bounds(CluesForm));
-      if (AutoclueForm->Visible()) write("ScreenBoundsAutoclue", bounds(AutoclueForm));
-      return;
-    }
-    default:
-      return;
-  }
-  XwdProcs->WriteBoundsSetting("ScreenBoundsMain", layout.main.Left, layout.main.Top, layout.main.Width,
-                               layout.main.Height);
-  XwdProcs->WriteBoundsSetting("ScreenBoundsGrid", layout.grid.Left, layout.grid.Top, layout.grid.Width,
-                               layout.grid.Height);
-  XwdProcs->WriteBoundsSetting("ScreenBoundsClues", layout.clues.Left, layout.clues.Top, layout.clues.Width,
-                               layout.clues.Height);
-  XwdProcs->WriteSetting("ScreenBoundsAutoclue", "");
-}
-
 void TXwdMainForm::Preferences1Click() {
   if (XwdPrefForm->ShowModal() != mrOk) return;
   if (Save1->isEnabled() && XwdPrefForm->ViewChk->isChecked()) SaveScreenLayout(XwdPrefForm->arrangement);
@@ -873,8 +616,7 @@ void TXwdMainForm::CheatBtnMouseDown() { XwdGridForm->ShowAnswers(); }
 void TXwdMainForm::CheatBtnMouseUp() { XwdGridForm->Repaint(); }
 
 void TXwdMainForm::SquaresBtnClick() {
-  if (XwdGridForm->Direction != 0)
-    XwdGridForm->HighlightWord(XwdGridForm->CursorPos & 0xFFFF, XwdGridForm->CursorPos >> 16, clWhite);
+  XwdGridForm->EndSelection();
   if (AutoclueForm->Visible()) AutoclueForm->Close();
   EditMode = emSquares;
 }
@@ -927,5 +669,7 @@ void TXwdMainForm::FormClose() {
   AllowChildClose = 1;
   for (TForm* form : std::initializer_list<TForm*>{XwdGridForm, CluesForm})
     if (form->Visible()) form->Close();
-  QCoreApplication::quit();
+  // The run ends once this close is over: Qt refuses a quit asked for while this window is
+  // still closing, as it asks every window, this one too, to close first.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }

@@ -130,6 +130,7 @@ class TXwdMainForm : public platform::gui::TForm {
   void FormShow() override { FirstShow(); }
   void FormCloseQuery(bool& CanClose) override;
   void FormClose() override;
+  void FormFramed() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

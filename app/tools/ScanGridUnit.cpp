@@ -220,10 +220,7 @@ void TScanGridForm::ScanListClick() {
   const TScanHit& hit = hits_[static_cast<std::size_t>(line)];
   // The grid may have changed since the scan: the word must still start there.
   if (!StartsWord(Puzzle, hit)) return;
-  if (XwdGridForm->Direction != 0) {
-    const TGridPoint cursor = UnpackCursor(XwdGridForm->CursorPos);
-    XwdGridForm->HighlightWord(cursor.X, cursor.Y, TXwdGridForm::RemoveHighlight);
-  }
+  XwdGridForm->EndSelection();
   const bool designing = EditMode == emSquares;
   // While squares are designed a word is only shown, so the shown word of an earlier pick goes.
   if (designing) XwdGridForm->Repaint();

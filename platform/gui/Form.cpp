@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <exception>
 #include <utility>
 
@@ -115,19 +117,40 @@ void TForm::SetCancelButton(QAbstractButton* button) {
 }
 
 void TForm::SetBounds(int left, int top, int width, int height) {
+  const QRect outer(left, top, width, height);
+  if (FrameKnown())
+    pendingBounds_.reset();
+  else
+    pendingBounds_ = PendingBounds{outer, width == Width(), height == Height()};
+  ApplyBounds(outer);
+}
+
+bool TForm::FrameKnown() const { return frameGeometry() != geometry(); }
+
+void TForm::ApplyBounds(const QRect& outer) {
   // The client rectangle lies inside the frame by the frame's margins.
   const QRect frame = frameGeometry();
   const QRect client = geometry();
-  const int leftMargin = client.left() - frame.left();
-  const int topMargin = client.top() - frame.top();
-  setGeometry(left + leftMargin, top + topMargin, width - (frame.width() - client.width()),
-              height - (frame.height() - client.height()));
+  setGeometry(outer.left() + client.left() - frame.left(), outer.top() + client.top() - frame.top(),
+              outer.width() - (frame.width() - client.width()), outer.height() - (frame.height() - client.height()));
+}
+
+void TForm::FormFramed() {
+  if (!pendingBounds_) return;
+  const PendingBounds pending = *std::exchange(pendingBounds_, std::nullopt);
+  QRect outer = pending.outer;
+  const QSize frame = frameGeometry().size();
+  if (pending.ownWidth) outer.setWidth(frame.width());
+  if (pending.ownHeight) outer.setHeight(frame.height());
+  ApplyBounds(outer);
 }
 
 int TForm::Left() const { return frameGeometry().left(); }
 int TForm::Top() const { return frameGeometry().top(); }
 int TForm::Width() const { return frameGeometry().width(); }
 int TForm::Height() const { return frameGeometry().height(); }
+
+QSize TForm::MinimumBounds() const { return minimumSize() + frameGeometry().size() - geometry().size(); }
 
 void TForm::Repaint() {
   if (useBackBuffer_) Guard([this] { FormPaint(); });
@@ -154,12 +177,46 @@ QImage& TForm::BackBuffer() {
   return backBuffer_;
 }
 
+bool TForm::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // The window manager frames a window when it maps it: the first of these events after that
+  // finds the frame. The bounds are applied once the event is over.
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Paint:
+    case QEvent::WindowActivate:
+      if (pendingBounds_ && FrameKnown()) {
+        QTimer::singleShot(0, this, [this] {
+          if (!pendingBounds_ || !FrameKnown()) return;
+          Guard([this] { FormFramed(); });
+          pendingBounds_.reset();
+        });
+      }
+      break;
+    default:
+      break;
+  }
+  return handled;
+}
+
 void TForm::closeEvent(QCloseEvent* event) {
   // Accepting tells Qt the window closed; it is already hidden, through Hide.
   if (Close())
     event->accept();
   else
     event->ignore();
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+  // As in Qt's dialogs: a modal window closes with Escape, its run cancelled.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+      windowModality() == Qt::ApplicationModal) {
+    Close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm::paintEvent(QPaintEvent*) {

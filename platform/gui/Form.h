@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 namespace platform::gui {
 
@@ -49,15 +50,21 @@ class TForm : public QWidget {
   int ModalResult() const { return modalResult_; }
   // Setting a result other than mrNone ends a running modal loop.
   void SetModalResult(int result);
-  // The button that Escape presses, as a dialog's Cancel button.
+  // The button that Escape presses, as a dialog's Cancel button. Without one Escape closes a
+  // modal window, as its Close would.
   void SetCancelButton(QAbstractButton* button);
 
-  // Outer bounds, frame included, set in one call.
+  // Outer bounds, frame included, set in one call. Until the window manager has framed the
+  // window its frame reads as none, so bounds set before are applied again once it is framed
+  // (FormFramed); a width or height that was the window's own then keeps the size of its client
+  // area.
   void SetBounds(int left, int top, int width, int height);
   int Left() const;
   int Top() const;
   int Width() const;
   int Height() const;
+  // The smallest outer size: the minimum size of the client area with the frame around it.
+  QSize MinimumBounds() const;
 
   void SetCaption(const QString& caption) { setWindowTitle(caption); }
   QString Caption() const { return windowTitle(); }
@@ -79,12 +86,26 @@ class TForm : public QWidget {
   virtual void FormClose() {}
   virtual void FormPaint() {}
   virtual void FormResize() {}
+  // Runs once the window manager has framed the window when bounds were set before its frame
+  // was known; the default sets those bounds again, now that the frame is known.
+  virtual void FormFramed();
 
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Bounds set while the frame was unknown, to be applied again once it is known.
+  struct PendingBounds {
+    QRect outer;
+    bool ownWidth, ownHeight;  // the width or height was the window's own
+  };
+  bool FrameKnown() const;
+  void ApplyBounds(const QRect& outer);
+
+  std::optional<PendingBounds> pendingBounds_;
   bool created_ = false;
   bool useBackBuffer_ = false;
   bool closing_ = false;

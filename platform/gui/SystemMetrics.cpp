@@ -50,7 +50,8 @@ int GetSystemMetrics(SystemMetric metric) {
     case SM_CYCAPTION: return TitleBarHeight(Qt::Window);
     case SM_CYMENU: return MenuBarHeight();
     case SM_CXFULLSCREEN: return screen->availableGeometry().width();
-    case SM_CYFULLSCREEN: return screen->availableGeometry().height();
+    // The client area of a maximised window: the work area less its caption.
+    case SM_CYFULLSCREEN: return screen->availableGeometry().height() - TitleBarHeight(Qt::Window);
     case SM_CYSMCAPTION: return TitleBarHeight(Qt::Tool);
   }
   return 0;

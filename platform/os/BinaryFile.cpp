@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/os/ByteRangeLocks.h"
@@ -27,12 +29,15 @@ std::uint16_t TakeShareLock(int fd, ShareMode share) {
 
 BinaryFile::~BinaryFile() { Close(); }
 
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {
+  other.window_.clear();
+}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
+    other.window_.clear();
   }
   return *this;
 }
@@ -51,15 +56,43 @@ std::uint16_t BinaryFile::Open(const std::string& path, FileAccess access, Share
 }
 
 std::uint16_t BinaryFile::Create(const std::string& path) {
+  if (const std::uint16_t code = CreateHeld(path, O_CREAT); code != 0) return code;
+  return Truncate(0);
+}
+
+std::uint16_t BinaryFile::CreateNew(const std::string& path) { return CreateHeld(path, O_CREAT | O_EXCL); }
+
+std::uint16_t BinaryFile::CreateHeld(const std::string& path, int createFlags) {
   Close();
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = open(path.c_str(), O_RDWR | createFlags | O_CLOEXEC, 0666);
   if (fd < 0) return DosErrorCode(errno);
   if (const std::uint16_t code = TakeShareLock(fd, ShareMode::kExclusive); code != 0) {
     close(fd);
     return code;
   }
   fd_ = fd;
-  return Truncate(0);
+  return 0;
+}
+
+Transfer BinaryFile::ReadAhead(std::uint64_t offset, void* buffer, std::size_t length,
+                               std::size_t window) const {
+  const bool inSequence = offset == lastReadEnd_;
+  lastReadEnd_ = offset + length;
+  const bool inWindow = offset >= windowOffset_ && offset + length <= windowOffset_ + window_.size();
+  if (!inWindow) {
+    if (!inSequence || length >= window) return ReadAt(offset, buffer, length);
+    window_.resize(window);
+    const Transfer filled = ReadAt(offset, window_.data(), window);
+    window_.resize(filled.code == 0 ? filled.count : 0);
+    windowOffset_ = offset;
+    if (filled.code != 0) return filled;
+  }
+  // A window cut short by the end of the file gives the end of the file.
+  const std::size_t available = static_cast<std::size_t>(windowOffset_ + window_.size() - offset);
+  Transfer result;
+  result.count = std::min(length, available);
+  std::memcpy(buffer, window_.data() + (offset - windowOffset_), result.count);
+  return result;
 }
 
 Transfer BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
@@ -80,6 +113,7 @@ Transfer BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t leng
 }
 
 Transfer BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length) {
+  window_.clear();
   Transfer result;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (result.count < length) {
@@ -107,6 +141,7 @@ std::uint16_t BinaryFile::Size(std::uint64_t& size) const {
 }
 
 std::uint16_t BinaryFile::Truncate(std::uint64_t size) {
+  window_.clear();
   if (ftruncate(fd_, static_cast<off_t>(size)) != 0) return DosErrorCode(errno, IoOperation::kWrite);
   return 0;
 }
@@ -117,6 +152,7 @@ std::uint16_t BinaryFile::Sync() {
 }
 
 std::uint16_t BinaryFile::Close() {
+  window_.clear();
   if (fd_ < 0) return 0;
   ForgetFileLocks(fd_);  // the descriptor's number may come back for another file
   const int result = close(std::exchange(fd_, -1));

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os/ShareLock.h"
 
@@ -43,6 +44,9 @@ class BinaryFile {
   // that another open holds gives 32 and is left as it was.
   std::uint16_t Create(const std::string& path);
 
+  // Creates a file that does not exist yet (80 when it does) and holds it exclusively.
+  std::uint16_t CreateNew(const std::string& path);
+
   bool IsOpen() const { return fd_ >= 0; }
   int Descriptor() const { return fd_; }
 
@@ -50,6 +54,12 @@ class BinaryFile {
   // stops early only at the end of the file; a write that cannot go on gives its code (101
   // when the device is full).
   Transfer ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
+
+  // ReadAt for a file that no other open writes while this one reads it (one held
+  // exclusively): a read that starts where the last of these ended fills a window of `window`
+  // bytes at once, from which the reads after it are served. Every write, truncation and close
+  // drops the window.
+  Transfer ReadAhead(std::uint64_t offset, void* buffer, std::size_t length, std::size_t window) const;
   Transfer WriteAt(std::uint64_t offset, const void* data, std::size_t length);
 
   // The file's size in bytes, or the code of the failure.
@@ -64,7 +74,15 @@ class BinaryFile {
   std::uint16_t Close();
 
  private:
+  // Opens path for reading and writing with the O_CREAT flags given and takes the exclusive
+  // share lock.
+  std::uint16_t CreateHeld(const std::string& path, int createFlags);
+
   int fd_ = -1;
+  // The bytes read ahead from windowOffset_, and where the last ReadAhead ended.
+  mutable std::vector<std::uint8_t> window_;
+  mutable std::uint64_t windowOffset_ = 0;
+  mutable std::uint64_t lastReadEnd_ = 0;
 };
 
 }  // namespace platform::os

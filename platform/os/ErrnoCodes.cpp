@@ -21,6 +21,7 @@ std::uint16_t DosErrorCode(int err, IoOperation operation) {
     case EBADF: return 6;
     case ENOMEM: return 8;
     case EROFS: return 19;
+    case EEXIST: return 80;
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return 101;

@@ -16,6 +16,7 @@
 //                                   bytes ("-" for empty), N with six decimals, D as its day
 //                                   number, L as T or F; "-" for no value)
 //   list                           (GoTop, then Skip to EOF: the record numbers, comma-separated)
+//   and the memo commands of MemoCommands.cpp
 //
 // Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
 // does not know. Library errors never end the program: they only set ErrorCode. The program
@@ -33,6 +34,7 @@
 #include <string>
 
 #include "platform/os/ByteRangeLocks.h"
+#include "tools/peer/MemoCommands.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -187,7 +189,7 @@ std::optional<std::string> Run(const std::string& line) {
     words >> offset >> length;
     return Probe(std::stoll(offset, nullptr, 0), std::stoll(length, nullptr, 0));
   }
-  return std::nullopt;
+  return peer::RunMemoCommand(command, words);
 }
 
 }  // namespace

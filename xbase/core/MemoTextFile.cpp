@@ -44,34 +44,48 @@ std::uint16_t MemoTextFile::CheckOpen(TextFileMode wanted) const {
   return 0;
 }
 
-bool MemoTextFile::NextChar(char& c, std::uint16_t& code) {
-  if (position_ >= end_) {
-    if (pendingCode_ != 0) {
-      code = std::exchange(pendingCode_, 0);
-      return false;
-    }
-    if (ended_) return false;
-    code = device_->InOut(*this);
-    ended_ = code == 0 && position_ >= end_;
-    if (code != 0 || ended_) return false;
+bool MemoTextFile::Refill(std::uint16_t& code) {
+  if (pendingCode_ != 0) {
+    code = std::exchange(pendingCode_, 0);
+    return false;
   }
+  if (ended_) return false;
+  code = device_->InOut(*this);
+  ended_ = code == 0 && position_ >= end_;
+  return code == 0 && !ended_;
+}
+
+bool MemoTextFile::NextChar(char& c, std::uint16_t& code) {
+  if (position_ >= end_ && !Refill(code)) return false;
   c = buffer_[position_++];
   return true;
 }
 
 std::uint16_t MemoTextFile::ReadLine(std::string& line) {
+  bool ended = false;
+  return ReadLine(line, ended);
+}
+
+std::uint16_t MemoTextFile::ReadLine(std::string& line, bool& ended) {
   line.clear();
+  ended = false;
   if (const std::uint16_t code = CheckOpen(TextFileMode::Input)) return code;
   std::uint16_t code = 0;
-  char c = 0;
-  while (NextChar(c, code)) {
-    if (c == '\n') break;
-    if (c == '\r') {
+  for (;;) {
+    // The characters up to a line end in the buffer go at once.
+    const char* begin = buffer_.data() + position_;
+    const char* end = std::find_if(begin, static_cast<const char*>(buffer_.data() + end_),
+                                   [](char c) { return c == '\r' || c == '\n'; });
+    line.append(begin, end);
+    position_ += static_cast<std::size_t>(end - begin);
+    if (position_ < end_) {
+      ended = true;
       // CR LF is one line end; the LF may only arrive with the next fill.
-      if (NextChar(c, code) && c != '\n') --position_;
+      char c = buffer_[position_++];
+      if (c == '\r' && NextChar(c, code) && c != '\n') --position_;
       break;
     }
-    line += c;
+    if (!Refill(code)) break;
   }
   if (code != 0) return code;
   return device_->Flush(*this);

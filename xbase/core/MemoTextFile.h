@@ -71,6 +71,9 @@ class MemoTextFile {
 
   // The next line without its end. At the end of the text: 0 with line empty, and Eof() true.
   std::uint16_t ReadLine(std::string& line);
+  // The same, telling whether a line end followed (not so for a last line that the end of the
+  // text cut).
+  std::uint16_t ReadLine(std::string& line, bool& ended);
   // True when the text is used up (asks the device for more when the buffer is empty). A
   // failure of that request also counts as the end; ReadLine then reports its code.
   bool Eof();
@@ -100,8 +103,9 @@ class MemoTextFile {
   void SetMode(TextFileMode mode) { mode_ = mode; }
 
  private:
-  // The next character of input, asking the device when the buffer is used up; false at the
-  // end of the text or on a failure (code).
+  // Asks the device for more input; false at the end of the text or on a failure (code).
+  bool Refill(std::uint16_t& code);
+  // The next character of input, refilling when the buffer is used up.
   bool NextChar(char& c, std::uint16_t& code);
   std::uint16_t CheckOpen(TextFileMode wanted) const;
 

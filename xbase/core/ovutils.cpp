@@ -71,12 +71,6 @@ void EraseAll(std::string& s, char c) { s.erase(std::remove(s.begin(), s.end(), 
 
 void CutAtFirstBlank(std::string& s) { s = s.substr(0, s.find(' ')); }
 
-std::string RightAligned(std::string text, int width) {
-  if (width > 0 && text.size() < static_cast<std::size_t>(width))
-    text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
 // ---- Names without regard to case
 
 bool HasAnsiSpelling(std::string_view utf8) {
@@ -291,7 +285,15 @@ std::string StrFloat(double x, int width, int decimals) {
 
 std::string StrInt(std::int64_t n, int width) { return RightAligned(std::to_string(n), width); }
 
+std::string RightAligned(std::string text, int width) {
+  if (width > 0 && text.size() < static_cast<std::size_t>(width))
+    text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
 // ---- Option words
+
+bool ContinuesOptionWord(char c) { return IsAnsiLetter(c) || IsDigit(c) || IsSeparator(c) || c == '_'; }
 
 bool RemoveWord(std::string_view word, std::string& s) {
   if (word.empty()) {
@@ -303,10 +305,7 @@ bool RemoveWord(std::string_view word, std::string& s) {
   bool removed = false;
   for (auto at = s.find(upperWord); at != std::string::npos; at = s.find(upperWord, at)) {
     const auto after = at + upperWord.size();
-    const bool partOfLongerWord =
-        after < s.size() && (IsAnsiLetter(s[after]) || IsDigit(s[after]) || IsSeparator(s[after]) ||
-                             s[after] == '_');
-    if (partOfLongerWord) {
+    if (after < s.size() && ContinuesOptionWord(s[after])) {
       ++at;
     } else {
       s.erase(at, upperWord.size());
@@ -333,6 +332,18 @@ std::string StripExtension(std::string_view name) {
   std::string dir, base, ext;
   FSplit(name, dir, base, ext);
   return dir + base;
+}
+
+std::string FileNameOf(std::string_view path) {
+  std::string dir, base, ext;
+  FSplit(path, dir, base, ext);
+  return base + ext;
+}
+
+std::string BaseNameOf(std::string_view path) {
+  std::string dir, base, ext;
+  FSplit(path, dir, base, ext);
+  return base;
 }
 
 std::string DefaultExtension(std::string_view name, std::string_view ext) {

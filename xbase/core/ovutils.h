@@ -65,7 +65,14 @@ std::string StrFloat(double x, int width, int decimals);
 // n right-aligned in width.
 std::string StrInt(std::int64_t n, int width);
 
+// The text with blanks in front up to width; a longer text is not cut.
+std::string RightAligned(std::string text, int width);
+
 // ---- Option words in command strings
+
+// A character that, after an option word, makes it part of a longer word: a letter, a digit,
+// '\', '/' or '_'.
+bool ContinuesOptionWord(char c);
 
 // Upper-cases s, removes every occurrence of the upper-cased word that is not followed by a
 // letter, a digit, '\', '/' or '_', and trims s on both sides; tells whether one was removed.
@@ -78,6 +85,12 @@ bool RemoveWord(std::string_view word, std::string& s);
 void FSplit(std::string_view path, std::string& dir, std::string& name, std::string& ext);
 
 std::string StripExtension(std::string_view name);
+
+// The last part of a path: the name with its extension, without the folder.
+std::string FileNameOf(std::string_view path);
+
+// The name without folder and extension.
+std::string BaseNameOf(std::string_view path);
 
 // The name unchanged when its last part has an extension, else directory + name (trailing
 // blanks removed) + "." + ext.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/os/CodePage1252.h"
+#include "platform/os/ReplacementFile.h"
 #include "xbase/core/ByteOrder.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -69,9 +70,7 @@ std::vector<std::uint8_t> EmptyMemoFile(const std::string& name, std::uint8_t ve
   }
   std::vector<std::uint8_t> image(24, 0);
   PutLE32(&image[0], 1);  // next free block
-  std::string dir, base, ext;
-  FSplit(name, dir, base, ext);
-  base = platform::os::Utf8ToAnsi(base).substr(0, 8);
+  const std::string base = platform::os::Utf8ToAnsi(BaseNameOf(name)).substr(0, 8);
   std::copy(base.begin(), base.end(), &image[8]);
   PutLE16(&image[18], 0x0102);
   PutLE16(&image[20], blockSize);
@@ -108,7 +107,6 @@ void CreateDBF(DbfTable& area, const std::string& name, std::span<const FieldEnt
     SetError(220, "Invalid memo block size 0 [CreateDBF]");
     return;
   }
-  area.FieldCount = static_cast<std::uint8_t>(definitions.size());
 
   const std::size_t headerLength = definitions.size() * descriptorSize + 33 + (level7 ? 36 : 0);
   std::vector<std::uint8_t> image(headerLength, 0);
@@ -131,26 +129,33 @@ void CreateDBF(DbfTable& area, const std::string& name, std::span<const FieldEnt
   else
     image[0] = version == kLevel7 ? 0x04 : 0x03;
   PutLE16(&image[10], recordLength);
+  // The file as a close of the empty table leaves it: today's date, no record, the end byte.
+  const CalendarDate today = Today();
+  image[1] = static_cast<std::uint8_t>(today.year - 1900);
+  image[2] = static_cast<std::uint8_t>(today.month);
+  image[3] = static_cast<std::uint8_t>(today.day);
+  image.push_back(EofByte);
   area.HeaderLength = static_cast<std::uint16_t>(headerLength);
   area.RecordLength = recordLength;
+  area.LastUpdate = YMDString(today.year, today.month, today.day);
   std::copy_n(image.begin(), area.Header.size(), area.Header.begin());
 
-  std::uint16_t code = area.DataFile.Create(area.FileName);
-  if (code == 0) code = area.DataFile.WriteAt(0, image.data(), image.size()).code;
+  // Written beside the target first: a table that cannot be written whole, or whose memo file
+  // cannot, leaves the table of that name as it was.
+  platform::os::ReplacementFile table;
+  std::uint16_t code = table.Begin(area.FileName);
+  if (code == 0) code = table.File().WriteAt(0, image.data(), image.size()).code;
   if (code != 0) {
-    area.DataFile.Close();
     SetError(code, "Error writing " + area.FileName + ". [CreateDbf]");
     return;
   }
-  area.State = AreaAppended;
-  area.RecordCount = 0;
-  const CalendarDate today = Today();
-  area.LastUpdate = YMDString(today.year, today.month, today.day);
-  CloseDbf(area);
-  if (hasMemo && ErrorCode == 0) {
+  if (hasMemo) {
     CreateMemoFileForVersion(MemoFileName(area.FileName, MemoFileExt(DefaultVersionByte)),
                              DefaultVersionByte, DefaultMemoBlockSize, "CreateDbf()");
+    if (ErrorCode != 0) return;
   }
+  code = table.Commit();
+  if (code != 0) SetError(code, "Error writing " + area.FileName + ". [CreateDbf]");
 }
 
 std::string MemoFileExt(std::uint8_t version) {
@@ -166,16 +171,15 @@ void CreateMemoFileForVersion(const std::string& name, std::uint8_t version,
     return;
   }
   const std::string fileName = ResolvedFileName(DefaultExtension(name, MemoFileExt(version)));
-  platform::os::BinaryFile file;
-  std::uint16_t code = file.Create(fileName);
+  platform::os::ReplacementFile file;
+  std::uint16_t code = file.Begin(fileName);
   if (code != 0) {
     SetError(code, "Cannot create memo file " + fileName + " [" + callerTag + "]");
     return;
   }
   const auto image = EmptyMemoFile(fileName, version, blockSize);
-  code = file.WriteAt(0, image.data(), image.size()).code;
-  const std::uint16_t closeCode = file.Close();
-  if (code == 0) code = closeCode;
+  code = file.File().WriteAt(0, image.data(), image.size()).code;
+  if (code == 0) code = file.Commit();
   if (code != 0) SetError(code, fileName + " [" + callerTag + "]");
 }
 

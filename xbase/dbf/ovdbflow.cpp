@@ -25,12 +25,6 @@ constexpr std::uint8_t kEndOfDescriptors = 0x0D;
 
 bool CustomVersionSet() { return CustomVersionByte != 0 || CustomMemoVersionByte != 0; }
 
-std::string NameWithoutFolder(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name + ext;
-}
-
 // Forgets everything an open filled in and closes the file: the area is closed again.
 void AbandonOpen(DbfTable& area) {
   area.DataFile.Close();
@@ -79,7 +73,7 @@ bool CheckRecordLength(DbfTable& area) {
   for (const auto& field : area.FieldTable) needed += field.Length;
   if (needed <= area.RecordLength) return true;
   return FailOpen(area, 210,
-                  NotATable(NameWithoutFolder(area.FileName),
+                  NotATable(FileNameOf(area.FileName),
                             " (Record length is out of range)", " [Use/OpenDbf]"));
 }
 
@@ -114,7 +108,7 @@ bool ReadDbfHeader(DbfTable& area) {
   const int fieldCount = level7 ? (headerLength - 68) / 48 : (headerLength - 32) / 32;
   if (fieldCount < 1 || fieldCount > 255) {
     return FailOpen(area, 210,
-                    NotATable(NameWithoutFolder(area.FileName),
+                    NotATable(FileNameOf(area.FileName),
                               " (Number of fields is out of range)", " [Use/OpenDbf]"));
   }
 
@@ -157,7 +151,7 @@ bool ReadDbase2Header(DbfTable& area, std::uint64_t fileSize) {
   if (!ParseDescriptors(area, descriptors, 16, 32)) return false;
   if (area.FieldCount == 0) {
     return FailOpen(area, 210,
-                    NotATable(NameWithoutFolder(area.FileName),
+                    NotATable(FileNameOf(area.FileName),
                               "(Number of fields is out of range)", " [Use/OpenDbf]"));
   }
   return CheckRecordLength(area);
@@ -242,11 +236,14 @@ void OpenDbf(DbfTable& area) {
     FailOpen(area, code, "Failure to open " + area.FileName + " [USE/OpenDbf]");
     return;
   }
-  const std::string alias = platform::os::Utf8ToAnsi(NameWithoutFolder(area.FileName));
+  const std::string alias = platform::os::Utf8ToAnsi(FileNameOf(area.FileName));
   area.Alias = area.OemTranslate ? AnsiToOemStr(alias) : alias;
 
   if (!ReadDbfProlog(area, fileSize)) return;
-  if (CountFromFileSize) area.RecordCount = CountFromSize(area);
+  // A header that claims more records than the file holds would send every walk on past the
+  // end of the file, one failed read a record.
+  const std::uint32_t whole = RecordsInSize(area, fileSize);
+  if (CountFromFileSize || area.RecordCount > whole) area.RecordCount = whole;
   const bool empty = area.RecordCount < 1;
   area.RecNo = empty ? 0 : 1;
   area.BofFlag = area.EofFlag = empty;
@@ -320,7 +317,11 @@ void CloseDbf(DbfTable& area) {
   std::uint16_t code = 0;
   {
     AreaCloser closing(area);  // also when a write error is raised
-    if (!WriteBack(area, EofByte)) code = ErrorCode;
+    const bool written = area.State == AreaChanged || area.State == AreaAppended;
+    if (!WriteBack(area, EofByte))
+      code = ErrorCode;
+    else if (written)
+      code = area.DataFile.Sync();
     const std::uint16_t closeCode = area.DataFile.Close();
     if (code == 0) code = closeCode;
   }

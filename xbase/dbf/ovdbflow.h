@@ -55,7 +55,8 @@ bool IsVfpWithMemo(const DbfTable& area);  // version 0x30 with table flags 2
 // Opens the table named by area.FileName in area.OpenMode and reads its header and field
 // descriptors; the record buffer is allocated, no record is read. RecNo is 1, or 0 with BOF
 // and EOF set for an empty table. With CountFromFileSize the record count comes from the file
-// size. Any failure leaves the area closed with no file open:
+// size, as it does when the header claims more records than the file holds. Any failure leaves
+// the area closed with no file open:
 //   the file cannot be opened (2, 5, 32 held by another open, ...) "Failure to open ..."
 //   not a table: 210 (file under 32 bytes, unknown version byte, field count out of range,
 //     record length smaller than its fields, dBase II header under 521 bytes)
@@ -79,8 +80,9 @@ void WriteDbfHeader(DbfTable& area);
 // later flush or close writes the header again.
 void FlushDbf(DbfTable& area);
 
-// Writes header and end byte (EofByte) as FlushDbf does, then closes the file and frees the
-// record buffer and field table; the area is closed afterwards whatever failed.
+// Writes header and end byte (EofByte) and flushes the file to the device as FlushDbf does, then
+// closes the file and frees the record buffer and field table; the area is closed afterwards
+// whatever failed.
 void CloseDbf(DbfTable& area);
 
 // Writes the file's data through to the device; "Unable to flush file [FlushFile]".
@@ -158,8 +160,10 @@ void GatherRecord(DbfTable& area, std::span<const std::uint8_t> typed);
 // ---- Creation
 
 // Creates the table `name` (default extension "DBF") with the given fields (their Offset is
-// ignored), leaves the area describing it and closes it again: the file holds the header and
-// the end byte. A table with memo fields gets its empty memo file (CreateMemoFileForVersion).
+// ignored) and leaves the area describing it, closed: the file holds the header and the end
+// byte. A table with memo fields gets its empty memo file (CreateMemoFileForVersion). The files
+// are written beside their names and renamed over them once whole, so that a failure (a full
+// disk) leaves a table of that name as it was, and creates nothing new.
 // Refused, creating nothing: 211 for a field list of 0 or more than 255 fields, an empty name,
 // a C, F or N field of length 0 or a type not accepted; 220 for a memo block size of 0; 32
 // when another open holds an existing file of that name.
@@ -171,8 +175,9 @@ std::string MemoFileExt(std::uint8_t version);
 
 // Creates the empty memo file for a table version (default extension MemoFileExt(version)):
 // 0x83 a 513-byte dBase III file, 0xF5 a 512-byte FoxPro header, others a 24-byte dBase IV
-// header with the table's base name. callerTag names the caller in messages. A block size of 0
-// is refused with 220 and creates nothing.
+// header with the table's base name. It replaces a file of that name only once written whole.
+// callerTag names the caller in messages. A block size of 0 is refused with 220 and creates
+// nothing.
 void CreateMemoFileForVersion(const std::string& name, std::uint8_t version,
                               std::uint16_t blockSize, const std::string& callerTag);
 

@@ -73,7 +73,8 @@ struct WorkAreaRecord : DbfTable {
   CompiledExpr* WhileExpr = nullptr;
   // Runs after every move of the area.
   std::function<void()> MoveCallback;
-  struct MemoDescriptor* MemoDescriptor = nullptr;  // the memo store's, set through its hooks
+  // The memo store's, set through its hooks; dropped with the area.
+  std::shared_ptr<struct MemoDescriptor> MemoDescriptor;
   LockStates LockState = LockNone;
   std::deque<RecordNumber> RecordLockList;  // records locked, newest first
   std::vector<std::uint8_t> SwapBuffer;     // TypedBufferSize bytes used by Replace
@@ -192,7 +193,8 @@ extern bool LocateContained;  // the field contains the value
 // Returns the field's number, 0 (with 220) for an empty or unknown name.
 int Locate(std::string_view request);
 // Searches from record `start` (1 starts a new search with LocateValue) and goes to the first
-// match; without one the area is left at EOF and LocateField is 0.
+// match; without one the area is left at EOF and LocateField is 0. A record that cannot be read
+// ends the search with its error, the area where it stood.
 void LocateFrom(std::uint32_t start, int field);
 // The next match of the last Locate.
 void Continue();
@@ -251,8 +253,9 @@ void FUnlock();
 bool ALock();  // the append lock: false while records are locked
 bool RLock();  // locks the current record: false when it is no record or the append lock is held
 bool IsLocked(RecordNumber n);
-// n > 0 record n; -1 the oldest lock, -2 the newest, -3 all. Failures set ErrorCode and the
-// message without reporting them.
+// n > 0 record n; -1 the oldest lock, -2 the newest, -3 all. Removing the last record lock ends
+// the LockRecords state; the append lock is no record lock and stays. Failures set ErrorCode and
+// the message without reporting them.
 bool UnlockRec(std::int64_t n);
 void Unlock();  // releases every lock of the area's lock state
 

@@ -1,7 +1,6 @@
 // Work areas: selection, opening (Use) and closing.
 
 #include <algorithm>
-#include <cctype>
 
 #include "xbase/core/ovutils.h"
 #include "xbase/dbf/ovdbflow.h"
@@ -27,19 +26,15 @@ std::unique_ptr<WorkAreaRecord>* Slot(unsigned n) {
   return n >= 1 && n <= WorkAreaCount ? &WorkAreaTable[n - 1] : nullptr;
 }
 
-bool OptionWordEnds(char c) {
-  return !(std::isalnum(static_cast<unsigned char>(c)) || c == '\\' || c == '/' || c == '_');
-}
-
-// Removes every occurrence of an option word (with its leading blank) that no letter, digit,
-// '\', '/' or '_' follows, from the text and from its upper-case copy alike, so that the rest
-// of the text keeps its case. Tells whether one was removed.
+// Removes every occurrence of an option word (with its leading blank) that does not go on into a
+// longer word (ContinuesOptionWord), from the text and from its upper-case copy alike, so that
+// the rest of the text keeps its case. Tells whether one was removed.
 bool CutOption(std::string& text, std::string& upper, std::string_view word) {
   bool found = false;
   std::size_t at = 0;
   while ((at = upper.find(word, at)) != std::string::npos) {
     const std::size_t end = at + word.size();
-    if (end < upper.size() && !OptionWordEnds(upper[end])) {
+    if (end < upper.size() && ContinuesOptionWord(upper[end])) {
       ++at;
       continue;
     }
@@ -48,18 +43,6 @@ bool CutOption(std::string& text, std::string& upper, std::string_view word) {
     found = true;
   }
   return found;
-}
-
-std::string BaseName(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name;
-}
-
-std::string FileNameOnly(const std::string& path) {
-  std::string dir, name, ext;
-  FSplit(path, dir, name, ext);
-  return name + ext;
 }
 
 std::string UseTag(const std::string& name, const std::string& buffer, std::uint32_t size) {
@@ -159,7 +142,7 @@ void Use(const std::string& name, void* buffer, std::uint16_t size) {
     text.erase(at);
   }
   const std::string fileName = FullPathName(AllTrim(text));
-  if (alias.empty()) alias = UpperStr(BaseName(fileName)).substr(0, kMaxAliasLength);
+  if (alias.empty()) alias = UpperStr(BaseNameOf(fileName)).substr(0, kMaxAliasLength);
 
   bool exclusive = exclusiveOption || SharedOpenMode == OpenModeExclusive;
   std::uint16_t mode = exclusive ? OpenModeExclusive : SharedOpenMode;
@@ -179,7 +162,7 @@ void Use(const std::string& name, void* buffer, std::uint16_t size) {
   if (ErrorCode != 0) return;
 
   area->Alias = alias;
-  area->ShortName = FileNameOnly(area->FileName);
+  area->ShortName = FileNameOf(area->FileName);
   area->ExclusiveFlag = exclusive;
   const std::string tableName = area->FileName;
   const std::uint32_t typedSize = TypedRecordSize(*area);

@@ -33,6 +33,11 @@ class IndexBracket {
   const std::function<void(bool)>* semaphore_ = nullptr;
 };
 
+// Runs an index hook, when the index engine filled its slot.
+inline void IndexCall(const std::function<void()>& slot) {
+  if (slot) slot();
+}
+
 // Restores the current area number when it ends.
 class KeepCurrentArea {
  public:

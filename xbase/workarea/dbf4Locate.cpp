@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "xbase/core/MemoTextFile.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/core/timedate.h"
+#include "xbase/dbf/MemoField.h"
 #include "xbase/workarea/dbf4.h"
 #include "xbase/workarea/dbf4Internal.h"
 
@@ -54,9 +56,22 @@ std::string FieldText(const WorkAreaRecord& area, int field, RecordNumber rec) {
   return area.OemTranslate ? OemToAnsiStr(text) : text;
 }
 
-std::string RightAligned(std::string_view digits, int width) {
-  const std::size_t w = static_cast<std::size_t>(width);
-  return digits.size() >= w ? std::string(digits) : std::string(w - digits.size(), ' ') + std::string(digits);
+// Whether a line of the record's memo contains the (prepared) value, read through the memo
+// store's text driver.
+bool MemoLineMatches(int field, RecordNumber rec, const std::string& value, bool caseSensitive) {
+  std::string text;
+  Peek(field, rec, text);
+  std::int32_t block = MemoBlockOfField(text);
+  if (block == 0) return false;
+  MemoTextFile memo;
+  MemoHookTable.AssignMemo(memo, block);
+  if (memo.Open(TextFileMode::Input) != 0) return false;
+  std::string line;
+  bool found = false;
+  while (!found && !memo.Eof() && memo.ReadLine(line) == 0)
+    found = (caseSensitive ? line : UpperStr(line)).find(value) != std::string::npos;
+  memo.Close();
+  return found;
 }
 
 double NumberOf(const FieldValue& value) {
@@ -103,7 +118,7 @@ std::string StoredText(const FieldEntry& field, const FieldValue& value) {
               ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed,
                               field.Decimals)
               : std::to_chars(digits, digits + sizeof digits, std::llround(number));
-      return RightAligned(std::string_view(digits, result.ptr), field.Length);
+      return RightAligned(std::string(digits, result.ptr), field.Length);
     }
     case 'L':
       if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";
@@ -153,21 +168,28 @@ int Locate(std::string_view request) {
 void LocateFrom(std::uint32_t start, int field) {
   WorkAreaRecord* area = dbf4::OpenArea("Locate/Count/Sum");
   if (area == nullptr || field < 1 || field > area->FieldCount) return;
+  ErrorCode = 0;
   if (start == 1) {
     LocateValue = PreparedValue(LocateValue, LocateCaseSensitive, LocateExact);
     LocateField = field;
     // Other programs may have changed any record since the last search.
     if (!area->ExclusiveFlag) DropPeekCache();
   }
-  if (area->FieldTable[field - 1].FieldType == 'M') {
-    // Memo lines are searched through the memo store's text-file driver.
+  const bool memo = area->FieldTable[field - 1].FieldType == 'M';
+  if (memo && !MemoHookTable.AssignMemo) {
     SetError(220, "MEMO unit not linked in [Count/Sum/Continue]");
     return;
   }
   const RecordNumber count = RecCount();
   for (RecordNumber r = start; r <= count; ++r) {
-    if (Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
-                LocateContained)) {
+    const bool found =
+        memo ? MemoLineMatches(field, r, LocateValue, LocateCaseSensitive)
+             : Matches(FieldText(*area, field, r), LocateValue, LocateCaseSensitive, LocateExact,
+                       LocateContained);
+    // A record that cannot be read ends the search where the area stands: the records after
+    // it would most likely fail alike.
+    if (ErrorCode != 0) return;
+    if (found) {
       Go(static_cast<std::int32_t>(r));
       return;
     }

@@ -167,11 +167,13 @@ bool UnlockRec(std::int64_t n) {
   ErrorCode = 0;
   auto& list = area->RecordLockList;
   bool released = true;
+  bool removed = false;
   const auto release = [&](std::deque<RecordNumber>::iterator node) {
     if (const std::uint32_t code = ReleaseRecord(*area, *node)) {
       ErrorCode = static_cast<std::uint16_t>(code);
       released = false;
     }
+    removed = true;
     return list.erase(node);
   };
   if (n > 0) {
@@ -190,7 +192,8 @@ bool UnlockRec(std::int64_t n) {
     NoteUnlockFailure(220, "[UnlockRec(" + std::to_string(n) + ")]");
     return false;
   }
-  if (list.empty()) area->LockState = LockNone;
+  // Only the record locks end here: the append lock stays with its state.
+  if (removed && list.empty()) area->LockState = LockNone;
   return released;
 }
 

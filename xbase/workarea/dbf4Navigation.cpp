@@ -105,6 +105,7 @@ void ResetNavigation() { SkipHook = nullptr; }
 using dbf4::EvalFilter;
 using dbf4::EvalWhile;
 using dbf4::IndexBracket;
+using dbf4::IndexCall;
 using dbf4::PhantomRecord;
 using dbf4::ReadRecord;
 using dbf4::RunMoveCallback;
@@ -118,9 +119,6 @@ RecordNumber IndexMove(const std::function<RecordNumber()>& slot, RecordNumber o
   return slot ? slot() : otherwise;
 }
 bool IndexFlag(const std::function<bool()>& slot) { return slot && slot(); }
-void IndexCall(const std::function<void()>& slot) {
-  if (slot) slot();
-}
 
 void SetAreaBof(WorkAreaRecord& area, bool indexed) {
   area.BofFlag = true;
@@ -358,7 +356,9 @@ bool dEOF() {
   WorkAreaRecord* area = dbf4::OpenArea("dEOF");
   if (area == nullptr) return true;
   if (area->RecNo > area->RecordCount) {
-    RefreshRecCount(*area);  // a record appended by another program ends the EOF position
+    // EOF is set only for a position past the records the file holds now; one set before stays
+    // set, also when another program has appended records since.
+    RefreshRecCount(*area);
     if (area->RecNo > area->RecordCount) area->EofFlag = true;
   }
   return dbf4::IndexActive() ? IndexFlag(IndexHookTable.IsEof) : area->EofFlag;

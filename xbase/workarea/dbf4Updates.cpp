@@ -23,10 +23,6 @@ bool MayWrite(const WorkAreaRecord& area) {
 
 namespace {
 
-void IndexCall(const std::function<void()>& slot) {
-  if (slot) slot();
-}
-
 // Marks or unmarks the current record as deleted in memory and on disk.
 void WriteFlag(WorkAreaRecord& area, bool deleted) {
   if (area.TypedBuffer != nullptr) area.TypedBuffer[0] = deleted ? 1 : 0;
@@ -54,7 +50,7 @@ void Append() {
     AppendDbfRecord(*area, !area->ExclusiveFlag);
     if (ErrorCode == 0) {
       ScatterCurrent();
-      if (indexed) IndexCall(IndexHookTable.AppendKeys);
+      if (indexed) dbf4::IndexCall(IndexHookTable.AppendKeys);
     }
   }
   area->BofFlag = area->EofFlag = false;
@@ -69,6 +65,9 @@ void Replace() {
     SetError(212, "Database \"" + area->FileName + "\" is empty. [REPLACE]");
     return;
   }
+  // Another program may have cut the file below the record: a write past its end would leave
+  // blank records in the gap.
+  RefreshRecCount(*area);
   if (area->RecNo > area->RecordCount) {
     SetError(212, "Database \"" + area->FileName + "\" is at EOF. [REPLACE]");
     return;
@@ -98,7 +97,7 @@ void Replace() {
       } restore{*area, typed};
       dbf4::ReadRecord(*area, area->RecNo);
       if (ErrorCode != 0) return;
-      IndexCall(IndexHookTable.SyncAllOrders);
+      dbf4::IndexCall(IndexHookTable.SyncAllOrders);
     }
     GatherCurrent();
     PutDbfRecord(*area, area->RecNo);
@@ -106,7 +105,7 @@ void Replace() {
     if (ErrorCode == 0) {
       ScatterCurrent();
       dbf4::UpdatePeekCache(*area);
-      if (indexProtocol) IndexCall(IndexHookTable.UpdateKeys);
+      if (indexProtocol) dbf4::IndexCall(IndexHookTable.UpdateKeys);
     }
   }
   dbf4::RunMoveCallback(*area);

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QHeaderView>
 #include <gtest/gtest.h>
 
@@ -44,6 +45,25 @@ TEST_F(CharMap, InsertsInFrontOfTheSelectionAndKeepsIt) {
   AutoclueForm->DefEdit->setCursorPosition(3);
   CharMapForm->CharGridSelectCell(0, 0);
   EXPECT_EQ(Puzzle.Clue(1), "big___ \xAE" "cat");
+}
+
+// The blank's cell draws its text, and the window leaves the title bar room for the caption.
+TEST_F(CharMap, TheBlankIsDrawnAndTheCaptionFits) {
+  OpenAutoclue();
+  const QTableWidget* grid = CharMapForm->CharGrid;
+  const QImage cells = grid->viewport()->grab().toImage();
+  const QRect blank = grid->visualItemRect(grid->item(0, 0));
+  const QColor background = cells.pixelColor(blank.topLeft() + QPoint(1, 1));
+  int drawn = 0;
+  for (int y = blank.top(); y <= blank.bottom(); ++y)
+    for (int x = blank.left(); x <= blank.right(); ++x) drawn += cells.pixelColor(x, y) != background;
+  EXPECT_GT(drawn, 4);
+
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  const int caption = QFontMetrics(bold).horizontalAdvance("Special Characters");
+  EXPECT_GE(CharMapForm->Width(), caption + 4 * platform::gui::GetSystemMetrics(platform::gui::SM_CYSMCAPTION));
+  EXPECT_EQ(grid->horizontalHeader()->length(), grid->viewport()->width()) << "the columns fill the window";
 }
 
 TEST_F(CharMap, StartsWithoutASelectedCell) {

@@ -313,18 +313,29 @@ TEST_F(FileCommands, RevertInSolveModeClearsTheClueStatus) {
   EXPECT_EQ(CluesForm->ItemIndex(), -1);
 }
 
+// A failed Revert says what the system said, and keeps the record on screen.
 TEST_F(FileCommands, FailedRevertKeepsTheRecord) {
-  const QString path = Finished("first.xwd");
-  OpenForConstructing(path);
-  Puzzle.Solution(1, 1) = 'Z';
-  PuzzleModified = 1;
-  WriteFile(path, QByteArray(10, 'x'));
-  dialogs.ExpectMessage(mrYes);
-  dialogs.ExpectMessage(mrOk);
-  XwdMainForm->ReverttoSaved1->trigger();
-  EXPECT_EQ(dialogs.Log().back().Text, kCorrupt);
-  EXPECT_EQ(Puzzle.Solution(1, 1), 'Z');
-  EXPECT_EQ(PuzzleModified, 1);
+  struct Case {
+    const char* what;
+    std::function<void(const QString& path)> spoil;
+    QString report;
+  };
+  for (const Case& c : {Case{"cut short", [](const QString& path) { WriteFile(path, QByteArray(10, 'x')); },
+                             "Read beyond end of file"},
+                        Case{"gone", [](const QString& path) { QFile::remove(path); }, "No such file or directory"}}) {
+    SCOPED_TRACE(c.what);
+    const QString path = Finished("first.xwd");
+    OpenForConstructing(path);
+    Puzzle.Solution(1, 1) = 'Z';
+    PuzzleModified = 1;
+    c.spoil(path);
+    dialogs.ExpectMessage(mrYes);
+    dialogs.ExpectMessage(mrOk);
+    XwdMainForm->ReverttoSaved1->trigger();
+    EXPECT_EQ(dialogs.Log().back().Text, c.report);
+    EXPECT_EQ(Puzzle.Solution(1, 1), 'Z');
+    EXPECT_EQ(PuzzleModified, 1);
+  }
 }
 
 // ---- History ---------------------------------------------------------------------------------

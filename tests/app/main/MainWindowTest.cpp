@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -461,6 +462,35 @@ TEST_F(MainWindow, AFailedRecycleChangesNothing) {
 }
 
 // ---- Closing ---------------------------------------------------------------------------------
+
+// With a puzzle open every menu of the menu bar stays in reach, none behind its extension button.
+TEST_F(MainWindow, TheWholeMenuBarStaysInReach) {
+  Start({EmptyFifteen()});
+  XwdMainForm->resize(XwdMainForm->minimumSize());
+  auto* bar = XwdMainForm->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  QApplication::processEvents();
+  ASSERT_EQ(bar->actions().size(), 5);
+  for (QAction* menu : bar->actions())
+    EXPECT_TRUE(bar->rect().contains(bar->actionGeometry(menu))) << menu->text().toStdString();
+}
+
+// Escape in a modal window does what its Cancel (or Close) would.
+TEST_F(MainWindow, EscapeClosesEveryModalWindow) {
+  SetGrid("AB CD");
+  for (TForm* form : std::initializer_list<TForm*>{BylineForm, ScoreForm, XwdAboutForm, AnalysisForm, XwdPrefForm,
+                                                   XwdPrintForm}) {
+    SCOPED_TRACE(form->Caption().toStdString());
+    dialogs.ExpectModal([](TForm& shown) {
+      QApplication::setActiveWindow(&shown);
+      QWidget* focus = shown.focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : &shown, Qt::Key_Escape);
+      return mrNone;
+    });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_FALSE(form->Visible());
+  }
+}
 
 TEST_F(MainWindow, ClosingAsksOnlyForUnsavedConstructChanges) {
   struct Case { bool construct; bool modified; int answer; bool closes; bool saved; };

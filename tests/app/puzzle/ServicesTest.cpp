@@ -5,9 +5,11 @@
 #include "AppTest.h"
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/SFXUnit.h"
+#include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/FontStyle.h"
 #include "platform/gui/SettingsStore.h"
 
 namespace {
@@ -41,6 +43,39 @@ TEST_F(Services, BoundsAreStoredAsFourNumbers) {
   EXPECT_EQ(b.Width, 300);
   EXPECT_EQ(b.Height, 400);
   for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "a,b,c,d", "1,,3,4"}) EXPECT_FALSE(ParseBounds(bad, b)) << bad;
+}
+
+TEST_F(Services, WindowBoundsComeFromTheirSettingOrTheDefault) {
+  const TBounds fallback{5, 6, 70, 80};
+  for (const char* bad : {"", "1,2,3", "a,b,c,d"}) {
+    XwdProcs->WriteSetting("ScreenBoundsClues", bad);
+    const TBounds b = ReadBoundsSetting("ScreenBoundsClues", fallback);
+    EXPECT_EQ(b.Left, 5) << bad;
+    EXPECT_EQ(b.Height, 80) << bad;
+  }
+  XwdProcs->WriteBoundsSetting("ScreenBoundsClues", 10, 20, 300, 400);
+  TForm form;
+  RestoreBoundsSetting(form, "ScreenBoundsClues", fallback);
+  EXPECT_EQ(QRect(form.Left(), form.Top(), form.Width(), form.Height()), QRect(10, 20, 300, 400));
+}
+
+TEST_F(Services, FontsComeFromFourSettings) {
+  QWidget widget;
+  ApplyFontSetting(&widget, ReadFontSetting("Status", {"clNavy", "Times New Roman", 11, fsBold}));
+  EXPECT_EQ(widget.font().family(), MakeFont("Times New Roman", 11, 0).family());
+  EXPECT_EQ(widget.font().pointSize(), 11);
+  EXPECT_TRUE(widget.font().bold());
+  EXPECT_EQ(widget.palette().color(QPalette::Text), ToQColor(clNavy));
+
+  XwdProcs->WriteSetting("StatusFontName", "Courier New");
+  XwdProcs->WriteSetting("StatusFontSize", 14);
+  XwdProcs->WriteSetting("StatusFontStyle", fsItalic | fsUnderline);
+  XwdProcs->WriteSetting("StatusFontColor", "clRed");
+  ApplyFontSetting(&widget, ReadFontSetting("Status", {"clNavy", "Times New Roman", 11, fsBold}));
+  EXPECT_EQ(widget.font().family(), MakeFont("Courier New", 14, 0).family());
+  EXPECT_EQ(widget.font().pointSize(), 14);
+  EXPECT_EQ(FontStyleOf(widget.font()), fsItalic | fsUnderline);
+  EXPECT_EQ(widget.palette().color(QPalette::Text), ToQColor(clRed));
 }
 
 TEST_F(Services, ColourSettingsFallBackOnUnknownNames) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -143,6 +144,24 @@ TEST_F(Form, EscapePressesTheCancelButton) {
   QApplication::setActiveWindow(&form);
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_EQ(form.ModalResult(), mrCancel);
+}
+
+TEST_F(Form, EscapeClosesAModalWindowWithoutACancelButton) {
+  LoggingForm form;
+  auto* edit = new QLineEdit(&form);
+  form.BeginModal();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Escape);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(form.EndModal(), mrCancel);
+  EXPECT_EQ(form.log, (Events{"show", "query", "close", "hide"}));
+
+  // A window that is not modal stays.
+  form.Show();
+  QApplication::setActiveWindow(&form);
+  QTest::keyClick(&form, Qt::Key_Escape);
+  EXPECT_TRUE(form.Visible());
 }
 
 TEST_F(Form, BackBufferKeepsDrawingsAndRepaintRedrawsIt) {

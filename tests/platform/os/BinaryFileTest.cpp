@@ -4,37 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/platform/os/FileFolderTest.h"
 
 namespace platform::os {
 namespace {
 
 namespace fs = std::filesystem;
 
-class BinaryFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "binaryfile-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string Make(const std::string& name, const std::string& content) const {
-    const std::string path = folder_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::string folder_;
-};
+using BinaryFileTest = FileFolderTest;
 
 TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   const std::string path = Make("t.bin", "0123456789");
@@ -61,12 +41,42 @@ TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   EXPECT_EQ(Content(path), std::string("0123456789\0", 11));
 }
 
+TEST_F(BinaryFileTest, ReadsInSequenceComeFromAWindowThatWritesDrop) {
+  const std::string path = Make("t.bin", "0123456789abcdefghij");
+  BinaryFile file;
+  ASSERT_EQ(file.Open(path, FileAccess::kReadWrite, ShareMode::kShared), 0);
+  char buffer[8] = {};
+  const auto read = [&](std::uint64_t offset, std::size_t length) {
+    const Transfer t = file.ReadAhead(offset, buffer, length, 16);
+    EXPECT_EQ(t.code, 0);
+    return std::string(buffer, t.count);
+  };
+  EXPECT_EQ(read(0, 4), "0123");  // in sequence from the start: the window is bytes 0 to 15
+  // Another open changes the file: the window does not see it.
+  std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(5).write("X", 1);
+  EXPECT_EQ(read(4, 4), "4567");
+  EXPECT_EQ(read(18, 2), "ij");  // outside the window and out of sequence: read at once
+  EXPECT_EQ(file.ReadAt(4, buffer, 2).count, 2u);
+  EXPECT_EQ(std::string(buffer, 2), "4X");  // ReadAt never uses the window
+  // A write of this file drops the window.
+  EXPECT_EQ(file.WriteAt(19, "Z", 1).code, 0);
+  EXPECT_EQ(read(2, 4), "234X");
+  EXPECT_EQ(read(6, 4), "6789");  // in sequence: a new window from 6
+  EXPECT_EQ(read(10, 4), "abcd");
+  EXPECT_EQ(read(14, 8), "efghiZ");  // a window cut short by the end of the file
+  EXPECT_EQ(file.Truncate(12), 0);
+  EXPECT_EQ(read(4, 4), "4X67");
+  EXPECT_EQ(read(8, 8), "89ab");
+}
+
 TEST_F(BinaryFileTest, FailuresGiveDosCodes) {
   BinaryFile file;
   EXPECT_EQ(file.Open(folder_ + "/missing", FileAccess::kRead, ShareMode::kShared), 2);
   const std::string path = Make("r.bin", "abc");
   EXPECT_EQ(file.Open(path + "/below", FileAccess::kRead, ShareMode::kShared), 3);
   EXPECT_EQ(file.Open(folder_, FileAccess::kReadWrite, ShareMode::kShared), 5);
+  EXPECT_EQ(file.CreateNew(path), 80) << "the file exists";
+  EXPECT_EQ(Content(path), "abc");
   EXPECT_FALSE(file.IsOpen());
 
   ASSERT_EQ(file.Open(path, FileAccess::kRead, ShareMode::kShared), 0);

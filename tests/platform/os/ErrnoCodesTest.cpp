@@ -21,6 +21,7 @@ TEST(ErrnoCodes, DosCodeOfEachErrno) {
            Case{EACCES, Op::kOther, 5},       Case{EPERM, Op::kOther, 5},
            Case{EISDIR, Op::kOther, 5},       Case{EBADF, Op::kOther, 6},
            Case{ENOMEM, Op::kOther, 8},       Case{EROFS, Op::kWrite, 19},
+           Case{EEXIST, Op::kOther, 80},
            Case{ENOSPC, Op::kWrite, 101},     Case{EDQUOT, Op::kWrite, 101},
            Case{EFBIG, Op::kWrite, 101},      Case{EIO, Op::kRead, 100},
            Case{EIO, Op::kWrite, 101},        Case{EIO, Op::kOther, 31},

@@ -90,6 +90,19 @@ TEST(MemoTextFileTest, LinesEndAtCrCrLfOrLfAcrossFills) {
   }
 }
 
+TEST(MemoTextFileTest, ALineTellsWhetherItsEndFollowed) {
+  Bound b;
+  b.device->fills = {"A\r\nB"};
+  ASSERT_EQ(b.file.Open(TextFileMode::Input), 0);
+  std::string line;
+  bool ended = false;
+  ASSERT_EQ(b.file.ReadLine(line, ended), 0);
+  EXPECT_TRUE(ended);
+  ASSERT_EQ(b.file.ReadLine(line, ended), 0);
+  EXPECT_EQ(line, "B");
+  EXPECT_FALSE(ended);
+}
+
 TEST(MemoTextFileTest, WritesReachTheDeviceInBuffersAndAtEveryStatement) {
   Bound b;
   ASSERT_EQ(b.file.Open(TextFileMode::Output), 0);

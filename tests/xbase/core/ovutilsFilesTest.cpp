@@ -48,6 +48,8 @@ TEST_F(FileNamesTest, SplitAndExtensions) {
     EXPECT_EQ(name, c.name);
     EXPECT_EQ(ext, c.ext);
     EXPECT_EQ(StripExtension(c.path), c.stripped);
+    EXPECT_EQ(FileNameOf(c.path), std::string(c.name) + c.ext);
+    EXPECT_EQ(BaseNameOf(c.path), c.name);
     EXPECT_EQ(DefaultExtension(c.path, "DBF"), c.defaulted);
     EXPECT_EQ(ForceExtension(c.path, "NDX"), c.forced);
   }

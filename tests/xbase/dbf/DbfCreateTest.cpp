@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileSizeLimit.h"
+#include "tests/xbase/ExternalTool.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
@@ -13,6 +15,7 @@ namespace xbase {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::FileSizeLimit;
 
 std::string Descriptor(const std::string& name, char type, std::uint8_t length,
                        std::uint8_t decimals = 0) {
@@ -218,6 +221,54 @@ TEST_F(CreateTest, ATableInUseIsNotReplaced) {
   Create("BUSY.DBF", {{"B", 'C', 2}});
   EXPECT_EQ(ErrorCode, 0);
   EXPECT_EQ(Contents(path).size(), 65u + 1);
+}
+
+// On a full disk a table of that name stays as it was, with its memo file, and nothing of the
+// new one is left behind.
+TEST_F(CreateTest, AFullDiskLeavesTheOldTableAsItWas) {
+  struct Case {
+    const char* what;
+    rlim_t limit;  // bytes a file may take
+    bool memo;     // the new table has a memo field
+  };
+  for (const Case& c : {Case{"the table does not fit", 40, false},
+                        Case{"the memo file does not fit", 300, true}}) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    DbfImage image;
+    image.Field("WORD", 'C', 8).Field("N", 'N', 3);
+    image.Record("crossing  1").Record("puzzle    2");
+    const std::string table = folder.Write("old.dbf", image.Bytes());
+    const std::string memo = folder.Write("old.dbt", std::string(1024, 'm'));  // another's
+    std::vector<FieldEntry> fields = {{"ENTRY", 'C', 20}};
+    if (c.memo) fields.push_back({"MORE", 'M', 10});
+    DefaultVersionByte = 0x83;
+    SetImmediateErrors(false);
+    {
+      FileSizeLimit limit(c.limit);
+      CreateDBF(area, table, fields);
+    }
+    EXPECT_EQ(ErrorCode, 101);
+    EXPECT_EQ(Contents(table), image.Bytes());
+    EXPECT_EQ(Contents(memo), std::string(1024, 'm'));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2)
+        << "no temporary file is left";
+    if (HasProgram("/usr/bin/dbf_dump") && HasPerlXBase()) {
+      const ToolResult dump = RunTool("dbf_dump --fs '|' " + table);
+      EXPECT_EQ(dump.output, "crossing|1\npuzzle|2\n");
+    }
+  }
+}
+
+TEST_F(CreateTest, ANewTableThatCannotBeWrittenLeavesNoFile) {
+  SetImmediateErrors(false);
+  {
+    FileSizeLimit limit(40);
+    Create("new", {{"ENTRY", 'C', 20}});
+  }
+  EXPECT_EQ(ErrorCode, 101);
+  EXPECT_EQ(LastErrorMessage, "Error writing " + At("new.DBF") + ". [CreateDbf]");
+  EXPECT_TRUE(fs::is_empty(temp.path()));
 }
 
 TEST_F(CreateTest, NewTableOpensAndTakesRecords) {

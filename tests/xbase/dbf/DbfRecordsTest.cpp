@@ -1,12 +1,11 @@
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/ovdbflow.h"
@@ -65,10 +64,8 @@ TEST_F(RecordsTest, ReadOutsideTheTableChangesNothing) {
 }
 
 TEST_F(RecordsTest, ReadOfACutRecordGives213AndKeepsTheBuffer) {
-  std::string bytes = Words().Bytes();
-  bytes.resize(kHeader + 2 * kRecord + 3);
-  path = Write("cut.dbf", bytes);
-  Open(area, path);
+  OpenWords();
+  std::filesystem::resize_file(path, kHeader + 2 * kRecord + 3);  // cut after the open
   SetImmediateErrors(false);
   GetDbfRecord(area, 1);
   GetDbfRecord(area, 3);
@@ -129,27 +126,7 @@ TEST_F(RecordsTest, AppendWithFlushAfterWriteUpdatesTheHeaderAtOnce) {
   EXPECT_EQ(file.back(), '\x1A');
 }
 
-// Lets the process write files up to a size, so that a write beyond it fails part way.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  sighandler_t previousHandler_;
-};
+using testing_support::FileSizeLimit;
 
 TEST_F(RecordsTest, FailedAppendLeavesCountAndFileAsTheyWere) {
   OpenWords();
@@ -236,6 +213,7 @@ TEST_F(RecordsTest, Dbase2TableTakesAtMost65535Records) {
   image.Field("A", 'C', 1).Record("x");
   image.count = 65535;
   path = Write("two.dbf", image.Bytes());
+  std::filesystem::resize_file(path, 521 + 65535 * 2);  // records of blanks
   Open(area, path);
   SetImmediateErrors(false);
   const std::string before = Contents(path);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/xbase/SyncLog.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/timedate.h"
@@ -428,6 +429,33 @@ TEST_F(HeaderWriteTest, GrownTableEndsInOneEndByte) {
   EXPECT_EQ(after.back(), '\x1A');
   EXPECT_EQ(after[4], 3);
   EXPECT_EQ(after.substr(129 + 2 * 32, 32), after.substr(129, 32)) << "record 1 copied as 3";
+}
+
+// A table that changed reaches the device whole at its close; an unchanged one costs no flush.
+TEST_F(HeaderWriteTest, CloseFlushesAChangedTableAfterItsLastWrite) {
+  struct Case {
+    const char* name;
+    bool append;
+    AreaState state;  // before the close
+  };
+  for (const Case& c : {Case{"unchanged", false, AreaClean}, Case{"rewritten", false, AreaChanged},
+                        Case{"grown", true, AreaAppended}}) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write("t.dbf", Clues().Bytes());
+    DbfTable area;
+    Open(area, path);
+    if (c.append) AppendDbfRecord(area);
+    area.State = c.state;
+    ClearSyncs();
+    CloseDbf(area);
+    const auto syncs = SyncsOf(path);
+    if (c.state == AreaClean) {
+      EXPECT_TRUE(syncs.empty());
+      continue;
+    }
+    ASSERT_EQ(syncs.size(), 1u);
+    EXPECT_EQ(syncs[0].bytes, Contents(path)) << "header and end byte written before";
+  }
 }
 
 TEST_F(HeaderWriteTest, ChosenEndByteAtClose) {

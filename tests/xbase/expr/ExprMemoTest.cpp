@@ -45,6 +45,7 @@ TEST_F(ExprMemoTest, AMemoOfAnotherAreaIsReadInItsArea) {
 }
 
 TEST_F(ExprMemoTest, WithoutAMemoStoreAMemoReadsEmpty) {
+  MemoHookTable.AssignMemo = nullptr;
   EXPECT_EQ(Value("NOTES"), "M:");
   // A store that refuses to bind leaves the file unassigned.
   MemoHookTable.AssignMemo = [](MemoTextFile&, std::int32_t&) {};

@@ -56,11 +56,25 @@ TEST_F(ExprPeerTest, EvaluationsGiveTypedValues) {
   Expect(peer, "eval BORN + 1", "D 2451546");
   Expect(peer, "eval OK .AND. QTY = 10", "L T");
   Expect(peer, "eval TRIM('  ')", "C -");
-  Expect(peer, "eval NOTES", "M -");
   Expect(peer, "eval 1 / 0 > 1", "L T", 358);
   Expect(peer, "eval NAME +", "-", 351);
   Expect(peer, "go 2", "2");
   Expect(peer, "eval STR(AMT, 6, 1) + DTOS(BORN)", "C 20202D352E303139393930323135");
+}
+
+// A memo written by one program through the memo store is read as a value by another.
+TEST_F(ExprPeerTest, AMemoFieldGivesItsLinesJoined) {
+  PeerGroup peers(temp.path());
+  PeerProcess& writer = peers.Start();
+  Expect(writer, "create notes.dbf 0x83 512 NAME:C:10 NOTES:M:10", "-");
+  Expect(writer, "use notes EXCLUSIVE", "NOTES");
+  Expect(writer, "append NAME=CAT", "1");
+  Expect(writer, "memo-edit NOTES 41420D0A4344", "1");
+  Expect(writer, "close", "-");
+  PeerProcess& reader = peers.Start();
+  Expect(reader, "use notes", "NOTES");
+  Expect(reader, "go 1", "1");
+  Expect(reader, "eval NOTES", "M 41424344");
 }
 
 }  // namespace

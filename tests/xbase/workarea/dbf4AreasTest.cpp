@@ -92,6 +92,15 @@ TEST_F(AreasTest, UseReadsOptionsAndKeepsThePathsCase) {
   }
 }
 
+// Letters are told by the library's own tables, whatever the C library's locale says: the
+// UTF-8 "\xC3\xA9" starts with a letter of Windows-1252.
+TEST_F(AreasTest, AnOptionWordGoingOnInALetterStaysInTheName) {
+  const std::string path = Write("People EXCLUSIVE\xC3\xA9.dbf", People(2).Bytes());
+  Use(temp.path() + "/People EXCLUSIVE\xC3\xA9", nullptr, 0);
+  EXPECT_EQ(CurrentTableName(), path);
+  EXPECT_FALSE(WorkArea(1)->ExclusiveFlag);
+}
+
 TEST_F(AreasTest, AnAliasInUseElsewhereLeavesTheNewAreaClosed) {
   const std::string path = Write("people.dbf", People(2).Bytes());
   Use(path, nullptr, 0);
@@ -220,6 +229,7 @@ TEST_F(AreasTest, MemoFilesOpenAndCloseThroughTheMemoHooks) {
 }
 
 TEST_F(AreasTest, WithoutAMemoStoreAMemoTableStillOpens) {
+  MemoHookTable = {};
   DbfImage image(0x83);
   image.Field("NOTES", 'M', 10).Record("         7");
   Use(Write("memo.dbf", image.Bytes()), nullptr, 0);
@@ -267,9 +277,8 @@ TEST_F(AreasTest, TheFatalExitClosesEveryAreaFirst) {
 // An exit of the program's own that returns keeps it running: the operation that failed goes on
 // with its area, so the areas stay open.
 TEST_F(AreasTest, AnExitThatReturnsLeavesTheAreasOpen) {
-  std::string bytes = People(3).Bytes();
-  bytes.resize(129 + 2 * 13 + 5);  // record 3 cut short
-  Use(Write("cut.dbf", bytes), nullptr, 0);
+  const std::string path = UsePeople(3);
+  std::filesystem::resize_file(path, 129 + 2 * 13 + 5);  // record 3 cut short
   SetRaiseErrors(false);
   std::vector<std::uint16_t> exits;
   FatalExit.ShowBox = [](const std::string&, const std::string&, unsigned) {};

@@ -6,7 +6,11 @@
 namespace xbase {
 namespace {
 
-using FieldsTest = WorkAreaTest;
+class FieldsTest : public WorkAreaTest {
+ protected:
+  // Opens the catalogue table, written with its (empty) dBase III memo file.
+  void UseCatalogue();
+};
 
 // ENTRY C(10), COUNT N(5,0), OK L, DAY D, PRICE N(8,2), NOTES M, RATE F(6,0)
 DbfImage Catalogue() {
@@ -17,8 +21,16 @@ DbfImage Catalogue() {
   return image;
 }
 
-TEST_F(FieldsTest, CatalogueOfEveryFieldType) {
+void FieldsTest::UseCatalogue() {
+  std::string memo(513, '\0');
+  memo[0] = 1;
+  memo[512] = 0x1A;
+  Write("catalogue.dbt", memo);
   Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+}
+
+TEST_F(FieldsTest, CatalogueOfEveryFieldType) {
+  UseCatalogue();
   struct Case {
     int n;
     std::string name;
@@ -56,7 +68,7 @@ TEST_F(FieldsTest, TypedRecordOfTextNumberAndLogical) {
 }
 
 TEST_F(FieldsTest, FieldNoMatchesTheStoredName) {
-  Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+  UseCatalogue();
   struct Case {
     std::string name;
     int n;
@@ -75,14 +87,14 @@ TEST_F(FieldsTest, FieldNoMatchesTheStoredName) {
 }
 
 TEST_F(FieldsTest, DateLengthFollowsSetCentury) {
-  Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+  UseCatalogue();
   EXPECT_EQ(FieldLen(4), 8);
   SetCenturyFlag = true;
   EXPECT_EQ(FieldLen(4), 10);
 }
 
 TEST_F(FieldsTest, FieldNumbersOutsideTheTable) {
-  Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+  UseCatalogue();
   QuietErrors();
   struct Case {
     std::function<bool()> call;  // true when the neutral value came back
@@ -102,7 +114,7 @@ TEST_F(FieldsTest, FieldNumbersOutsideTheTable) {
 }
 
 TEST_F(FieldsTest, ClearRecordBlanksEverySlot) {
-  Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+  UseCatalogue();
   ClearRecord();
   EXPECT_EQ(WorkArea(1)->RecordBuffer, std::vector<std::uint8_t>(49, ' '));
   EXPECT_EQ(Text("ENTRY"), "");
@@ -113,7 +125,7 @@ TEST_F(FieldsTest, ClearRecordBlanksEverySlot) {
 }
 
 TEST_F(FieldsTest, GatherAndScatterGoThroughTheTypedRecord) {
-  Use(Write("catalogue.dbf", Catalogue().Bytes()), nullptr, 0);
+  UseCatalogue();
   Set("ENTRY", "puzzle");
   Set("PRICE", "7.25");
   GatherCurrent();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/xbase/workarea/WorkAreaTest.h"
 
 namespace xbase {
@@ -73,6 +75,44 @@ TEST_F(LocateTest, NoMatchAmongHiddenRecordsEndsAtEofWithoutAnError) {
   EXPECT_EQ(LocateField, 0);
 }
 
+// A table whose header claims more records than its file holds, opened exclusively: searches
+// and walks end after the last whole record, with nothing to report.
+TEST_F(LocateTest, AHeaderClaimingMoreRecordsThanTheFileHolds) {
+  DbfImage image = People(3);
+  image.count = 1000;
+  Use(Write("liar.dbf", image.Bytes()) + " EXCLUSIVE", nullptr, 0);
+  int reports = 0;
+  ErrorCallback = [&reports] { ++reports; };
+  EXPECT_EQ(RecCount(), 3u);
+  LocateValue = "Q";
+  LocateFrom(1, Locate("NAME"));
+  EXPECT_TRUE(dEOF());
+  LocateValue = "C";
+  LocateFrom(1, Locate("NAME"));
+  EXPECT_EQ(RecNo(), 3u);
+  Continue();
+  EXPECT_TRUE(dEOF());
+  int steps = 0;
+  for (GoTop(); !dEOF() && steps < 10; Skip(1)) ++steps;
+  EXPECT_EQ(steps, 3);
+  EXPECT_EQ(reports, 0);
+}
+
+TEST_F(LocateTest, AFailedReadEndsTheSearchWhereTheAreaStood) {
+  const std::string path = UsePeople(5, {}, " EXCLUSIVE");
+  Go(2);
+  std::filesystem::resize_file(path, 129 + 3 * 13 + 2);  // another program cuts record 4
+  int reports = 0;
+  ErrorCallback = [&reports] { ++reports; };
+  LocateValue = "E";
+  LocateFrom(1, Locate("NAME"));
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(ErrorCode, 100);
+  EXPECT_EQ(LastErrorMessage, "DBF: " + path + " [Peek(1,4)]");
+  EXPECT_EQ(RecNo(), 2u);
+  EXPECT_EQ(Text("NAME"), "B");
+}
+
 TEST_F(LocateTest, BadSpecifications) {
   UseWords();
   QuietErrors();
@@ -85,6 +125,7 @@ TEST_F(LocateTest, BadSpecifications) {
 }
 
 TEST_F(LocateTest, MemoFieldsNeedTheMemoStore) {
+  MemoHookTable = {};
   DbfImage image(0x83);
   image.Field("NOTES", 'M', 10).Record("         1");
   Use(Write("memo.dbf", image.Bytes()), nullptr, 0);

@@ -141,6 +141,25 @@ TEST_F(LocksTest, UnlockingSingleRecords) {
   EXPECT_TRUE(lockable(3));
 }
 
+// Releasing every record lock while none is held leaves the append lock and its state alone.
+TEST_F(LocksTest, UnlockingAllRecordsKeepsTheAppendLock) {
+  path_ = UsePeople(5);
+  ASSERT_TRUE(ALock());
+  EXPECT_TRUE(UnlockRec(-3));
+  EXPECT_EQ(WorkArea(1)->LockState, LockAppend);
+  EXPECT_TRUE(Probe(LockBase + 1, 1).has_value());
+  EXPECT_TRUE(ALock());
+  Append();
+  EXPECT_EQ(ErrorCode, 0);
+  EXPECT_EQ(RecNo(), 6u);
+  Unlock();
+  EXPECT_FALSE(Probe(LockBase + 1, 1).has_value()) << "free for other programs";
+  CloseArea();
+  const std::string bytes = Contents(path_);
+  EXPECT_EQ(bytes.size(), 129u + 6 * 13 + 1);
+  EXPECT_EQ(bytes.back(), '\x1A');
+}
+
 TEST_F(LocksTest, TwoAreasOfOneProgramConflictAsTwoProgramsDo) {
   TwoAreas();
   Go(1);

@@ -94,6 +94,22 @@ TEST_F(UpdatesTest, AtTheEnds) {
   EXPECT_EQ(LastErrorMessage, "Database \"" + temp.path() + "/empty.dbf\" is empty. [REPLACE]");
 }
 
+// Another program cut the shared table below the record being edited: the record is not
+// written past the new end, where the gap would become blank records.
+TEST_F(UpdatesTest, ReplaceOfARecordAnotherProgramCutAway) {
+  QuietErrors();
+  const std::string path = UsePeople(5);
+  Go(5);
+  ASSERT_TRUE(RLock());
+  std::filesystem::resize_file(path, 129 + 3 * 13);
+  Set("NAME", "Eve");
+  Replace();
+  EXPECT_EQ(ErrorCode, 212);
+  EXPECT_EQ(LastErrorMessage, "Database \"" + path + "\" is at EOF. [REPLACE]");
+  CloseArea();
+  EXPECT_EQ(Contents(path).size(), 129u + 3 * 13) << "nothing written past the cut";
+}
+
 TEST_F(UpdatesTest, WritesReachTheFile) {
   const std::string path = UsePeople(3);
   Go(2);

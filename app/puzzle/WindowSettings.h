@@ -1,0 +1,38 @@
+#pragma once
+// Window bounds and fonts as the settings keep them, for the windows that place themselves and
+// show their text by them: bounds are one value of four comma-separated integers ("L,T,W,H"),
+// a font is four values.
+
+#include <QFont>
+#include <QString>
+
+#include "app/puzzle/XwdProcsUnit.h"
+#include "platform/gui/Colors.h"
+#include "platform/gui/Form.h"
+
+// The outer bounds kept in the settings value Name; Default when the value is empty or not four
+// integers.
+TBounds ReadBoundsSetting(const QString& Name, const TBounds& Default);
+
+// Places a window at the bounds kept in the settings value Name, or at Default.
+void RestoreBoundsSetting(platform::gui::TForm& Form, const QString& Name, const TBounds& Default);
+
+// A font kept in four settings values: <Prefix>FontColor (a colour name such as "clNavy"),
+// <Prefix>FontName, <Prefix>FontSize (points) and <Prefix>FontStyle (the style bits).
+struct TFontSetting {
+  QFont Font;
+  platform::gui::TColor Color = platform::gui::clBlack;
+};
+
+// The values a font takes when the settings hold none.
+struct TFontDefaults {
+  const char* Color;  // a colour name
+  const char* Name;
+  int Size;
+  int Style;
+};
+
+TFontSetting ReadFontSetting(const QString& Prefix, const TFontDefaults& Defaults);
+
+// Shows a widget's text in the font, in its colour.
+void ApplyFontSetting(QWidget* Widget, const TFontSetting& Setting);

@@ -1,0 +1,200 @@
+// Speed of the memo store: records appended each with a memo (a quarter each of 10, 100, 600
+// and 3,000 bytes in lines of 60), then every memo read back as a stream and through the text
+// driver, in each dialect; then the same writing and reading done by python3-dbf and Perl's
+// XBase when they are installed, with the ratios side by side. Every memo write is flushed to
+// the device, which the peers do not do: run with --folder on a memory file system (/dev/shm)
+// to compare the work itself.
+//
+//   memo_benchmark [--records N] [--folder DIR] [--no-peers]
+//
+// Defaults: 100,000 records in a temporary folder.
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/BenchPeers.h"
+#include "platform/os/TempFiles.h"
+#include "xbase/Library.h"
+#include "xbase/core/MemoTextFile.h"
+#include "xbase/core/ovcommon.h"
+#include "xbase/dbf/MemoField.h"
+#include "xbase/dbf/TypedSlots.h"
+#include "xbase/dbf/ovdbflow.h"
+#include "xbase/memo/memo.h"
+#include "xbase/workarea/dbf4.h"
+
+namespace {
+
+using namespace xbase;
+using bench::Clock;
+using bench::PerSecond;
+
+struct Options {
+  long records = 100'000;
+  std::string folder;
+  bool peers = true;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--records" && i + 1 < argc) {
+      options.records = std::atol(argv[++i]);
+    } else if (arg == "--folder" && i + 1 < argc) {
+      options.folder = argv[++i];
+    } else if (arg == "--no-peers") {
+      options.peers = false;
+    } else {
+      std::fprintf(stderr, "usage: %s [--records N] [--folder DIR] [--no-peers]\n", argv[0]);
+      std::exit(2);
+    }
+  }
+  return options;
+}
+
+// The memo of record i, as the peer scripts make it too.
+std::string MemoText(long i) {
+  static const std::size_t kLengths[] = {10, 100, 600, 3000};
+  const std::string line =
+      std::string("the clue of a crossword, with its answer and some notes on it").substr(0, 58) + "\r\n";
+  const std::size_t length = kLengths[i % 4];
+  std::string text;
+  while (text.size() < length) text += line;
+  text.resize(length);
+  return text;
+}
+
+struct Dialect {
+  const char* name;
+  std::uint8_t version;
+  std::uint16_t blockSize;
+  const char* python;  // python3-dbf's table type, or null
+  const char* perl;    // Perl XBase's version
+};
+
+struct Figures {
+  double write = 0, stream = 0, driver = 0;
+};
+
+Figures Run(const std::string& folder, const Dialect& dialect, long records, long& checksum) {
+  const std::string path = folder + "/memo" + std::to_string(dialect.version) + ".dbf";
+  DefaultVersionByte = dialect.version;
+  DefaultMemoBlockSize = dialect.blockSize;
+  DbfTable table;
+  CreateDBF(table, path, std::vector<FieldEntry>{{"NAME", 'C', 10, 0, 0}, {"NOTES", 'M', 10, 0, 0}});
+  Use(path + " EXCLUSIVE", nullptr, 0);
+  std::uint8_t* name = FieldAddress(1);
+  std::uint8_t* notes = FieldAddress(2);
+  std::vector<std::string> texts;
+  for (long i = 0; i < 4; ++i) texts.push_back(MemoText(i));
+  Figures figures;
+
+  auto start = Clock::now();
+  for (long i = 0; i < records; ++i) {
+    char text[16] = "n";
+    PutSlotText(name, 10, std::string_view(text, std::to_chars(text + 1, text + sizeof text, i).ptr));
+    PutSlotInt32(notes, AddMemo(texts[i % 4]));
+    Append();
+  }
+  figures.write = PerSecond(records, start);
+
+  // The memo fields are read through the read cache, as a scan over one field reads them.
+  PeekCacheSize = 65520;
+  std::string field;
+  const auto blockOf = [&](long record) {
+    Peek(2, record, field);
+    return MemoBlockOfField(field);
+  };
+  start = Clock::now();
+  std::vector<char> buffer(4096);
+  for (long record = 1; record <= records; ++record) {
+    OpenBlob(false, blockOf(record), 1);
+    while (const std::int32_t n = ReadBlobStream(buffer.data(), static_cast<std::int32_t>(buffer.size())))
+      checksum += n;
+    CloseBlob();
+  }
+  figures.stream = PerSecond(records, start);
+
+  start = Clock::now();
+  std::string line;
+  for (long record = 1; record <= records; ++record) {
+    std::int32_t block = blockOf(record);
+    MemoTextFile text;
+    AssignMemo(text, block);
+    text.Open(TextFileMode::Input);
+    while (!text.Eof() && text.ReadLine(line) == 0) checksum += static_cast<long>(line.size());
+    text.Close();
+  }
+  figures.driver = PerSecond(records, start);
+  CloseArea();
+  std::filesystem::remove(path);
+  std::filesystem::remove(folder + "/memo" + std::to_string(dialect.version) +
+                          (dialect.version == 0xF5 ? ".FPT" : ".DBT"));
+  return figures;
+}
+
+void Print(const char* figure, double ours, const std::map<std::string, double>& peers) {
+  std::printf("  %-14s %10.0f /s", figure, ours);
+  for (const auto& [peer, value] : peers) {
+    if (value > 0) std::printf("   %s %8.0f /s (x%.1f)", peer.c_str(), value, ours / value);
+  }
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+  const std::string folder =
+      options.folder.empty() ? platform::os::TempFolder() + "/memo-benchmark-" + std::to_string(getpid())
+                             : options.folder + "/memo-benchmark-" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  xbase::Init();
+  AnsiTables = true;  // text as it is, as the peers store it
+
+  const Dialect dialects[] = {{"dBase III", 0x83, 512, "db3", "3"},
+                              {"dBase IV", 0x8B, 512, nullptr, "0x0B"},
+                              {"FoxPro", 0xF5, 64, "fp", "0xF5"}};
+  std::printf("%ld records, each with a memo of 10, 100, 600 or 3000 bytes, in %s\n",
+              options.records, folder.c_str());
+  long checksum = 0;
+  for (const Dialect& dialect : dialects) {
+    const Figures ours = Run(folder, dialect, options.records, checksum);
+    std::map<std::string, std::map<std::string, double>> peers;
+    if (options.peers) {
+      const std::string work = " '" + folder + "' " + std::to_string(options.records) + " ";
+      const std::string bench = BENCH_SOURCE_DIR;
+      if (dialect.python != nullptr && access("/usr/bin/python3", X_OK) == 0)
+        peers["python3-dbf"] = bench::RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_memo_peer.py'" +
+                                              work + dialect.python + " 2>/dev/null");
+      if (access("/usr/bin/perl", X_OK) == 0)
+        peers["Perl-XBase"] = bench::RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_memo_peer.pl'" +
+                                             work + dialect.perl + " 2>/dev/null");
+    }
+    const auto figure = [&](const char* key) {
+      std::map<std::string, double> values;
+      for (const auto& [peer, figures] : peers) {
+        const auto found = figures.find(key);
+        if (found != figures.end()) values[peer] = found->second;
+      }
+      return values;
+    };
+    std::printf("%s (%u-byte blocks)\n", dialect.name, dialect.blockSize);
+    Print("write", ours.write, figure("write"));
+    Print("read, stream", ours.stream, figure("read"));
+    Print("read, driver", ours.driver, figure("read"));
+  }
+  std::printf("checksum %ld\n", checksum);
+
+  xbase::Done();
+  std::filesystem::remove_all(folder);
+  return 0;
+}

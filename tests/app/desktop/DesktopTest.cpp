@@ -1,0 +1,149 @@
+// The real program on an X server of the test's own with a window manager: what only a desktop
+// shows, where the window manager puts the frames and whether the process ends.
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ChildProcess.h"
+#include "XSession.h"
+
+namespace desktop_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr auto kPatience = std::chrono::seconds(30);
+const std::string kMainTitle = "Quillmere Demo";
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!XSession::Available()) GTEST_SKIP() << "no Xvfb";
+    std::string pattern = (fs::temp_directory_path() / "desktop-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    session_ = std::make_unique<XSession>(folder_);
+  }
+
+  void TearDown() override {
+    program_.reset();
+    session_.reset();
+    if (!folder_.empty()) fs::remove_all(folder_);
+  }
+
+  // A 15 by 15 puzzle file without black squares, named p.xwd: its grid window is titled "P".
+  std::string Puzzle() const {
+    std::string record(14156, '\0');
+    record[0] = 15;
+    const std::string byline = "Ann|0";
+    record[14095] = static_cast<char>(byline.size());
+    record.replace(14096, byline.size(), byline);
+    const std::string path = folder_ + "/p.xwd";
+    std::ofstream(path, std::ios::binary) << record;
+    return path;
+  }
+
+  // Settings strings of the program, as its settings file keeps them.
+  void Settings(const std::string& lines) const {
+    fs::create_directories(folder_ + "/config/Quillmere32");
+    std::ofstream(folder_ + "/config/Quillmere32/QuillmereDemo.ini") << "[String]\n" << lines;
+  }
+
+  void Start(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{QUILLMERE_PROGRAM};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    program_ = std::make_unique<ChildProcess>(
+        command, ChildProcess::Options{folder_,
+                                       {{"DISPLAY", session_->Display()},
+                                        {"QT_QPA_PLATFORM", "xcb"},
+                                        {"HOME", folder_},
+                                        {"XDG_CONFIG_HOME", folder_ + "/config"},
+                                        {"XDG_DATA_HOME", folder_ + "/data"},
+                                        {"ASAN_OPTIONS", "detect_leaks=0"}}});
+  }
+
+  // The framed place of a window, once it has one.
+  std::optional<Place> FramedPlace(const std::string& title) {
+    std::optional<Place> place;
+    WaitUntil(
+        [&] {
+          place = session_->PlaceOf(title);
+          return place && place->framed;
+        },
+        kPatience);
+    return place;
+  }
+
+  std::string folder_;
+  std::unique_ptr<XSession> session_;
+  std::unique_ptr<ChildProcess> program_;
+};
+
+// Exit ends the program as closing the main window by its frame does.
+TEST_F(DesktopTest, ExitEndsTheProgram) {
+  for (const char* keys : {"ctrl+x", "alt+p x"}) {
+    SCOPED_TRACE(keys);
+    Start({Puzzle()});
+    ASSERT_TRUE(FramedPlace(kMainTitle));
+    ASSERT_TRUE(session_->TypeKeys(kMainTitle, keys));
+    const auto status = program_->WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the program still runs";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+  }
+}
+
+// Outer bounds set before the window manager framed a window hold once it has: every title
+// bar is on the screen, where the settings put it.
+TEST_F(DesktopTest, FramesLieWhereTheirBoundsSay) {
+  Settings("ScreenBoundsMain=\"940,10,320,420\"\n"
+           "ScreenBoundsGrid=\"10,20,0,0\"\n"
+           "ScreenBoundsClues=\"940,440,320,560\"\n");
+  Start({Puzzle()});
+  struct Expected {
+    std::string title;
+    Place place;
+    bool sized;  // the grid window sizes itself from its squares
+  };
+  for (const Expected& e : {Expected{kMainTitle, {940, 10, 320, 420, true}, true},
+                            Expected{"P", {10, 20, 0, 0, true}, false},
+                            Expected{"Clues", {940, 440, 320, 560, true}, true}}) {
+    SCOPED_TRACE(e.title);
+    std::optional<Place> place;
+    const bool there = WaitUntil(
+        [&] {
+          place = session_->PlaceOf(e.title);
+          return place && place->framed && place->x == e.place.x && place->y == e.place.y &&
+                 (!e.sized || (place->width == e.place.width && place->height == e.place.height));
+        },
+        kPatience);
+    EXPECT_TRUE(there) << Describe(place);
+  }
+}
+
+// Without stored bounds the windows take their default places: the main window at the top
+// right, the grid window at the top left and the clue list under the main window.
+TEST_F(DesktopTest, DefaultPlacesKeepEveryTitleBarOnTheScreen) {
+  Start({Puzzle()});
+  std::optional<Place> main, grid, clues;
+  const bool placed = WaitUntil(
+      [&] {
+        main = session_->PlaceOf(kMainTitle);
+        grid = session_->PlaceOf("P");
+        clues = session_->PlaceOf("Clues");
+        return main && grid && clues && main->framed && grid->framed && clues->framed && main->y == 2 &&
+               grid->x == 2 && grid->y == 2 && clues->y > main->y + main->height &&
+               main->x + main->width == XSession::kScreenWidth - 4;
+      },
+      kPatience);
+  EXPECT_TRUE(placed) << "main " << Describe(main) << ", grid " << Describe(grid) << ", clues "
+                      << Describe(clues);
+}
+
+}  // namespace
+}  // namespace desktop_test

@@ -1,0 +1,180 @@
+#include "XSession.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace desktop_test {
+namespace {
+
+constexpr auto kStartTime = std::chrono::seconds(30);
+
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> Owned(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+// The display number Xvfb writes to the descriptor once it accepts clients.
+std::string ReadDisplayNumber(int fd) {
+  std::string number;
+  const auto until = std::chrono::steady_clock::now() + kStartTime;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) throw std::runtime_error("Xvfb did not start");
+    pollfd ready{fd, POLLIN, 0};
+    const int n = poll(&ready, 1, static_cast<int>(left.count()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) continue;
+    char c;
+    const ssize_t got = read(fd, &c, 1);
+    if (got <= 0) throw std::runtime_error("Xvfb ended before it started");
+    if (c == '\n') return number;
+    number += c;
+  }
+}
+
+}  // namespace
+
+std::string Describe(const std::optional<Place>& place) {
+  if (!place) return "no window";
+  return std::to_string(place->x) + "," + std::to_string(place->y) + " " + std::to_string(place->width) + "x" +
+         std::to_string(place->height) + (place->framed ? " framed" : " unframed");
+}
+
+bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
+
+XSession::XSession(const std::string& folder) : folder_(folder) {
+  int pipe[2];
+  if (pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  const std::string screen =
+      std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+  server_ = std::make_unique<ChildProcess>(
+      std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipe[1]), "-screen", "0", screen,
+                               "-nolisten", "tcp"},
+      ChildProcess::Options{folder, {}, pipe[1]});
+  close(pipe[1]);
+  try {
+    display_ = ":" + ReadDisplayNumber(pipe[0]);
+  } catch (...) {
+    close(pipe[0]);
+    throw;
+  }
+  close(pipe[0]);
+
+  connection_ = xcb_connect(display_.c_str(), nullptr);
+  if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);
+  root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+
+  // The window manager's own settings stay in the test's folder.
+  windowManager_ = std::make_unique<ChildProcess>(
+      std::vector<std::string>{"openbox", "--sm-disable"},
+      ChildProcess::Options{folder, {{"DISPLAY", display_}, {"HOME", folder}, {"XDG_CONFIG_HOME", folder + "/config"}}});
+  const xcb_atom_t check = Atom("_NET_SUPPORTING_WM_CHECK");
+  const bool managed = WaitUntil(
+      [&] {
+        auto reply = Owned(xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, root_, check, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        return reply && xcb_get_property_value_length(reply.get()) > 0;
+      },
+      kStartTime);
+  if (!managed) throw std::runtime_error("openbox did not start");
+}
+
+XSession::~XSession() {
+  if (connection_ != nullptr) xcb_disconnect(connection_);
+  windowManager_.reset();
+  server_.reset();
+}
+
+xcb_atom_t XSession::Atom(const char* name) {
+  auto reply = Owned(xcb_intern_atom_reply(
+      connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+std::string XSession::Title(xcb_window_t window) {
+  for (const xcb_atom_t property : {Atom("_NET_WM_NAME"), xcb_atom_t{XCB_ATOM_WM_NAME}}) {
+    auto reply = Owned(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+    if (reply && xcb_get_property_value_length(reply.get()) > 0)
+      return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                         static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+  }
+  return {};
+}
+
+bool XSession::Viewable(xcb_window_t window) {
+  auto reply = Owned(
+      xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window), nullptr));
+  return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+std::optional<xcb_window_t> XSession::FindWindow(xcb_window_t under, const std::string& title) {
+  auto tree = Owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, under), nullptr));
+  if (!tree) return std::nullopt;
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+    if (Viewable(children[i]) && Title(children[i]) == title) return children[i];
+    if (const auto found = FindWindow(children[i], title)) return found;
+  }
+  return std::nullopt;
+}
+
+std::optional<Place> XSession::PlaceOf(const std::string& title) {
+  const auto window = FindWindow(root_, title);
+  if (!window) return std::nullopt;
+  // The frame is the window's ancestor just below the root (the window itself when unframed).
+  xcb_window_t top = *window;
+  for (;;) {
+    auto tree = Owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, top), nullptr));
+    if (!tree) return std::nullopt;
+    if (tree->parent == root_) break;
+    top = tree->parent;
+  }
+  auto geometry = Owned(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, top), nullptr));
+  if (!geometry) return std::nullopt;
+  auto extents = Owned(xcb_get_property_reply(
+      connection_,
+      xcb_get_property(connection_, 0, *window, Atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4), nullptr));
+  Place place;
+  place.x = geometry->x;
+  place.y = geometry->y;
+  place.width = geometry->width + 2 * geometry->border_width;
+  place.height = geometry->height + 2 * geometry->border_width;
+  place.framed = extents && xcb_get_property_value_length(extents.get()) == 16;
+  return place;
+}
+
+bool XSession::TypeKeys(const std::string& title, const std::string& keys) {
+  const auto window = FindWindow(root_, title);
+  if (!window) return false;
+  std::vector<std::string> command{"xdotool", "windowactivate", "--sync", std::to_string(*window), "key",
+                                   "--clearmodifiers"};
+  std::istringstream words(keys);
+  for (std::string key; words >> key;) command.push_back(key);
+  ChildProcess xdotool(command, ChildProcess::Options{folder_, {{"DISPLAY", display_}}});
+  const auto status = xdotool.WaitForExit(std::chrono::seconds(20));
+  return status && *status == 0;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds within) {
+  const auto until = std::chrono::steady_clock::now() + within;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= until) return condition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+}  // namespace desktop_test

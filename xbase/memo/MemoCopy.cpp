@@ -1,0 +1,172 @@
+// Copying a memo between memo files of any two dialects.
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "xbase/core/ovcommon.h"
+#include "xbase/memo/MemoInternal.h"
+
+namespace xbase {
+namespace memo {
+namespace {
+
+// Bytes copied at a time: whole transform pieces.
+constexpr std::size_t kChunk = 128 * MemoBufferSize;
+
+// Reads a source memo's text chunk by chunk.
+class SourceText {
+ public:
+  SourceText(const CopyRequest& request, const MemoRun& run) : request_(request), run_(run) {}
+
+  // The next chunk, empty at the end of the text; false with the read's code on failure.
+  bool Next(std::vector<std::uint8_t>& chunk, std::uint16_t& code) {
+    chunk.clear();
+    if (ended_) return true;
+    std::size_t want = kChunk;
+    if (run_.Length >= 0)
+      want = static_cast<std::size_t>(std::min<std::uint64_t>(want, run_.Length - position_));
+    chunk.resize(want);
+    const auto read = request_.Source.ReadAt(run_.DataStart + position_, chunk.data(), want);
+    if (read.code != 0) {
+      code = read.code;
+      return false;
+    }
+    chunk.resize(read.count);
+    TransformPieces(request_.SourceReadTransform, chunk.data(), chunk.size());
+    if (run_.Layout == RunLayout::Plain) {
+      // A plain memo ends at its first 0x1A; a zero byte ends it as well.
+      const auto end = std::find_if(chunk.begin(), chunk.end(),
+                                    [](std::uint8_t c) { return c == 0x1A || c == 0; });
+      if (end != chunk.end()) {
+        chunk.erase(end, chunk.end());
+        ended_ = true;
+      }
+    }
+    if (read.count < want || want == 0) ended_ = true;
+    position_ += chunk.size();
+    return true;
+  }
+
+ private:
+  const CopyRequest& request_;
+  const MemoRun& run_;
+  std::uint64_t position_ = 0;
+  bool ended_ = false;
+};
+
+// Whether a text holds a byte that would end it early in a plain dBase III memo.
+bool NeedsGroupHeader(const CopyRequest& request, const MemoRun& run, std::uint16_t& code) {
+  SourceText text(request, run);
+  std::vector<std::uint8_t> chunk;
+  while (text.Next(chunk, code) && !chunk.empty()) {
+    if (std::any_of(chunk.begin(), chunk.end(), [](std::uint8_t c) { return c == 0 || c == 0x1A; }))
+      return true;
+  }
+  return false;
+}
+
+std::int32_t Fail(const CopyRequest& request, std::uint16_t code) {
+  ReportMemoError(code, request.FileName + " [AppendFrom/CopyTo]");
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t CopyMemoBlocks(const CopyRequest& request) {
+  if (request.SourceBlock == 0) return 0;
+  const std::uint64_t sourceOffset =
+      BlockOffset(std::llabs(std::int64_t{request.SourceBlock}), request.SourceBlockSize);
+  std::uint64_t sourceSize = 0;
+  if (const std::uint16_t code = request.Source.Size(sourceSize)) return Fail(request, code);
+  if (sourceOffset + 1 >= sourceSize) return Fail(request, 1003);
+  MemoRun run;
+  if (const std::uint16_t code =
+          ReadMemoRun(request.Source, request.SourceDialect, sourceOffset, run))
+    return Fail(request, code);
+  // Outside a dBase III file, and for a negated block, a memo must carry its header.
+  const bool headerRequired = !IsDbase3(request.SourceDialect) || request.SourceBlock < 0;
+  if (headerRequired && run.Layout == RunLayout::Plain) return 0;
+
+  std::uint16_t code = 0;
+  bool withHeader = !IsDbase3(request.DestDialect);
+  if (!withHeader && run.Layout != RunLayout::Plain) {
+    withHeader = NeedsGroupHeader(request, run, code);
+    if (code != 0) return Fail(request, code);
+  }
+  const std::uint64_t dataStart = request.DestOffset + (withHeader ? 8 : 0);
+  SourceText text(request, run);
+  std::vector<std::uint8_t> chunk;
+  std::vector<std::uint8_t> next;
+  if (!text.Next(chunk, code)) return Fail(request, code);
+  std::uint64_t copied = 0;
+  while (!chunk.empty()) {
+    if (!text.Next(next, code)) return Fail(request, code);
+    // A plain memo ends with 0x1A 0x1A, written with its last piece.
+    if (next.empty() && !withHeader) chunk.insert(chunk.end(), {0x1A, 0x1A});
+    TransformPieces(request.DestWriteTransform, chunk.data(), chunk.size());
+    const auto written = request.Dest.WriteAt(dataStart + copied, chunk.data(), chunk.size());
+    if (written.code != 0 || written.count < chunk.size()) return Fail(request, 1005);
+    copied += chunk.size();
+    chunk.swap(next);
+  }
+  if (copied == 0) return 0;
+  if (withHeader) {
+    const auto header = RunHeader(IsFoxPro(request.DestDialect), copied);
+    const auto written = request.Dest.WriteAt(request.DestOffset, header.data(), header.size());
+    if (written.code != 0 || written.count < header.size()) return Fail(request, 1005);
+  }
+  const auto block = static_cast<std::int32_t>(request.DestBlock);
+  return request.NegateResult && withHeader ? -block : block;
+}
+
+}  // namespace memo
+
+std::int32_t CopyMemo(std::uint8_t sourceArea, std::int32_t sourceBlock, bool atSameBlock) {
+  if (sourceBlock == 0) return 0;
+  const auto current = memo::CurrentMemoArea("AppendFrom/CopyTo");
+  if (!current) return 0;
+  ErrorCode = 0;
+  const WorkAreaRecord* source = WorkArea(sourceArea);
+  if (source == nullptr || source->MemoDescriptor == nullptr) {
+    SetError(1019, "Work area " + std::to_string(sourceArea) + " No Memo Field [AppendFrom/CopyTo]");
+    return 0;
+  }
+  const MemoDescriptor& from = *source->MemoDescriptor;
+  MemoDescriptor& memo = current->Memo;
+  memo::MemoLockRelease release(current->Area, memo);
+  const std::uint64_t end = LockMemoPadAndSeekEOF("CopyMemo()");
+  if (end == 0) return 0;
+  memo::CopyRequest request{from.MemoFile, memo.MemoFile};
+  request.SourceBlockSize = from.BlockSize;
+  request.DestBlockSize = memo.BlockSize;
+  request.SourceDialect = from.Dialect;
+  request.DestDialect = memo.Dialect;
+  request.SourceBlock = sourceBlock;
+  if (atSameBlock) {
+    request.DestBlock = static_cast<std::uint32_t>(std::llabs(std::int64_t{sourceBlock}));
+    request.DestOffset = memo::BlockOffset(request.DestBlock, memo.BlockSize);
+  } else {
+    // A new dBase III file's final 0x1A is overwritten.
+    request.DestOffset = memo::IsDbase3(memo.Dialect) && end == 513 ? 512 : end;
+    const std::uint64_t block = request.DestOffset / memo.BlockSize;
+    if (block > memo::kMaxBlock) {
+      ReportMemoError(1003, memo.MemoFileName + " [AppendFrom/CopyTo]");
+      return 0;
+    }
+    request.DestBlock = static_cast<std::uint32_t>(block);
+  }
+  request.SourceReadTransform = source->ReadTransform;
+  request.DestWriteTransform = current->Area.WriteTransform;
+  request.NegateResult = memo::IsDbase3(memo.Dialect);
+  request.FileName = memo.MemoFileName;
+  const std::int32_t block = memo::CopyMemoBlocks(request);
+  if (ErrorCode == 0) {
+    memo::FlushMemoFile(memo);
+    if (ErrorCode == 0) UpdateMemoHeader();
+  }
+  return block;
+}
+
+}  // namespace xbase

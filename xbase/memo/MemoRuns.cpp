@@ -1,0 +1,71 @@
+// Memo runs: the header at the start of a run and the bytes around it.
+
+#include <algorithm>
+
+#include "xbase/core/ByteOrder.h"
+#include "xbase/core/ovcommon.h"
+#include "xbase/memo/MemoInternal.h"
+
+namespace xbase {
+namespace memo {
+
+bool IsGroupHeader(const std::uint8_t* bytes) {
+  return GetLE16(bytes) == 0xFFFF && GetLE16(bytes + 2) == 8;
+}
+
+std::array<std::uint8_t, 8> RunHeader(bool foxPro, std::uint64_t textLength) {
+  std::array<std::uint8_t, 8> header{};
+  if (foxPro) {
+    PutBE32(&header[0], 1);  // text
+    PutBE32(&header[4], static_cast<std::uint32_t>(textLength));
+  } else {
+    PutLE16(&header[0], 0xFFFF);
+    PutLE16(&header[2], 8);
+    PutLE32(&header[4], static_cast<std::uint32_t>(textLength + 8));
+  }
+  return header;
+}
+
+std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
+                          std::uint64_t offset, MemoRun& run) {
+  std::array<std::uint8_t, 8> header{};
+  const auto read = file.ReadAt(offset, header.data(), header.size());
+  if (read.code != 0) return read.code;
+  if (read.count == 0) return 30;
+  if (IsFoxPro(dialect)) {
+    run = {RunLayout::FoxPro, offset + 8, std::int64_t{GetBE32(&header[4])}};
+  } else if (IsGroupHeader(header.data())) {
+    const std::uint32_t stored = GetLE32(&header[4]);
+    run = {RunLayout::GroupHeader, offset + 8, stored < 8 ? 0 : std::int64_t{stored} - 8};
+  } else {
+    run = {RunLayout::Plain, offset, -1};
+  }
+  return 0;
+}
+
+void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::size_t length) {
+  if (!transform) return;
+  for (std::size_t at = 0; at < length; at += MemoBufferSize)
+    transform(data + at, std::min(MemoBufferSize, length - at));
+}
+
+bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
+                    std::size_t length, std::string_view tag) {
+  const auto written = memo.MemoFile.WriteAt(offset, data, length);
+  ErrorCode = written.code;
+  if (written.code != 0 || written.count < length) {
+    ReportMemoError(written.code != 0 ? written.code : 29,
+                    memo.MemoFileName + " [" + std::string(tag) + "]");
+    return false;
+  }
+  return true;
+}
+
+void FlushMemoFile(MemoDescriptor& memo) {
+  const std::uint16_t code = memo.MemoFile.Sync();
+  if (code != 0) ReportMemoError(code, "Unable to flush file [FlushFile]");
+}
+
+}  // namespace memo
+
+}  // namespace xbase

@@ -1,0 +1,304 @@
+// Memo streams: a memo read or written as bytes, one stream per work area. A stream written
+// gets its run at the end of the file with the dialect's header (the dBase IV group header in
+// dBase III files too, the block then given negated), and holds the memo lock until it is
+// closed. With a record transform on the area the bytes pass through a window of
+// MemoBufferSize bytes, so that they are transformed in the same pieces as every memo's.
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/os/CodePage850.h"
+#include "xbase/core/ovcommon.h"
+#include "xbase/memo/MemoInternal.h"
+
+namespace xbase {
+namespace {
+
+constexpr std::uint8_t kRead = 1;
+constexpr std::uint8_t kWrite = 2;
+
+// The bytes that decide whether a stream holds OEM text.
+constexpr std::size_t kOemSample = 32767;
+constexpr std::uint64_t kMaxStreamLength = 0xFFFFFFFFull - 8;
+
+// OEM text holds no control character but tab, LF, CR, 15, 20 and 21.
+bool LooksLikeOemText(const std::uint8_t* bytes, std::size_t count) {
+  const std::uint8_t* end = bytes + std::min(count, kOemSample);
+  return std::all_of(bytes, end, [](std::uint8_t c) {
+    return c >= 32 || c == 9 || c == 10 || c == 13 || c == 15 || c == 20 || c == 21;
+  });
+}
+
+// The current area's memo file, when it has one; streams answer 0 quietly without.
+std::optional<memo::MemoArea> StreamArea() {
+  WorkAreaRecord* area = WorkArea(CurrentWorkArea);
+  if (area == nullptr || area->MemoDescriptor == nullptr) return std::nullopt;
+  return memo::MemoArea{*area, *area->MemoDescriptor};
+}
+
+void ReportBlobError(memo::MemoArea current, std::uint16_t code, std::string_view routine) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  blob.Window.clear();
+  blob.WindowLoaded = blob.WindowDirty = false;
+  ReportMemoError(code, std::to_string(blob.Block) + " " + current.Area.FileName +
+                            memo::RecordContext() + " [" + std::string(routine) + "]");
+}
+
+// ---- The transform window
+
+std::uint16_t StoreWindow(memo::MemoArea current) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  if (!blob.WindowDirty) return 0;
+  std::vector<std::uint8_t> stored(blob.Window.begin(), blob.Window.begin() + blob.WindowFill);
+  memo::TransformPieces(current.Area.WriteTransform, stored.data(), stored.size());
+  const auto written =
+      current.Memo.MemoFile.WriteAt(blob.DataStart + blob.WindowStart, stored.data(), stored.size());
+  if (written.code != 0 || written.count < stored.size()) return written.code != 0 ? written.code : 29;
+  blob.WindowDirty = false;
+  return 0;
+}
+
+// Loads the window that holds data offset `position`.
+std::uint16_t LoadWindow(memo::MemoArea current, std::uint64_t position) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  const std::uint64_t start = position / MemoBufferSize * MemoBufferSize;
+  if (blob.WindowLoaded && blob.WindowStart == start) return 0;
+  if (const std::uint16_t code = StoreWindow(current)) return code;
+  const auto read = current.Memo.MemoFile.ReadAt(blob.DataStart + start, blob.Window.data(),
+                                                 MemoBufferSize);
+  if (read.code != 0) return read.code;
+  std::uint64_t fill = read.count;
+  // Only data belongs to the window: not what follows a known length or the bytes written.
+  const std::int64_t end = blob.Mode == kWrite ? static_cast<std::int64_t>(blob.Written) : blob.Length;
+  if (end >= 0) fill = std::min<std::uint64_t>(fill, start < std::uint64_t(end) ? end - start : 0);
+  blob.WindowFill = static_cast<std::size_t>(fill);
+  memo::TransformPieces(current.Area.ReadTransform, blob.Window.data(), blob.WindowFill);
+  blob.WindowStart = start;
+  blob.WindowLoaded = true;
+  return 0;
+}
+
+// Reads data from `position` on; `got` bytes arrived (fewer at the end of the file).
+std::uint16_t ReadData(memo::MemoArea current, std::uint64_t position, std::uint8_t* out,
+                       std::size_t count, std::size_t& got) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  got = 0;
+  if (blob.Window.empty()) {
+    const auto read = current.Memo.MemoFile.ReadAt(blob.DataStart + position, out, count);
+    got = read.count;
+    return read.code;
+  }
+  while (got < count) {
+    if (const std::uint16_t code = LoadWindow(current, position + got)) return code;
+    const std::size_t at = static_cast<std::size_t>(position + got - blob.WindowStart);
+    if (at >= blob.WindowFill) break;
+    const std::size_t n = std::min(count - got, blob.WindowFill - at);
+    std::memcpy(out + got, blob.Window.data() + at, n);
+    got += n;
+  }
+  return 0;
+}
+
+std::uint16_t WriteData(memo::MemoArea current, std::uint64_t position, const std::uint8_t* data,
+                        std::size_t count) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  if (blob.Window.empty()) {
+    const auto written = current.Memo.MemoFile.WriteAt(blob.DataStart + position, data, count);
+    if (written.code != 0 || written.count < count) return written.code != 0 ? written.code : 29;
+    return 0;
+  }
+  for (std::size_t done = 0; done < count;) {
+    if (const std::uint16_t code = LoadWindow(current, position + done)) return code;
+    const std::size_t at = static_cast<std::size_t>(position + done - blob.WindowStart);
+    const std::size_t n = std::min(count - done, MemoBufferSize - at);
+    std::memcpy(blob.Window.data() + at, data + done, n);
+    blob.WindowFill = std::max(blob.WindowFill, at + n);
+    blob.WindowDirty = true;
+    done += n;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
+  const auto current = memo::CurrentMemoArea("CreateBlobDescriptor");
+  if (!current) return 0;
+  ErrorCode = 0;
+  WorkAreaRecord& area = current->Area;
+  MemoDescriptor& memo = current->Memo;
+  // A stream left open is dropped; a written one gives up the lock it held.
+  if (memo.Blob.IsOpen && memo.Blob.Mode == kWrite) memo::UnlockMemo(area, memo);
+  memo.Blob = {};
+  BlobDescriptor& blob = memo.Blob;
+  if (mode != kRead && mode != kWrite) return 0;
+  if (area.ReadTransform || area.WriteTransform) blob.Window.assign(MemoBufferSize, 0);
+  blob.OemMode = oemDetect ? -1 : 0;
+  blob.Block = static_cast<std::uint32_t>(std::llabs(std::int64_t{block}));
+  blob.Mode = mode;
+  if (mode == kRead) {
+    if (blob.Block == 0) {
+      // No memo: an empty stream.
+      blob.Length = 0;
+      blob.IsOpen = true;
+      return 0;
+    }
+    const std::uint64_t offset = memo::BlockOffset(blob.Block, memo.BlockSize);
+    std::uint64_t size = 0;
+    std::uint16_t code = memo::MemoFileSize(memo, size);
+    if (code == 0 && offset + 1 >= size) code = 1003;
+    memo::MemoRun run;
+    if (code == 0) code = memo::ReadMemoRun(memo.MemoFile, memo.Dialect, offset, run);
+    if (code != 0) {
+      ReportBlobError(*current, code, "CreateBlobDescriptor");
+      return 0;
+    }
+    blob.DataStart = run.DataStart;
+    blob.Length = run.Length;
+    blob.HeaderSize = run.Layout == memo::RunLayout::Plain ? 0 : 8;
+  } else {
+    const std::uint64_t start = LockMemoPadAndSeekEOF("CreateBlobDescriptor");
+    if (start == 0) {
+      blob.Window.clear();
+      return 0;
+    }
+    std::uint64_t first = start / memo.BlockSize;
+    if (memo::IsDbase4(memo.Dialect)) {
+      // The size is not known yet: the run goes at the end of the file.
+      first = memo::AllocMemoBlocks(memo, memo::kUnknownSize, 0, "CreateBlobDescriptor").Block;
+      if (first == 0) {
+        blob.Window.clear();
+        return 0;
+      }
+    }
+    if (first > memo::kMaxBlock) {
+      ReportBlobError(*current, 1003, "CreateBlobDescriptor");
+      return 0;
+    }
+    blob.Block = static_cast<std::uint32_t>(first);
+    blob.HeaderSize = 8;
+    blob.DataStart = memo::BlockOffset(blob.Block, memo.BlockSize) + 8;
+  }
+  blob.IsOpen = true;
+  const auto result = static_cast<std::int32_t>(blob.Block);
+  return memo::IsDbase3(memo.Dialect) ? -result : result;
+}
+
+std::int32_t ReadBlobStream(void* buffer, std::int32_t count) {
+  const auto current = StreamArea();
+  if (!current) return 0;
+  BlobDescriptor& blob = current->Memo.Blob;
+  if (!blob.IsOpen || blob.Mode != kRead || count < 1) return 0;
+  std::uint64_t wanted = static_cast<std::uint64_t>(count);
+  if (blob.Length >= 0) {
+    const auto length = static_cast<std::uint64_t>(blob.Length);
+    wanted = blob.Position < length ? std::min(wanted, length - blob.Position) : 0;
+  }
+  if (wanted == 0) return 0;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  std::size_t got = 0;
+  if (const std::uint16_t code = ReadData(*current, blob.Position, out, wanted, got)) {
+    ReportBlobError(*current, code, "ReadBlobStream");
+    return 0;
+  }
+  if (blob.Length < 0) {
+    // A plain memo ends at its first 0x1A.
+    if (const void* end = std::memchr(out, 0x1A, got)) {
+      got = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - out);
+      blob.Length = static_cast<std::int64_t>(blob.Position + got);
+    }
+  }
+  if (blob.OemMode == -1 && got > 0) blob.OemMode = LooksLikeOemText(out, got) ? 1 : 0;
+  if (blob.OemMode == 1) std::transform(out, out + got, out, [](std::uint8_t c) {
+    return platform::os::OemToAnsi(c);
+  });
+  blob.Position += got;
+  return static_cast<std::int32_t>(got);
+}
+
+std::int32_t WriteBlobStream(const void* buffer, std::int32_t count) {
+  const auto current = StreamArea();
+  if (!current) return 0;
+  BlobDescriptor& blob = current->Memo.Blob;
+  if (!blob.IsOpen || blob.Mode != kWrite || count < 1) return 0;
+  if (blob.Position + static_cast<std::uint64_t>(count) > kMaxStreamLength) {
+    ReportBlobError(*current, 1005, "WriteBlobStream");
+    return 0;
+  }
+  const auto* data = static_cast<const std::uint8_t*>(buffer);
+  if (blob.OemMode == -1) blob.OemMode = LooksLikeOemText(data, count) ? 1 : 0;
+  std::vector<std::uint8_t> oem;
+  if (blob.OemMode == 1) {
+    // The caller's bytes stay as they are.
+    oem.resize(static_cast<std::size_t>(count));
+    std::transform(data, data + count, oem.begin(),
+                   [](std::uint8_t c) { return platform::os::AnsiToOem(c); });
+    data = oem.data();
+  }
+  if (const std::uint16_t code = WriteData(*current, blob.Position, data, count)) {
+    ReportBlobError(*current, code, "WriteBlobStream");
+    return 0;
+  }
+  blob.Position += static_cast<std::uint64_t>(count);
+  blob.Written = std::max(blob.Written, blob.Position);
+  return count;
+}
+
+std::int32_t SeekBlob(std::int32_t offset, std::uint16_t origin) {
+  const auto current = StreamArea();
+  if (!current) return 0;
+  BlobDescriptor& blob = current->Memo.Blob;
+  if (!blob.IsOpen || blob.Block == 0 || blob.Mode == 0) return 0;
+  std::int64_t target = offset;
+  if (origin == 1) {
+    target += static_cast<std::int64_t>(blob.Position);
+  } else if (origin == 2) {
+    if (blob.Mode == kWrite) {
+      target += static_cast<std::int64_t>(blob.Written);
+    } else {
+      if (blob.Length < 0) {
+        // A plain memo: read through it to its 0x1A (or the end of the file).
+        const BlobDescriptor saved = blob;
+        std::vector<std::uint8_t> piece(MemoBufferSize);
+        while (ReadBlobStream(piece.data(), static_cast<std::int32_t>(piece.size())) > 0) {
+        }
+        const std::int64_t length = blob.Length >= 0 ? blob.Length : static_cast<std::int64_t>(blob.Position);
+        blob = saved;
+        blob.Length = length;
+      }
+      target += blob.Length;
+    }
+  }
+  blob.Position = static_cast<std::uint64_t>(std::max<std::int64_t>(target, 0));
+  return static_cast<std::int32_t>(std::min<std::uint64_t>(blob.Position, INT32_MAX));
+}
+
+void CloseBlob() {
+  const auto current = memo::CurrentMemoArea("DestroyBlobDescriptor");
+  if (!current) return;
+  MemoDescriptor& memo = current->Memo;
+  struct EndStream {
+    BlobDescriptor& blob;
+    ~EndStream() { blob = {}; }
+  } end{memo.Blob};
+  const BlobDescriptor& blob = memo.Blob;
+  if (!blob.IsOpen || blob.Mode != kWrite) return;
+  memo::MemoLockRelease release(current->Area, memo);
+  if (const std::uint16_t code = StoreWindow(*current)) {
+    ReportBlobError(*current, code, "DestroyBlobDescriptor");
+    return;
+  }
+  if (blob.Written > 0) {
+    const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
+    if (!memo::WriteMemoBytes(memo, memo::BlockOffset(blob.Block, memo.BlockSize), header.data(),
+                              header.size(), "DestroyBlobDescriptor"))
+      return;
+  }
+  memo::FlushMemoFile(memo);
+  // Also after a stream that wrote nothing: a dBase IV header says 0x7FFFFFFF meanwhile.
+  if (ErrorCode == 0) UpdateMemoHeader();
+}
+
+}  // namespace xbase

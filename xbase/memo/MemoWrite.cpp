@@ -1,0 +1,128 @@
+// Writing memos: appending a text, and writing an edited text in place of an old memo.
+
+#include <cstdlib>
+#include <vector>
+
+#include "xbase/core/ovcommon.h"
+#include "xbase/core/ovutils.h"
+#include "xbase/memo/MemoInternal.h"
+
+namespace xbase {
+namespace {
+
+// The longest text a length field of 32 bits can describe with its header.
+constexpr std::uint64_t kMaxTextLength = 0xFFFFFFFFull - 8;
+
+// The bytes of a memo's run: a plain dBase III memo is its text, 0x1A 0x1A (so that readers
+// looking for the pair stop there too) and zeros to whole blocks; the others carry their
+// dialect's header. The text passes through the area's write transform.
+std::vector<std::uint8_t> MemoImage(const MemoDescriptor& memo, std::string_view text,
+                                    const RecordTransform& transform) {
+  std::vector<std::uint8_t> image;
+  if (memo::IsDbase3(memo.Dialect)) {
+    image.assign(memo::BlocksFor(text.size() + 2, MemoBufferSize) * MemoBufferSize, 0);
+    std::copy(text.begin(), text.end(), image.begin());
+    image[text.size()] = image[text.size() + 1] = 0x1A;
+    memo::TransformPieces(transform, image.data(), image.size());
+    return image;
+  }
+  const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), text.size());
+  image.reserve(header.size() + text.size());
+  image.assign(header.begin(), header.end());
+  image.insert(image.end(), text.begin(), text.end());
+  memo::TransformPieces(transform, image.data() + header.size(), text.size());
+  return image;
+}
+
+// Writes the run at block, and zeros in front of it from `from` on when that lies before it (a
+// file not yet padded to the run's block), and flushes the file; false after reporting a
+// failure.
+bool WriteRun(memo::MemoArea current, std::uint64_t block, std::string_view text,
+              std::string_view tag, std::uint64_t from) {
+  MemoDescriptor& memo = current.Memo;
+  if (block > memo::kMaxBlock) {
+    ReportMemoError(1003, memo.MemoFileName + " [" + std::string(tag) + "]");
+    return false;
+  }
+  const std::uint64_t offset = memo::BlockOffset(block, memo.BlockSize);
+  from = std::min(from, offset);
+  auto image = MemoImage(memo, text, current.Area.WriteTransform);
+  image.insert(image.begin(), offset - from, 0);
+  if (!memo::WriteMemoBytes(memo, from, image.data(), image.size(), tag)) return false;
+  memo::FlushMemoFile(memo);
+  return ErrorCode == 0;
+}
+
+bool TooLong(const MemoDescriptor& memo, std::uint64_t length, std::string_view tag) {
+  if (length <= kMaxTextLength) return false;
+  SetError(1005, memo.MemoFileName + " [" + std::string(tag) + "]");
+  return true;
+}
+
+}  // namespace
+
+std::int32_t AddMemo(std::string_view text) {
+  const auto current = memo::CurrentMemoArea("AddMemo");
+  if (!current) return 0;
+  ErrorCode = 0;
+  const std::string data = RTrimStr(text);
+  MemoDescriptor& memo = current->Memo;
+  if (data.empty() || TooLong(memo, data.size(), "AddMemo")) return 0;
+  memo::MemoLockRelease release(current->Area, memo);
+  std::uint64_t end = 0;
+  const std::uint64_t start = memo::LockForAppend("AddMemo()", end);
+  if (start == 0) return 0;
+  const std::uint64_t block = start / memo.BlockSize;
+  if (!WriteRun(*current, block, data, "AddMemo", end)) return 0;
+  UpdateMemoHeader();
+  return static_cast<std::int32_t>(block);
+}
+
+bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& block) {
+  block = oldBlock;
+  constexpr std::string_view kTag = "EditMemo/CloseMemo";
+  const auto current = memo::CurrentMemoArea(kTag);
+  if (!current) return false;
+  ErrorCode = 0;
+  const std::string stored = text.StoredText();
+  if (stored.empty()) {
+    block = 0;
+    return true;
+  }
+  MemoDescriptor& memo = current->Memo;
+  if (TooLong(memo, stored.size(), kTag)) return false;
+  if (static_cast<std::uint64_t>(DiskSpace(memo.MemoFileName)) <= stored.size() / 1024) {
+    ReportMemoError(1004, memo.MemoFileName + " [EditMemo/CloseMemo]");
+    return false;
+  }
+  memo::MemoLockRelease release(current->Area, memo);
+  // The dBase IV allocator counts whole blocks, so its file is padded first.
+  const bool dbase4 = memo::IsDbase4(memo.Dialect);
+  std::uint64_t end = 0;
+  const std::uint64_t start = dbase4 ? LockMemoPadAndSeekEOF(kTag) : memo::LockForAppend(kTag, end);
+  if (start == 0) return false;
+  if (dbase4) end = start;
+  const auto old = static_cast<std::uint32_t>(std::llabs(std::int64_t{oldBlock}));
+  memo::MemoPlacement placement{};
+  std::uint64_t newBlock = start / memo.BlockSize;
+  if (dbase4) {
+    const std::uint64_t needed = memo::BlocksFor(stored.size() + 8, memo.BlockSize);
+    placement = memo::AllocMemoBlocks(
+        memo, static_cast<std::uint32_t>(std::min<std::uint64_t>(needed, memo::kUnknownSize - 1)),
+        old, kTag);
+    if (placement.Block == 0) return false;
+    newBlock = placement.Block;
+  }
+  if (!WriteRun(*current, newBlock, stored, kTag, end)) return false;
+  // Only now that the new memo stands are the blocks it no longer needs given up.
+  if (dbase4) {
+    if (!memo::FreeMemoBlocks(memo, placement.SurplusFirst, placement.SurplusBlocks)) return false;
+    if (old != 0 && old != newBlock && !memo::FreeMemoRun(memo, old)) return false;
+  }
+  UpdateMemoHeader();
+  if (ErrorCode != 0) return false;
+  block = static_cast<std::int32_t>(newBlock);
+  return true;
+}
+
+}  // namespace xbase
