@@ -112,7 +112,13 @@ PathLevel& PushNode(OrderDescriptor& order, std::uint32_t node) {
                           "leads back to node " + std::to_string(node)));
   }
   const std::uint8_t* image = FetchNode(order, node, path.Depth == 0);
-  if (path.Levels.size() <= path.Depth) path.Levels.emplace_back();
+  if (path.Levels.size() <= path.Depth) {
+    try {
+      path.Levels.emplace_back();
+    } catch (const std::bad_alloc&) {
+      Fail(217, " [add_path (InternalIndexFunction)]");
+    }
+  }
   PathLevel& level = path.Levels[path.Depth++];
   level.Node = node;
   level.Position = 0;
