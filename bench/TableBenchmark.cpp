@@ -1,8 +1,8 @@
 // Speed of the work-area engine on a table of 100-byte records: appends, a scan with Skip (with
-// the read calls it makes) and random reads with Go, on a table opened exclusively and shared, and a scan of the exclusive
-// table as a dataset reading every field through its field classes; then the same work done by
-// python3-dbf and Perl's XBase when they are installed, with the ratios side by side. Prints
-// one line a figure.
+// the read calls it makes) and random reads with Go, on a table opened exclusively and shared,
+// and a scan of the exclusive table as a dataset reading every field through its field classes;
+// then the same work done by python3-dbf and Perl's XBase when they are installed, with the
+// ratios side by side. Prints one line a figure.
 //
 //   table_benchmark [--records N] [--reads N] [--folder DIR] [--no-peers]
 //
