@@ -55,7 +55,6 @@ TXwdAboutForm::TXwdAboutForm()
 
   OKButton->setDefault(true);
   QObject::connect(OKButton, &QPushButton::clicked, this, [this] { SetModalResult(mrOk); });
-  SetCancelButton(OKButton);
 }
 
 void TXwdAboutForm::FormShow() {

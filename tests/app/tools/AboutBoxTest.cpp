@@ -78,7 +78,7 @@ TEST_F(AboutBox, FreeResourcesComeFromTheirRoutine) {
   EXPECT_EQ(ShowAbout().second, "42% Free");
 }
 
-TEST_F(AboutBox, EscapeClosesTheBoxAsOKDoes) {
+TEST_F(AboutBox, OKAndEscapeCloseTheBox) {
   XwdMainForm->Show();
   dialogs.ExpectModal([](TForm& form) {
     QApplication::setActiveWindow(&form);
@@ -87,6 +87,9 @@ TEST_F(AboutBox, EscapeClosesTheBoxAsOKDoes) {
   });
   XwdMainForm->About1->trigger();
   EXPECT_FALSE(XwdAboutForm->Visible());
+  ShowAbout();
+  EXPECT_FALSE(XwdAboutForm->Visible());
+  EXPECT_EQ(XwdAboutForm->ModalResult(), mrOk);
 }
 
 }  // namespace
