@@ -9,6 +9,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QFormLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -145,6 +146,11 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
   auto* fonts = new QFontDialog(shown);
   fonts->setWindowFlags(Qt::Widget);
   fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  // The font part is a dialog of its own that would end alone (Escape) or keep Return in its
+  // fields: both end this one.
+  QObject::connect(fonts, &QDialog::finished, &dialog, &QDialog::done);
+  for (QLineEdit* field : fonts->findChildren<QLineEdit*>())
+    QObject::connect(field, &QLineEdit::returnPressed, &dialog, &QDialog::accept);
 
   auto* colors = new QComboBox;
   for (TColor color : StandardColors)

@@ -12,8 +12,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -176,6 +178,25 @@ TEST_F(QtDialogsTest, FontDialogStartsFromTheFontGivenAndKeepsItsName) {
 
   Then<QDialog>([](QDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(Run([&] { return qtDialogs.ChooseFont(given); }).has_value());
+}
+
+// Keys in the font part end the whole dialog as its buttons do: Escape cancels, Return takes the
+// font. The font part is a dialog of its own that would otherwise close alone inside a dialog
+// left open.
+TEST_F(QtDialogsTest, FontDialogKeysEndTheWholeDialog) {
+  for (const auto& [key, taken] : {std::pair{Qt::Key_Escape, false}, std::pair{Qt::Key_Return, true}}) {
+    SCOPED_TRACE(key == Qt::Key_Escape ? "Escape" : "Return");
+    Then<QDialog>([key = key](QDialog* dialog) {
+      auto* fonts = dialog->findChild<QFontDialog*>();
+      ASSERT_NE(fonts, nullptr);
+      QTest::keyClick(fonts->findChild<QLineEdit*>(), key);
+      if (dialog->isVisible()) {
+        ADD_FAILURE() << "the dialog stays open" << (fonts->isVisible() ? "" : ", its font part gone");
+        dialog->reject();
+      }
+    });
+    EXPECT_EQ(Run([&] { return qtDialogs.ChooseFont({"Arial", 11, 0, clBlack}); }).has_value(), taken);
+  }
 }
 
 }  // namespace
