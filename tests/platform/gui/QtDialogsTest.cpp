@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/Form.h"
 #include "tests/support/AppEnvironment.h"
 
 namespace {
@@ -196,6 +197,47 @@ TEST_F(QtDialogsTest, FontDialogKeysEndTheWholeDialog) {
       }
     });
     EXPECT_EQ(Run([&] { return qtDialogs.ChooseFont({"Arial", 11, 0, clBlack}); }).has_value(), taken);
+  }
+}
+
+// Closing a modal window gives the keyboard back to the window that had it. A window manager
+// does so itself; without one (a bare X display) no window would have the keyboard, and keys
+// typed next would go nowhere.
+TEST_F(QtDialogsTest, TheWindowUnderAModalOneGetsTheKeyboardBack) {
+  QWidget window;
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  TForm form;
+  const std::vector<std::pair<const char*, std::function<void()>>> modals{
+      {"message box",
+       [&] {
+         Then<QMessageBox>([](QMessageBox* box) { Press(box, QMessageBox::Ok); });
+         Run([&] { return qtDialogs.MessageDlg("Done.", MsgDlgType::Information, mbOK); });
+       }},
+      {"file dialog",
+       [&] {
+         Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+         Run([&] { return qtDialogs.OpenFile(FileDialogRequest{}); });
+       }},
+      {"font dialog",
+       [&] {
+         Then<QDialog>([](QDialog* dialog) { dialog->reject(); });
+         Run([&] { return qtDialogs.ChooseFont({"Arial", 11, 0, clBlack}); });
+       }},
+      {"form",
+       [&] {
+         Then<QWidget>([](QWidget* shown) { shown->close(); });
+         Run([&] { return qtDialogs.ShowModal(form); });
+       }},
+  };
+  for (const auto& [name, run] : modals) {
+    SCOPED_TRACE(name);
+    run();
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   }
 }
 
