@@ -239,7 +239,8 @@ void CloseArea() {
     ~EmptySlot() { slot.reset(); }
   } emptySlot{*slot};
 
-  if (IndexingEnabled && dbf4::IndexActive() && IndexHookTable.CloseAll) IndexHookTable.CloseAll();
+  // Every order goes, also when the controlling slot was closed before the others.
+  if (IndexingEnabled && IndexHookTable.CloseAll) IndexHookTable.CloseAll();
   RefreshRecCount(area);
   Unlock();
   // No other program may append between the count read from the file and the header written
