@@ -344,7 +344,17 @@ class Builder {
       pools_.pop_back();
       budget_.Give(poolBytes_);
     }
-    if (pools_.empty()) Fail(217, "after freeing all pools" + kTag);
+    // Entries that all came from the pointer array leave no pool to read the runs through: the
+    // array's memory, free again, gives one.
+    if (pools_.empty()) {
+      const std::int64_t room = budget_.Free() - static_cast<std::int64_t>(kRunDescriptorBytes * runs);
+      poolBytes_ = std::min<std::int64_t>(room, kPoolCap);
+      if (poolBytes_ < static_cast<std::int64_t>(runs * entryBytes_) || !budget_.Take(poolBytes_))
+        Fail(217, "after freeing all pools" + kTag);
+      auto pool = Allocate(poolBytes_);
+      if (pool == nullptr) Fail(217, "after freeing all pools" + kTag);
+      pools_.push_back(std::move(pool));
+    }
     const std::size_t runsPerPool = (runs + pools_.size() - 1) / pools_.size();
     share_ = static_cast<std::size_t>(poolBytes_) / runsPerPool / entryBytes_ * entryBytes_;
     if (share_ == 0) Fail(217, "after freeing all pools" + kTag);
