@@ -294,6 +294,17 @@ void FinishWrite(SemaphoreRecord& semaphore) {
   if (semaphore.LockNesting == 0 && semaphore.Locked) EndWrite(semaphore, UNLOCKSEMAPHORE);
 }
 
+// A bracket opened by an action that raised is not opened: no closing action will follow.
+template <typename Action>
+void Undoing(std::int32_t& nesting, bool opening, Action action) {
+  try {
+    action();
+  } catch (...) {
+    if (opening && nesting > 0) --nesting;
+    throw;
+  }
+}
+
 SemaphoreRecord* CurrentSemaphore() { return AreaIndexOf(CurrentWorkArea).Semaphore.get(); }
 
 }  // namespace
@@ -343,9 +354,9 @@ void HandleSemafore(std::uint8_t action) {
     }
     case INCREAD:
     case DECREAD:
-      return ChangeReaders(*semaphore, action);
+      return Undoing(semaphore->ReadNesting, action == INCREAD, [&] { ChangeReaders(*semaphore, action); });
     case LOCKSEMAPHORE:
-      return BeginWrite(*semaphore);
+      return Undoing(semaphore->LockNesting, true, [&] { BeginWrite(*semaphore); });
     default:
       return FinishWrite(*semaphore);
   }
@@ -387,6 +398,8 @@ bool CheckIndexGeneration() {
   if (semaphore == nullptr || semaphore->Generation() == semaphore->LastGeneration) return false;
   ReadAnchorNodes();
   semaphore->LastGeneration = semaphore->Generation();
+  // The other program may have appended the records its keys point to.
+  if (WorkAreaRecord* table = WorkArea(CurrentWorkArea)) RefreshRecCount(*table);
   return true;
 }
 
