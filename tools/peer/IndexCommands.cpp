@@ -9,6 +9,7 @@
 //   lockappend <FIELD>=<value> ...   the append lock asked for until granted, the record
 //                                    appended, the lock released; answers RecNo
 //   read on|off    write on|off      the area's read and write brackets, held across commands
+//   nodecache on|off                 SharedNodeCache, for the orders opened after it
 //   readtimeout <seconds>            ReadTimeoutSeconds
 //   semtries <tries> <pause ms>      tries of the semaphore and table locks, and their pause
 
@@ -122,6 +123,12 @@ std::optional<std::string> RunIndexCommand(const std::string& command, std::istr
     const auto& bracket = command == "read" ? IndexHookTable.ReadSemaphore : IndexHookTable.LockSemaphore;
     if (!on || !bracket) return std::nullopt;
     bracket(*on);
+    return "-";
+  }
+  if (command == "nodecache") {
+    const std::optional<bool> on = Switch(words);
+    if (!on) return std::nullopt;
+    SharedNodeCache = *on;
     return "-";
   }
   if (command == "readtimeout") {

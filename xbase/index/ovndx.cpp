@@ -109,6 +109,7 @@ void OvNdxInit() {
   IndexFound = NearMatch = KeepPositionOnMiss = 0;
   IndexCacheSize = 4096;
   NoIndexCache = false;
+  SharedNodeCache = false;
   FlushAfterHeaderWrite = false;
   DeleteTarget = 0;
   UniqueDefault = false;

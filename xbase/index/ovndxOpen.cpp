@@ -176,7 +176,7 @@ bool SetIndexTo(const std::string& nameWithOptions, std::uint8_t order, KeyMaker
     return false;
   }
   ActiveOrder = order;
-  const bool noCache = options.NoCache || NetworkLocking;
+  const bool noCache = options.NoCache || (NetworkLocking && !SharedNodeCache);
   if (OpenModeOverride >= 65535 || (OpenModeOverride & 0x70) == 0x40) {
     HandleSemafore(LOGIN);
     if (ErrorCode != 0) return false;

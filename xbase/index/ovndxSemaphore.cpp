@@ -3,7 +3,11 @@
 
 #include "xbase/index/ovndxSemaphore.h"
 
+#include <sys/mman.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/os/ByteRangeLocks.h"
@@ -23,6 +27,10 @@ std::uint16_t TableLockTries = 1001;
 std::uint16_t SemaphorePauseMs = 10;
 
 std::uint16_t SemaphoreRecord::Generation() const { return GetLE16(Counters.data() + 2); }
+
+SemaphoreRecord::~SemaphoreRecord() {
+  if (Mapped != nullptr) munmap(Mapped, 4);
+}
 
 namespace {
 
@@ -49,16 +57,45 @@ void ReportFileError(std::uint16_t code, const char* what, const SemaphoreRecord
   ReportIndexError(code, what + semaphore.FileName + " " + ActionName(action));
 }
 
+// The counters are read and written through the mapping once there is one: readers register
+// at every seek, and a read and a write of the file would cost more than the seek.
 bool ReadCounters(SemaphoreRecord& semaphore) {
+  if (semaphore.Mapped != nullptr) {
+    std::memcpy(semaphore.Counters.data(), semaphore.Mapped, 4);
+    ErrorCode = 0;
+    return true;
+  }
   const platform::os::Transfer read = semaphore.File.ReadAt(0, semaphore.Counters.data(), 4);
   ErrorCode = read.code != 0 ? read.code : read.count == 4 ? 0 : 100;
   return ErrorCode == 0;
 }
 
 bool WriteCounters(SemaphoreRecord& semaphore) {
+  if (semaphore.Mapped != nullptr) {
+    std::memcpy(semaphore.Mapped, semaphore.Counters.data(), 4);
+    ErrorCode = 0;
+    return true;
+  }
   const platform::os::Transfer written = semaphore.File.WriteAt(0, semaphore.Counters.data(), 4);
   ErrorCode = written.code != 0 ? written.code : written.count == 4 ? 0 : 101;
   return ErrorCode == 0;
+}
+
+// Maps the counters of a file that holds them; 0 or the code of the failure. Nobody shortens
+// a file that another program holds, so the mapping stays backed.
+std::uint16_t MapCounters(SemaphoreRecord& semaphore) {
+  std::uint64_t size = 0;
+  if (const std::uint16_t code = semaphore.File.Size(size)) return code;
+  if (size < 4) return 100;
+  void* mapped = mmap(nullptr, 4, PROT_READ | PROT_WRITE, MAP_SHARED, semaphore.File.Descriptor(), 0);
+  if (mapped == MAP_FAILED) return platform::os::DosErrorCode(errno);
+  semaphore.Mapped = static_cast<std::uint8_t*>(mapped);
+  return 0;
+}
+
+void UnmapCounters(SemaphoreRecord& semaphore) {
+  if (semaphore.Mapped != nullptr) munmap(semaphore.Mapped, 4);
+  semaphore.Mapped = nullptr;
 }
 
 void SetReaders(SemaphoreRecord& semaphore, int readers) {
@@ -182,11 +219,13 @@ bool Login(SemaphoreRecord& semaphore) {
     if (code != 0) return failed(code, "Cannot open/create: ");
     semaphore.Counters = {};
     if (!WriteCounters(semaphore)) return failed(ErrorCode, "Cannot write to: ");
+    if (const std::uint16_t mapped = MapCounters(semaphore)) return failed(mapped, "Cannot open: ");
     const int error = platform::os::LockShareByte(semaphore.File.Descriptor(), ShareMode::kShared);
     if (error != 0) return failed(platform::os::DosErrorCode(error, platform::os::IoOperation::kShareLock), "Cannot open: ");
     if (!LockSemaphore(semaphore, LOGIN)) return false;
   } else if (code == 3 || code == 5 || code == 32 || code == 150 || code == 162 || code == 163) {
     code = semaphore.File.Open(file, FileAccess::kReadWrite, ShareMode::kShared);
+    if (code == 0) code = MapCounters(semaphore);
     if (code != 0) {
       ReportFileError(code, "Cannot open: ", semaphore, LOGIN);
       return false;
@@ -228,6 +267,7 @@ void Logout(SemaphoreRecord& semaphore) {
   if (semaphore.Logins() > 0) --semaphore.Counters[0];
   if (!WriteAndUnlock(semaphore, LOGOUT)) return;
   const bool last = semaphore.Logins() == 0;
+  UnmapCounters(semaphore);
   semaphore.File.Close();
   if (last) {
     // A file that another program holds after all stays; the next log-in starts it afresh.

@@ -39,8 +39,15 @@ enum SemaphoreAction : std::uint8_t {
 
 // The semaphore state of one work area, from its LOGIN to its LOGOUT.
 struct SemaphoreRecord {
+  SemaphoreRecord() = default;
+  ~SemaphoreRecord();
+  SemaphoreRecord(const SemaphoreRecord&) = delete;
+  SemaphoreRecord& operator=(const SemaphoreRecord&) = delete;
+
   platform::os::BinaryFile File;
   std::string FileName;
+  // The file's 4 bytes mapped into memory: every program's counts at once, without a read.
+  std::uint8_t* Mapped = nullptr;
   std::array<std::uint8_t, 4> Counters{};  // the file's 4 bytes as last read or written
   std::uint8_t LoginNumber = 0;            // logins after this program's login
   std::uint16_t LastGeneration = 0;        // the generation this program last caught up with

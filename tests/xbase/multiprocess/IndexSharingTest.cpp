@@ -127,6 +127,32 @@ TEST_F(IndexSharingTest, APeerSeesAnotherPeersNewKeysWithoutReopening) {
   EXPECT_EQ(Read(), (Counters{2, 0, 4}));
 }
 
+TEST_F(IndexSharingTest, ANodeCacheIsEmptiedByAnotherPeersWrite) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "nodecache on", "-");
+  Expect(b, "setindex tags", "1");
+  // Enough keys for a tree of several levels, every node of it in B's cache.
+  a.Send("semtries 40 5");
+  for (int i = 0; i < 300; ++i) a.Send("lockappend TAG=A" + std::to_string(1000 + i) + " N=" + std::to_string(i));
+  for (int i = 0; i < 301; ++i) ASSERT_EQ(a.Receive().code, 0);
+  Expect(b, "find A1150", "1 156");
+  Expect(b, "list", [] {
+    std::string list;
+    for (int r = 6; r <= 305; ++r) list += std::to_string(r) + ",";
+    return list + "1,2,3,4,5";
+  }());
+  Expect(a, "lockappend TAG=A0999 N=0", "306");
+  Expect(b, "find A0999", "1 306");
+  Expect(a, "go 156", "156");
+  Expect(a, "rlock", "1");
+  Expect(a, "replace TAG=ZZ", "156");
+  Expect(b, "find A1150", "0 307");
+  Expect(b, "find ZZ", "1 156");
+}
+
 TEST_F(IndexSharingTest, WritersWaitForReadersAndReadersForWriters) {
   PeerGroup peers(temp.path());
   PeerProcess& a = Joined(peers);
