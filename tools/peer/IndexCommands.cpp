@@ -14,6 +14,7 @@
 //   semtries <tries> <pause ms>      tries of the semaphore and table locks, and their pause
 
 #include "tools/peer/IndexCommands.h"
+#include "tools/peer/Words.h"
 
 #include <sched.h>
 
@@ -27,12 +28,6 @@ namespace peer {
 namespace {
 
 using namespace xbase;
-
-std::string Rest(std::istringstream& words) {
-  std::string rest;
-  std::getline(words >> std::ws, rest);
-  return rest;
-}
 
 // "<left> TO <right>", split at the first " TO " in any case.
 bool SplitTo(const std::string& text, std::string& left, std::string& right) {

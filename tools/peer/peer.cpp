@@ -37,6 +37,7 @@
 #include "platform/os/ByteRangeLocks.h"
 #include "tools/peer/IndexCommands.h"
 #include "tools/peer/MemoCommands.h"
+#include "tools/peer/Words.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -47,12 +48,7 @@
 namespace {
 
 using namespace xbase;
-
-std::string Rest(std::istringstream& words) {
-  std::string rest;
-  std::getline(words >> std::ws, rest);
-  return rest;
-}
+using peer::Rest;
 
 // Sets the fields named in "FIELD=value ..." in the typed record; false for an unknown field.
 bool SetFields(std::istringstream& words) {

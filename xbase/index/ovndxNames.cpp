@@ -15,24 +15,6 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-// Removes every occurrence of an option word (with its leading blank, in any case) that does
-// not go on into a longer word; the rest of the text keeps its case, as file names must.
-bool CutOption(std::string& text, std::string_view word) {
-  bool found = false;
-  std::string upper = UpperStr(text);
-  for (std::size_t at = upper.find(word); at != std::string::npos; at = upper.find(word, at)) {
-    const std::size_t end = at + word.size();
-    if (end < upper.size() && ContinuesOptionWord(upper[end])) {
-      ++at;
-      continue;
-    }
-    text.erase(at, word.size());
-    upper.erase(at, word.size());
-    found = true;
-  }
-  return found;
-}
-
 }  // namespace
 
 namespace ndx {
@@ -40,10 +22,10 @@ namespace ndx {
 IndexOptions ParseIndexOptions(const std::string& nameWithOptions) {
   IndexOptions options;
   std::string text = nameWithOptions + " ";
-  options.Unique = CutOption(text, " UNIQUE");
-  options.Soundex = CutOption(text, " SOUNDEX");
-  options.Descending = CutOption(text, " DESCENDING");
-  options.NoCache = CutOption(text, " NOCACHE");
+  options.Unique = CutOptionWord(text, " UNIQUE");
+  options.Soundex = CutOptionWord(text, " SOUNDEX");
+  options.Descending = CutOptionWord(text, " DESCENDING");
+  options.NoCache = CutOptionWord(text, " NOCACHE");
   options.Name = AllTrim(text);
   return options;
 }

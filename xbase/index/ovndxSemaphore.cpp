@@ -411,26 +411,27 @@ void UnlockIndexSemaphore(std::uint8_t action) {
   if (SemaphoreRecord* semaphore = CurrentSemaphore()) UnlockSemaphore(*semaphore, action);
 }
 
-void SetReadSemaphoreProc(bool on) {
-  std::uint32_t& brackets = AreaIndexOf(CurrentWorkArea).ReadBrackets;
+namespace {
+
+// A nestable bracket: only the outermost opening and closing act.
+void Bracket(std::uint32_t& brackets, bool on, std::uint8_t opening, std::uint8_t closing, const char* routine) {
   if (on) {
-    if (brackets == 0) HandleSemafore(INCREAD);
+    if (brackets == 0) HandleSemafore(opening);
     ++brackets;
     return;
   }
-  if (brackets == 0) return ReportIndexError(254, "Non-symmetrical Lock-Unlock [SetReadSemaphoreProc]");
-  if (--brackets == 0) HandleSemafore(DECREAD);
+  if (brackets == 0) return ReportIndexError(254, std::string("Non-symmetrical Lock-Unlock [") + routine + "]");
+  if (--brackets == 0) HandleSemafore(closing);
+}
+
+}  // namespace
+
+void SetReadSemaphoreProc(bool on) {
+  Bracket(AreaIndexOf(CurrentWorkArea).ReadBrackets, on, INCREAD, DECREAD, "SetReadSemaphoreProc");
 }
 
 void SetLockSemaphoreProc(bool on) {
-  std::uint32_t& brackets = AreaIndexOf(CurrentWorkArea).LockBrackets;
-  if (on) {
-    if (brackets == 0) HandleSemafore(LOCKSEMAPHORE);
-    ++brackets;
-    return;
-  }
-  if (brackets == 0) return ReportIndexError(254, "Non-symmetrical Lock-Unlock [SetLockSemaphoreProc]");
-  if (--brackets == 0) HandleSemafore(UNLOCKSEMAPHORE);
+  Bracket(AreaIndexOf(CurrentWorkArea).LockBrackets, on, LOCKSEMAPHORE, UNLOCKSEMAPHORE, "SetLockSemaphoreProc");
 }
 
 bool CheckIndexGeneration() {
