@@ -51,7 +51,7 @@ void TForm::Show() {
     show();
   }
   raise();
-  // A note shown without activating leaves the keyboard where it is.
+  // A window shown without activating (a note) leaves the keyboard where it is.
   if (!testAttribute(Qt::WA_ShowWithoutActivating)) activateWindow();
 }
 

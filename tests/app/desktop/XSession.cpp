@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -193,10 +194,10 @@ bool XSession::TypeKeys(const std::string& keys) { return RunXdotool({"xdotool"}
 
 bool XSession::RunXdotool(std::vector<std::string> command, const std::string& keys) {
   std::istringstream words(keys);
-  bool first = true;
-  for (std::string key; words >> key; first = false) {
-    if (first) command.insert(command.end(), {"key", "--clearmodifiers"});
-    command.push_back(key);
+  std::vector<std::string> typed{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+  if (!typed.empty()) {
+    command.insert(command.end(), {"key", "--clearmodifiers"});
+    command.insert(command.end(), typed.begin(), typed.end());
   }
   ChildProcess xdotool(command, ChildProcess::Options{folder_, {{"DISPLAY", display_}}});
   const auto status = xdotool.WaitForExit(std::chrono::seconds(20));
