@@ -71,13 +71,20 @@ void XSession::StartServer() {
     throw;
   }
   close(pipe[0]);
+  connection_ = xcb_connect(display_.c_str(), nullptr);
+  if (xcb_connection_has_error(connection_)) {
+    xcb_disconnect(connection_);
+    connection_ = nullptr;
+    server_.reset();
+    throw std::runtime_error("cannot connect to " + display_);
+  }
 }
 
 bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
 
 XSession::XSession(const std::string& folder, Manager manager) : folder_(folder) {
-  // Two servers starting at once may both try the same free display; the loser ends at once, and
-  // a second try finds the next one.
+  // Two servers starting at once may both try the same free display; the loser ends, at once or
+  // just after naming it, and a second try finds the next one.
   for (int attempt = 1;; ++attempt) {
     try {
       StartServer();
@@ -87,8 +94,6 @@ XSession::XSession(const std::string& folder, Manager manager) : folder_(folder)
     }
   }
 
-  connection_ = xcb_connect(display_.c_str(), nullptr);
-  if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);
   root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
   if (manager == Manager::None) return;
 

@@ -64,7 +64,7 @@ class XSession {
   bool TypeKeys(const std::string& keys);
 
  private:
-  void StartServer();  // Xvfb on a display it finds free, display_ set
+  void StartServer();  // Xvfb on a display it finds free, connected to
   std::optional<xcb_window_t> FindWindow(xcb_window_t under, const std::string& title);
   std::string Title(xcb_window_t window);
   bool RunXdotool(std::vector<std::string> command, const std::string& keys);
