@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/xbase/dataset/DatasetTest.h"
-#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tests/xbase/multiprocess/PeerExpect.h"
 
 namespace xbase {
 namespace {
@@ -19,12 +19,6 @@ class DatasetSharingTest : public DatasetTest {
     data.SetTableLanguage(tlAnsi);
     data.SetDbfFileName(Write("shared.dbf", image.Bytes()));
     data.Open();
-  }
-
-  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result) {
-    const PeerAnswer answer = peer.Ask(command);
-    EXPECT_EQ(answer.result, result) << command;
-    EXPECT_EQ(answer.code, 0) << command;
   }
 
   PeerProcess& Joined(PeerGroup& peers) {

@@ -4,20 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/xbase/expr/ExprTest.h"
-#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tests/xbase/multiprocess/PeerExpect.h"
 
 namespace xbase {
 namespace {
 
-class ExprPeerTest : public ExprTest {
- protected:
-  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result,
-                     int code = 0) {
-    const PeerAnswer answer = peer.Ask(command);
-    EXPECT_EQ(answer.result, result) << command;
-    EXPECT_EQ(answer.code, code) << command;
-  }
-};
+class ExprPeerTest : public ExprTest {};
 
 TEST_F(ExprPeerTest, AFilterSeesWhatAnotherProgramAppends) {
   PeerGroup peers(temp.path());

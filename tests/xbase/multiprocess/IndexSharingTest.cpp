@@ -13,7 +13,7 @@
 #include "tests/xbase/ExternalTool.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "tests/xbase/index/NdxTree.h"
-#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tests/xbase/multiprocess/PeerExpect.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/index/ovndx.h"
 #include "xbase/workarea/TypedFieldText.h"
@@ -40,12 +40,6 @@ class IndexSharingTest : public DbfTest {
     image.Field("TAG", 'C', 8).Field("N", 'N', 5);
     for (int n = 1; n <= 5; ++n) image.Record("T" + std::to_string(n) + "      " + "    " + std::to_string(n));
     table_ = Write("shared.dbf", image.Bytes());
-  }
-
-  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result, int code = 0) {
-    const PeerAnswer answer = peer.Ask(command);
-    EXPECT_EQ(answer.result, result) << command;
-    EXPECT_EQ(answer.code, code) << command;
   }
 
   // A peer with the table open shared, short lock tries and a read timeout of a second.

@@ -12,7 +12,7 @@
 
 #include "platform/os/ByteRangeLocks.h"
 #include "tests/xbase/dbf/DbfTest.h"
-#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tests/xbase/multiprocess/PeerExpect.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/dbf/MemoField.h"
 #include "xbase/memo/memo.h"
@@ -42,13 +42,6 @@ std::string Hex(const std::string& bytes) {
 
 class MemoSharingTest : public DbfTest {
  protected:
-  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result,
-                     int code = 0) {
-    const PeerAnswer answer = peer.Ask(command);
-    EXPECT_EQ(answer.result, result) << command;
-    EXPECT_EQ(answer.code, code) << command;
-  }
-
   // Creates memo.dbf (NAME C(10), NOTES M) with `records` blank records through a peer.
   void CreateTable(PeerGroup& peers, const Dialect& dialect, int records) {
     PeerProcess& maker = peers.Start();

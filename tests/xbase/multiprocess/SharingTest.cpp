@@ -14,7 +14,7 @@
 #include "platform/os/ByteRangeLocks.h"
 #include "tests/xbase/ExternalTool.h"
 #include "tests/xbase/dbf/DbfTest.h"
-#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tests/xbase/multiprocess/PeerExpect.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/workarea/TypedFieldText.h"
 #include "xbase/workarea/dbf4.h"
@@ -35,13 +35,6 @@ class SharingTest : public DbfTest {
     image.Field("TAG", 'C', 12).Field("N", 'N', 5);
     for (int n = 1; n <= 5; ++n) image.Record("start" + std::to_string(n) + "      " + "    " + std::to_string(n));
     path_ = Write("shared.dbf", image.Bytes());
-  }
-
-  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result,
-                     int code = 0) {
-    const PeerAnswer answer = peer.Ask(command);
-    EXPECT_EQ(answer.result, result) << command;
-    EXPECT_EQ(answer.code, code) << command;
   }
 
   // A new peer with the shared table open.
