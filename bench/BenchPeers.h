@@ -1,18 +1,24 @@
 #pragma once
 // What the benchmarks share: rates, and the comparison programs run beside them.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "platform/os/TempFiles.h"
 
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
 
-// The options of a benchmark: --records N, a count of its own work ("--seeks N" with the name
-// "seeks"), --folder DIR (a temporary one when empty) and --no-peers.
+// The options of a benchmark: --records N, a count of its own work where it has one ("--seeks N"
+// with the name "seeks"; none when the name is empty), --folder DIR (a temporary one when empty)
+// and --no-peers.
 struct Options {
   long records = 0;
   long count = 0;
@@ -27,19 +33,25 @@ inline Options ParseOptions(int argc, char** argv, const std::string& countName,
     const bool hasValue = i + 1 < argc;
     if (arg == "--records" && hasValue) {
       options.records = std::atol(argv[++i]);
-    } else if (arg == "--" + countName && hasValue) {
+    } else if (!countName.empty() && arg == "--" + countName && hasValue) {
       options.count = std::atol(argv[++i]);
     } else if (arg == "--folder" && hasValue) {
       options.folder = argv[++i];
     } else if (arg == "--no-peers") {
       options.peers = false;
     } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--%s N] [--folder DIR] [--no-peers]\n", argv[0],
-                   countName.c_str());
+      const std::string count = countName.empty() ? "" : " [--" + countName + " N]";
+      std::fprintf(stderr, "usage: %s [--records N]%s [--folder DIR] [--no-peers]\n", argv[0], count.c_str());
       std::exit(2);
     }
   }
   return options;
+}
+
+// The folder a benchmark works in: --folder's, else a temporary one named after the benchmark.
+inline std::string WorkFolder(const Options& options, const std::string& name) {
+  return options.folder.empty() ? platform::os::TempFolder() + "/" + name + "-" + std::to_string(getpid())
+                                : options.folder;
 }
 
 inline double PerSecond(long count, Clock::time_point start) {
@@ -58,6 +70,16 @@ inline std::map<std::string, double> RunPeer(const std::string& command) {
   while (std::fscanf(output, "%63s %lf", name, &value) == 2) figures[name] = value;
   if (pclose(output) != 0) figures.clear();
   return figures;
+}
+
+// Runs a comparison script with its interpreter, each argument quoted, and reads its figures as
+// RunPeer does; empty when the interpreter is not installed.
+inline std::map<std::string, double> RunScript(const std::string& interpreter, const std::string& script,
+                                               const std::vector<std::string>& arguments) {
+  if (access(interpreter.c_str(), X_OK) != 0) return {};
+  std::string command = interpreter + " '" + script + "'";
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  return RunPeer(command + " 2>/dev/null");
 }
 
 }  // namespace bench

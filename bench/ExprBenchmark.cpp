@@ -7,8 +7,6 @@
 //
 // Defaults: 1,000,000 records and 10,000,000 evaluations in a temporary folder.
 
-#include <unistd.h>
-
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -17,11 +15,9 @@
 #include <map>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
-#include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dbf/TypedSlots.h"
@@ -60,34 +56,6 @@ using namespace xbase;
 using bench::Clock;
 
 constexpr const char* kFilter = "AMOUNT > 500 .AND. NAME = 'DELTA'";
-
-struct Options {
-  long records = 1'000'000;
-  long evaluations = 10'000'000;
-  std::string folder;
-  bool peers = true;
-};
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--records" && hasValue) {
-      options.records = std::atol(argv[++i]);
-    } else if (arg == "--evaluations" && hasValue) {
-      options.evaluations = std::atol(argv[++i]);
-    } else if (arg == "--folder" && hasValue) {
-      options.folder = argv[++i];
-    } else if (arg == "--no-peers") {
-      options.peers = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--evaluations N] [--folder DIR] [--no-peers]\n", argv[0]);
-      std::exit(2);
-    }
-  }
-  return options;
-}
 
 double Seconds(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -132,10 +100,8 @@ Scan ScanTable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-  const std::string folder =
-      options.folder.empty() ? platform::os::TempFolder() + "/expr-benchmark-" + std::to_string(getpid())
-                             : options.folder;
+  const bench::Options options = bench::ParseOptions(argc, argv, "evaluations", 1'000'000, 10'000'000);
+  const std::string folder = bench::WorkFolder(options, "expr-benchmark");
   std::filesystem::create_directories(folder);
   const std::string table = folder + "/filtered.dbf";
   xbase::Init();
@@ -150,12 +116,12 @@ int main(int argc, char** argv) {
   WorkArea(CurrentArea())->FilterExpr = nullptr;
 
   // The evaluations alone, on the first thousand records in turn.
-  const long perRecord = std::max(1L, options.evaluations / 1000);
+  const long perRecord = std::max(1L, options.count / 1000);
   long evaluations = 0;
   long selected = 0;
   std::size_t evaluationAllocations = 0;
   double evaluating = 0;
-  for (GoTop(); !dEOF() && evaluations < options.evaluations; Skip(1)) {
+  for (GoTop(); !dEOF() && evaluations < options.count; Skip(1)) {
     const std::size_t before = allocations;
     const auto start = Clock::now();
     for (long k = 0; k < perRecord; ++k) selected += *static_cast<const std::int32_t*>(Evaluate(filter));
@@ -169,13 +135,8 @@ int main(int argc, char** argv) {
   // Each prints "filter <records per second>" and "selected <records>".
   std::map<std::string, std::map<std::string, double>> peers;
   if (options.peers) {
-    const std::string bench = BENCH_SOURCE_DIR;
-    if (access("/usr/bin/perl", X_OK) == 0)
-      peers["DBD::XBase"] = bench::RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_filter.pl' '" +
-                                           folder + "' filtered 2>/dev/null");
-    if (access("/usr/bin/python3", X_OK) == 0)
-      peers["python3-dbf"] = bench::RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_filter.py' '" +
-                                            table + "' 2>/dev/null");
+    peers["DBD::XBase"] = bench::RunScript("/usr/bin/perl", BENCH_SOURCE_DIR "/perl_xbase_filter.pl", {folder, "filtered"});
+    peers["python3-dbf"] = bench::RunScript("/usr/bin/python3", BENCH_SOURCE_DIR "/python_dbf_filter.py", {table});
   }
 
   const double ours = options.records / filtered.seconds;

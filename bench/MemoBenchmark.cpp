@@ -13,7 +13,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -35,30 +34,6 @@ namespace {
 using namespace xbase;
 using bench::Clock;
 using bench::PerSecond;
-
-struct Options {
-  long records = 100'000;
-  std::string folder;
-  bool peers = true;
-};
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--records" && i + 1 < argc) {
-      options.records = std::atol(argv[++i]);
-    } else if (arg == "--folder" && i + 1 < argc) {
-      options.folder = argv[++i];
-    } else if (arg == "--no-peers") {
-      options.peers = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--folder DIR] [--no-peers]\n", argv[0]);
-      std::exit(2);
-    }
-  }
-  return options;
-}
 
 // The memo of record i, as the peer scripts make it too.
 std::string MemoText(long i) {
@@ -152,7 +127,7 @@ void Print(const char* figure, double ours, const std::map<std::string, double>&
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
+  const bench::Options options = bench::ParseOptions(argc, argv, "" /* no count of its own */, 100'000, 0);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/memo-benchmark-" + std::to_string(getpid())
                              : options.folder + "/memo-benchmark-" + std::to_string(getpid());
@@ -170,14 +145,12 @@ int main(int argc, char** argv) {
     const Figures ours = Run(folder, dialect, options.records, checksum);
     std::map<std::string, std::map<std::string, double>> peers;
     if (options.peers) {
-      const std::string work = " '" + folder + "' " + std::to_string(options.records) + " ";
-      const std::string bench = BENCH_SOURCE_DIR;
-      if (dialect.python != nullptr && access("/usr/bin/python3", X_OK) == 0)
-        peers["python3-dbf"] = bench::RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_memo_peer.py'" +
-                                              work + dialect.python + " 2>/dev/null");
-      if (access("/usr/bin/perl", X_OK) == 0)
-        peers["Perl-XBase"] = bench::RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_memo_peer.pl'" +
-                                             work + dialect.perl + " 2>/dev/null");
+      const std::string records = std::to_string(options.records);
+      if (dialect.python != nullptr)
+        peers["python3-dbf"] = bench::RunScript("/usr/bin/python3", BENCH_SOURCE_DIR "/python_dbf_memo_peer.py",
+                                                {folder, records, dialect.python});
+      peers["Perl-XBase"] = bench::RunScript("/usr/bin/perl", BENCH_SOURCE_DIR "/perl_xbase_memo_peer.pl",
+                                             {folder, records, dialect.perl});
     }
     const auto figure = [&](const char* key) {
       std::map<std::string, double> values;

@@ -9,13 +9,11 @@
 // Defaults: 1,000,000 records and 100,000 random reads in a temporary folder.
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -25,7 +23,6 @@
 
 #include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
-#include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/dataset/uovcds.h"
@@ -37,38 +34,11 @@ namespace {
 
 using namespace xbase;
 using bench::Clock;
+using bench::Options;
 using bench::CreateTable;
 using bench::PerSecond;
-using bench::RunPeer;
+using bench::RunScript;
 using bench::Slots;
-
-struct Options {
-  long records = 1'000'000;
-  long reads = 100'000;
-  std::string folder;
-  bool peers = true;
-};
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--records" && hasValue) {
-      options.records = std::atol(argv[++i]);
-    } else if (arg == "--reads" && hasValue) {
-      options.reads = std::atol(argv[++i]);
-    } else if (arg == "--folder" && hasValue) {
-      options.folder = argv[++i];
-    } else if (arg == "--no-peers") {
-      options.peers = false;
-    } else {
-      std::fprintf(stderr, "usage: %s [--records N] [--reads N] [--folder DIR] [--no-peers]\n", argv[0]);
-      std::exit(2);
-    }
-  }
-  return options;
-}
 
 long PeakResidentKb() {
   rusage usage{};
@@ -181,11 +151,11 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
     std::mt19937 random(1);
     std::uniform_int_distribution<std::int32_t> pick(1, static_cast<std::int32_t>(options.records));
     const auto start = Clock::now();
-    for (long i = 0; i < options.reads; ++i) {
+    for (long i = 0; i < options.count; ++i) {
       Go(pick(random));
       checksum += GetSlotInt32(count);
     }
-    figures.randomGo = PerSecond(options.reads, start);
+    figures.randomGo = PerSecond(options.count, start);
   }
   CloseArea();
   if (exclusive) figures.datasetScan = DatasetScan(path, checksum);
@@ -207,10 +177,8 @@ void Print(const char* figure, double ours, const std::map<std::string, std::map
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-  const std::string folder =
-      options.folder.empty() ? platform::os::TempFolder() + "/table-benchmark-" + std::to_string(getpid())
-                             : options.folder;
+  const Options options = bench::ParseOptions(argc, argv, "reads", 1'000'000, 100'000);
+  const std::string folder = bench::WorkFolder(options, "table-benchmark");
   std::filesystem::create_directories(folder);
   xbase::Init();
   AnsiTables = true;  // text as it is, as the peers store it
@@ -224,18 +192,14 @@ int main(int argc, char** argv) {
 
   std::map<std::string, std::map<std::string, double>> peers;
   if (options.peers) {
-    const std::string work = " '" + folder + "' " + std::to_string(options.records) + " " +
-                             std::to_string(options.reads) + " 2>/dev/null";
-    const std::string bench = BENCH_SOURCE_DIR;
-    if (access("/usr/bin/python3", X_OK) == 0)
-      peers["python3-dbf"] = RunPeer("/usr/bin/python3 '" + bench + "/python_dbf_peer.py'" + work);
-    if (access("/usr/bin/perl", X_OK) == 0)
-      peers["Perl-XBase"] = RunPeer("/usr/bin/perl '" + bench + "/perl_xbase_peer.pl'" + work);
+    const std::vector<std::string> work = {folder, std::to_string(options.records), std::to_string(options.count)};
+    peers["python3-dbf"] = RunScript("/usr/bin/python3", BENCH_SOURCE_DIR "/python_dbf_peer.py", work);
+    peers["Perl-XBase"] = RunScript("/usr/bin/perl", BENCH_SOURCE_DIR "/perl_xbase_peer.pl", work);
     for (auto peer = peers.begin(); peer != peers.end();)
       peer = peer->second.empty() ? peers.erase(peer) : std::next(peer);
   }
 
-  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.reads);
+  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.count);
   Print("appends, exclusive", exclusive.appends, peers, "appends");
   Print("appends, shared", shared.appends, peers, "appends");
   Print("appends, shared, lock each", sharedLocked.appends, peers, "appends");
