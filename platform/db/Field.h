@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,14 @@ class TField {
 
   // The value from the dataset's current record; false when the field is null.
   bool GetData(TFieldValue& value) const;
+  // The value as T (T's zero when the record holds another type); nullopt when the field is null.
+  template <class T>
+  std::optional<T> DataAs() const {
+    TFieldValue value;
+    if (!GetData(value)) return std::nullopt;
+    const T* held = std::get_if<T>(&value);
+    return held != nullptr ? *held : T{};
+  }
   void SetData(const TFieldValue& value);
 
   virtual std::string GetText(bool displayText) const;

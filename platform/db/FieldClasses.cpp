@@ -14,12 +14,6 @@ namespace {
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
-template <class T>
-T ValueOr(const TFieldValue& value, T otherwise) {
-  const T* held = std::get_if<T>(&value);
-  return held != nullptr ? *held : otherwise;
-}
-
 std::int32_t RoundedInt32(double value) {
   const double rounded = std::round(value);
   if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
@@ -34,6 +28,27 @@ bool StartsWord(const std::string& text, const char* word) {
   return !lower.empty() && std::string_view(word).starts_with(lower);
 }
 
+// What a number field does with its type: its text, a text read as one, and the two types made
+// one of it.
+template <class Number>
+struct NumberTraits;
+
+template <>
+struct NumberTraits<std::int32_t> {
+  static std::string Text(std::int32_t value) { return std::to_string(value); }
+  static std::int32_t Parse(const std::string& text) { return StrToInt(text); }
+  static std::int32_t FromFloat(double value) { return RoundedInt32(value); }
+  static std::int32_t Whole(std::int32_t value) { return value; }
+};
+
+template <>
+struct NumberTraits<double> {
+  static std::string Text(double value) { return FloatToStr(value); }
+  static double Parse(const std::string& text) { return StrToFloat(text); }
+  static double FromFloat(double value) { return value; }
+  static std::int32_t Whole(double value) { return RoundedInt32(value); }
+};
+
 }  // namespace
 
 // ---- TStringField
@@ -42,10 +57,7 @@ void TStringField::CheckTypeSize(int size) const {
   if (size < 0) TField::CheckTypeSize(size);
 }
 
-std::string TStringField::AsString() const {
-  TFieldValue value;
-  return GetData(value) ? ValueOr<std::string>(value, {}) : std::string();
-}
+std::string TStringField::AsString() const { return DataAs<std::string>().value_or(std::string()); }
 
 void TStringField::SetAsString(const std::string& value) {
   SetData(value.substr(0, static_cast<std::size_t>(Size())));
@@ -63,59 +75,51 @@ bool TStringField::AsBoolean() const {
 
 void TStringField::SetAsBoolean(bool value) { SetAsString(value ? "T" : "F"); }
 
-// ---- TIntegerField
+// ---- TNumericField
 
-std::string TIntegerField::AsString() const {
-  TFieldValue value;
-  return GetData(value) ? std::to_string(ValueOr<std::int32_t>(value, 0)) : std::string();
+template <class Number>
+std::string TNumericField<Number>::AsString() const {
+  const std::optional<Number> value = DataAs<Number>();
+  return value ? NumberTraits<Number>::Text(*value) : std::string();
 }
 
-void TIntegerField::SetAsString(const std::string& value) {
+template <class Number>
+void TNumericField<Number>::SetAsString(const std::string& value) {
   if (IsBlank(value))
     Clear();
   else
-    SetAsInteger(StrToInt(value));
+    SetData(NumberTraits<Number>::Parse(value));
 }
 
-std::int32_t TIntegerField::AsInteger() const {
-  TFieldValue value;
-  return GetData(value) ? ValueOr<std::int32_t>(value, 0) : 0;
+template <class Number>
+std::int32_t TNumericField<Number>::AsInteger() const {
+  return NumberTraits<Number>::Whole(DataAs<Number>().value_or(0));
 }
 
-void TIntegerField::SetAsInteger(std::int32_t value) { SetData(value); }
-double TIntegerField::AsFloat() const { return AsInteger(); }
-void TIntegerField::SetAsFloat(double value) { SetAsInteger(RoundedInt32(value)); }
-
-// ---- TFloatField
-
-std::string TFloatField::AsString() const {
-  TFieldValue value;
-  return GetData(value) ? FloatToStr(ValueOr<double>(value, 0)) : std::string();
+template <class Number>
+void TNumericField<Number>::SetAsInteger(std::int32_t value) {
+  SetData(static_cast<Number>(value));
 }
 
-void TFloatField::SetAsString(const std::string& value) {
-  if (IsBlank(value))
-    Clear();
-  else
-    SetAsFloat(StrToFloat(value));
+template <class Number>
+double TNumericField<Number>::AsFloat() const {
+  return DataAs<Number>().value_or(0);
 }
 
-std::int32_t TFloatField::AsInteger() const { return RoundedInt32(AsFloat()); }
-void TFloatField::SetAsInteger(std::int32_t value) { SetAsFloat(value); }
-
-double TFloatField::AsFloat() const {
-  TFieldValue value;
-  return GetData(value) ? ValueOr<double>(value, 0) : 0;
+template <class Number>
+void TNumericField<Number>::SetAsFloat(double value) {
+  SetData(NumberTraits<Number>::FromFloat(value));
 }
 
-void TFloatField::SetAsFloat(double value) { SetData(value); }
+template class TNumericField<std::int32_t>;
+template class TNumericField<double>;
 
 // ---- TBooleanField
 
 std::string TBooleanField::AsString() const {
-  TFieldValue value;
-  if (!GetData(value)) return {};
-  return ValueOr<bool>(value, false) ? "True" : "False";
+  const std::optional<bool> value = DataAs<bool>();
+  if (!value) return {};
+  return *value ? "True" : "False";
 }
 
 void TBooleanField::SetAsString(const std::string& value) {
@@ -130,18 +134,15 @@ void TBooleanField::SetAsString(const std::string& value) {
     throw EConvertError("'" + value + "' is not a valid boolean value");
 }
 
-bool TBooleanField::AsBoolean() const {
-  TFieldValue value;
-  return GetData(value) && ValueOr<bool>(value, false);
-}
+bool TBooleanField::AsBoolean() const { return DataAs<bool>().value_or(false); }
 
 void TBooleanField::SetAsBoolean(bool value) { SetData(value); }
 
 // ---- TDateField
 
 std::string TDateField::GetText(bool) const {
-  TFieldValue value;
-  return GetData(value) ? DateToStr(ValueOr<TDateTime>(value, {})) : std::string();
+  const std::optional<TDateTime> value = DataAs<TDateTime>();
+  return value ? DateToStr(*value) : std::string();
 }
 
 void TDateField::SetAsString(const std::string& value) {
@@ -151,10 +152,7 @@ void TDateField::SetAsString(const std::string& value) {
     SetAsDateTime(StrToDate(value));
 }
 
-TDateTime TDateField::AsDateTime() const {
-  TFieldValue value;
-  return GetData(value) ? ValueOr<TDateTime>(value, {}) : TDateTime{};
-}
+TDateTime TDateField::AsDateTime() const { return DataAs<TDateTime>().value_or(TDateTime{}); }
 
 void TDateField::SetAsDateTime(TDateTime value) { SetData(value); }
 
@@ -167,7 +165,8 @@ std::string TBlobField::AsString() const {
     TFieldValue value;
     if (!GetData(value)) return {};
     if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
-    return ValueOr<std::string>(value, {});
+    const auto* text = std::get_if<std::string>(&value);
+    return text != nullptr ? *text : std::string();
   }
   std::string text(static_cast<std::size_t>(stream->Size()), '\0');
   text.resize(static_cast<std::size_t>(stream->Read(text.data(), static_cast<std::int64_t>(text.size()))));

@@ -2,6 +2,7 @@
 // The field classes of the field types: text, whole number, number, logical, date, and the
 // BLOB and memo fields whose contents come through a stream of their dataset.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/db/Field.h"
@@ -27,30 +28,37 @@ class TStringField : public TField {
   void CheckTypeSize(int size) const override;
 };
 
-// A 32-bit whole number; an empty text clears it.
-class TIntegerField : public TField {
+// A number field keeping a Number: a 32-bit whole number (TIntegerField) or a double
+// (TFloatField). It reads and writes the other type too, a whole number rounded; an empty text
+// clears it.
+template <class Number>
+class TNumericField : public TField {
  public:
-  TIntegerField() : TField(ftInteger, 0) {}
-  int DataSize() const override { return 4; }
+  int DataSize() const override { return static_cast<int>(sizeof(Number)); }
   std::string AsString() const override;
   void SetAsString(const std::string& value) override;
   std::int32_t AsInteger() const override;
   void SetAsInteger(std::int32_t value) override;
   double AsFloat() const override;
   void SetAsFloat(double value) override;
+
+ protected:
+  explicit TNumericField(TFieldType dataType) : TField(dataType, 0) {}
 };
 
-// A number; its text is FloatToStr's. An empty text clears it.
-class TFloatField : public TField {
+extern template class TNumericField<std::int32_t>;
+extern template class TNumericField<double>;
+
+// A 32-bit whole number.
+class TIntegerField : public TNumericField<std::int32_t> {
  public:
-  TFloatField() : TField(ftFloat, 0) {}
-  int DataSize() const override { return 8; }
-  std::string AsString() const override;
-  void SetAsString(const std::string& value) override;
-  std::int32_t AsInteger() const override;
-  void SetAsInteger(std::int32_t value) override;
-  double AsFloat() const override;
-  void SetAsFloat(double value) override;
+  TIntegerField() : TNumericField(ftInteger) {}
+};
+
+// A number; its text is FloatToStr's.
+class TFloatField : public TNumericField<double> {
+ public:
+  TFloatField() : TNumericField(ftFloat) {}
 };
 
 // A logical: "True" or "False" as text; a text is read by the start of "true", "false", "yes"
