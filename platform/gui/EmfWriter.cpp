@@ -65,15 +65,7 @@ class EmfRecorder final : public GdiRecorder {
   void CreateFont(int slot, const LogicalFont& font) override {
     LittleEndianWriter params;
     params.U32(static_cast<std::uint32_t>(slot));
-    params.I32(font.Height);
-    params.I32(0);  // width: the face's own
-    params.I32(0);  // escapement
-    params.I32(0);  // orientation
-    params.I32(font.Weight);
-    params.U8(font.Italic);
-    params.U8(font.Underline);
-    params.U8(font.StrikeOut);
-    for (int i = 0; i < 5; ++i) params.U8(0);  // ANSI character set, default precisions, quality, pitch
+    WriteLogicalFontFields(params, font, true);
     const QString face = font.FaceName.left(31);
     Utf16(params, face);
     for (qsizetype i = face.size(); i < 32; ++i) params.U16(0);

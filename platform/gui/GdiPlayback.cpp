@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/LittleEndianWriter.h"
 #include "platform/gui/ReferenceFont.h"
 
 namespace platform::gui {
@@ -18,6 +19,19 @@ std::uint32_t ColorRef(TColor color) {
 LogicalFont LogicalFontOf(const TCanvasFont& font) {
   return {ReferenceFont(font).LogicalHeight(), (font.Style & fsBold) ? 700 : 400, (font.Style & fsItalic) != 0,
           (font.Style & fsUnderline) != 0,     (font.Style & fsStrikeOut) != 0,   font.Name};
+}
+
+void WriteLogicalFontFields(LittleEndianWriter& out, const LogicalFont& font, bool wide) {
+  const auto whole = [&](int value) { wide ? out.I32(value) : out.I16(value); };
+  whole(font.Height);
+  whole(0);  // width: the face's own
+  whole(0);  // escapement
+  whole(0);  // orientation
+  whole(font.Weight);
+  out.U8(font.Italic);
+  out.U8(font.Underline);
+  out.U8(font.StrikeOut);
+  for (int i = 0; i < 5; ++i) out.U8(0);  // ANSI character set, default precisions, quality, pitch
 }
 
 namespace {

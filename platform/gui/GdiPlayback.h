@@ -36,6 +36,12 @@ struct LogicalFont {
 };
 LogicalFont LogicalFontOf(const TCanvasFont& font);
 
+class LittleEndianWriter;
+
+// A logical font record's fields before the face name, its whole numbers 32 bits wide in an
+// enhanced metafile (wide) and 16 bits in a Windows metafile.
+void WriteLogicalFontFields(LittleEndianWriter& out, const LogicalFont& font, bool wide);
+
 class GdiRecorder {
  public:
   virtual ~GdiRecorder() = default;

@@ -90,15 +90,7 @@ class WmfRecorder final : public GdiRecorder {
   }
   void CreateFont(int, const LogicalFont& font) override {
     LittleEndianWriter params;
-    params.I16(font.Height);
-    params.I16(0);  // width: the face's own
-    params.I16(0);  // escapement
-    params.I16(0);  // orientation
-    params.I16(font.Weight);
-    params.U8(font.Italic);
-    params.U8(font.Underline);
-    params.U8(font.StrikeOut);
-    for (int i = 0; i < 5; ++i) params.U8(0);  // ANSI character set, default precisions, quality, pitch
+    WriteLogicalFontFields(params, font, false);
     QByteArray face = AnsiBytes(font.FaceName).left(31);
     face.resize(32, '\0');
     params.Bytes(face);
