@@ -1,6 +1,7 @@
 #pragma once
 // The folder of a fuzz target's files: one per process, removed with what is in it when the
-// process ends.
+// process ends. A target that flushes every write asks for it in memory, where the system has
+// /dev/shm.
 
 #include <stdlib.h>
 
@@ -9,8 +10,11 @@
 
 class FuzzFolder {
  public:
-  explicit FuzzFolder(const std::string& prefix) {
-    folder_ = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  explicit FuzzFolder(const std::string& prefix, bool inMemory = false) {
+    const std::filesystem::path base = inMemory && std::filesystem::is_directory("/dev/shm")
+                                           ? "/dev/shm"
+                                           : std::filesystem::temp_directory_path();
+    folder_ = (base / (prefix + "-XXXXXX")).string();
     if (mkdtemp(folder_.data()) == nullptr) abort();
   }
   ~FuzzFolder() {

@@ -8,16 +8,15 @@
 // open, bit 3 OEM detection in streams; byte 1 the default block size (mod 8); the rest is the
 // memo file.
 
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tools/fuzz/FuzzFolder.h"
 #include "xbase/Library.h"
 #include "xbase/core/MemoTextFile.h"
 #include "xbase/core/ovcommon.h"
@@ -36,30 +35,9 @@ constexpr std::array<std::uint16_t, 8> kBlockSizes = {512, 64, 0, 1, 33, 1024, 8
 constexpr std::array<const char*, 11> kPointers = {"1", "2", "3", "4", "5", "6", "7",
                                                    "8", "-1", "x1", ""};
 
-// One table and memo file per process, in a folder of its own (in memory when the system has
-// /dev/shm, since every memo write is flushed) that goes when the process ends.
-class Folder {
- public:
-  Folder() {
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    path_ = (base / "fuzz-memo-XXXXXX").string();
-    if (mkdtemp(path_.data()) == nullptr) abort();
-  }
-  ~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-const Folder& TheFolder() {
-  static const Folder folder;
+// One table and memo file per process, in memory since every memo write is flushed.
+const FuzzFolder& TheFolder() {
+  static const FuzzFolder folder("fuzz-memo", true);
   return folder;
 }
 
@@ -148,8 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DefaultMemoBlockSize = kBlockSizes[data[1] % kBlockSizes.size()];
   MemoLockTries = 1;
 
-  const std::string table = TheFolder().File("fuzz.dbf");
-  const std::string memo = TheFolder().File(dialect == 0xF5 ? "fuzz.fpt" : "fuzz.dbt");
+  const std::string table = TheFolder().Path("fuzz.dbf");
+  const std::string memo = TheFolder().Path(dialect == 0xF5 ? "fuzz.fpt" : "fuzz.dbt");
   std::ofstream(table, std::ios::binary | std::ios::trunc) << TableImage(dialect);
   std::ofstream(memo, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data + 2), static_cast<std::streamsize>(size - 2));
