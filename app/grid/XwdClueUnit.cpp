@@ -1,6 +1,5 @@
 #include "app/grid/XwdClueUnit.h"
 
-#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -15,7 +14,6 @@
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
-#include "platform/gui/InputEvents.h"
 #include "platform/gui/SystemMetrics.h"
 
 using namespace platform::gui;
@@ -38,33 +36,11 @@ class TClueLineDelegate : public QStyledItemDelegate {
   }
 };
 
-// A list box that reports the user's picks: a click on a line, or a move of the selection by
-// the keyboard.
-class TClueListBox : public QListWidget {
- public:
-  explicit TClueListBox(TCluesForm* owner) : QListWidget(owner), owner_(owner) {
-    QObject::connect(this, &QListWidget::itemClicked, this, Handler([this] { owner_->ClueListClick(); }));
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (const auto typed = KeyChar(*event)) {
-      std::uint8_t key = *typed;
-      Guard([&] { owner_->ClueListKeyPress(key); });
-      if (key == 0) return;
-    }
-    const int before = currentRow();
-    QListWidget::keyPressEvent(event);
-    if (currentRow() != before) Guard([this] { owner_->ClueListClick(); });
-  }
-
- private:
-  TCluesForm* owner_;
-};
-
 }  // namespace
 
-TCluesForm::TCluesForm() : ClueList(new TClueListBox(this)) {
+TCluesForm::TCluesForm() : ClueList(new TListBox(this)) {
+  ClueList->OnClick = [this] { ClueListClick(); };
+  ClueList->OnKeyPress = [this](std::uint8_t& key) { ClueListKeyPress(key); };
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   SetCaption("Clues");
   ClueList->setFont(QFont("Times New Roman"));

@@ -2,17 +2,17 @@
 // The solver's clue list beside the grid: line k holds the clue of the word with ordinal k + 1.
 // Picking a line selects its word in the grid; letters typed in the list go to the grid.
 
-#include <QListWidget>
 #include <cstdint>
 #include <string>
 
 #include "platform/gui/Form.h"
+#include "platform/gui/ListBox.h"
 
 class TCluesForm : public platform::gui::TForm {
  public:
   TCluesForm();
 
-  QListWidget* ClueList;
+  platform::gui::TListBox* ClueList;
 
   int ItemIndex() const { return ClueList->currentRow(); }
   // Selects a line (-1: none) without counting as the user's pick.

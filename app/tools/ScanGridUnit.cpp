@@ -1,7 +1,6 @@
 #include "app/tools/ScanGridUnit.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -71,25 +70,6 @@ class TScanLineDelegate : public QStyledItemDelegate {
   TScanGridForm* form_;
 };
 
-// A list box that reports the user's picks: a click on a line, or a move of the selection by
-// the keyboard.
-class TScanListBox : public QListWidget {
- public:
-  explicit TScanListBox(TScanGridForm* owner) : QListWidget(owner), owner_(owner) {
-    QObject::connect(this, &QListWidget::itemClicked, this, Handler([this] { owner_->ScanListClick(); }));
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    const int before = currentRow();
-    QListWidget::keyPressEvent(event);
-    if (currentRow() != before) Guard([this] { owner_->ScanListClick(); });
-  }
-
- private:
-  TScanGridForm* owner_;
-};
-
 bool StartsWord(const TXwdPuzzle& p, const TScanHit& hit) {
   return hit.Kind == DirAcross ? IsAcrossStart(p, hit.X, hit.Y) : IsDownStart(p, hit.X, hit.Y);
 }
@@ -101,7 +81,7 @@ TScanGridForm::TScanGridForm()
       ScanBtn(new QPushButton("Scan &For...", this)),
       AllBtn(new QPushButton("Scan &All...", this)),
       OkBtn(new QPushButton("&Close", this)),
-      ScanList(new TScanListBox(this)),
+      ScanList(new TListBox(this)),
       ErrPanel(new QLabel(this)),
       ExImg(new QLabel(this)),
       Bevel1(new QFrame(this)) {
@@ -144,6 +124,7 @@ TScanGridForm::TScanGridForm()
   layout->addWidget(ScanList, 1);
   resize(kMinWidth, 320);
 
+  ScanList->OnClick = [this] { ScanListClick(); };
   QObject::connect(ScanBtn, &QPushButton::clicked, this, Handler([this] { ScanBtnClick(); }));
   QObject::connect(AllBtn, &QPushButton::clicked, this, Handler([this] { AllBtnClick(); }));
   QObject::connect(OkBtn, &QPushButton::clicked, this, Handler([this] { OkBtnClick(); }));

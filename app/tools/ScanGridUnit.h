@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRect>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "app/tools/GridScans.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Form.h"
+#include "platform/gui/ListBox.h"
 
 class TScanGridForm : public platform::gui::TForm {
  public:
@@ -26,7 +26,7 @@ class TScanGridForm : public platform::gui::TForm {
   QPushButton* ScanBtn;
   QPushButton* AllBtn;
   QPushButton* OkBtn;
-  QListWidget* ScanList;
+  platform::gui::TListBox* ScanList;
   QLabel* ErrPanel;
   QLabel* ExImg;
   QFrame* Bevel1;
