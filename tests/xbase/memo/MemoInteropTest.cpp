@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "tests/xbase/ExternalTool.h"
+#include "tests/xbase/HexText.h"
 #include "tests/xbase/memo/MemoTest.h"
 #include "xbase/core/MemoTextFile.h"
 
@@ -15,16 +16,6 @@ namespace xbase {
 namespace {
 
 using Memos = std::map<std::string, std::string>;  // record name -> memo bytes
-
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char c : bytes) {
-    hex += digits[c >> 4];
-    hex += digits[c & 15];
-  }
-  return hex;
-}
 
 std::string Unhex(const std::string& hex) {
   std::string bytes;

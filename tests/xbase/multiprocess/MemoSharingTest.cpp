@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "platform/os/ByteRangeLocks.h"
+#include "tests/xbase/HexText.h"
 #include "tests/xbase/dbf/DbfTest.h"
 #include "tests/xbase/multiprocess/PeerExpect.h"
 #include "xbase/core/ovutils.h"
@@ -29,16 +30,6 @@ struct Dialect {
 };
 const Dialect kDialects[] = {{"0x83", 512, "memo.dbt"}, {"0x8B", 512, "memo.dbt"},
                              {"0xF5", 64, "memo.fpt"}};
-
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 15];
-  }
-  return hex;
-}
 
 class MemoSharingTest : public DbfTest {
  protected:
