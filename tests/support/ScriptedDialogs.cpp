@@ -137,20 +137,20 @@ int ScriptedDialogs::MessageDlg(const QString& text, MsgDlgType type, unsigned b
   return expectation->Answer;
 }
 
-std::optional<FileDialogResult> ScriptedDialogs::OpenFile(const FileDialogRequest& request) {
+std::optional<FileDialogResult> ScriptedDialogs::FileDialog(DialogKind kind, const FileDialogRequest& request) {
   DialogCall call;
-  call.Kind = DialogKind::Open;
+  call.Kind = kind;
   call.File = request;
   const std::optional<Expectation> expectation = Take(call);
   return expectation ? expectation->File : std::nullopt;
 }
 
+std::optional<FileDialogResult> ScriptedDialogs::OpenFile(const FileDialogRequest& request) {
+  return FileDialog(DialogKind::Open, request);
+}
+
 std::optional<FileDialogResult> ScriptedDialogs::SaveFile(const FileDialogRequest& request) {
-  DialogCall call;
-  call.Kind = DialogKind::Save;
-  call.File = request;
-  const std::optional<Expectation> expectation = Take(call);
-  return expectation ? expectation->File : std::nullopt;
+  return FileDialog(DialogKind::Save, request);
 }
 
 bool ScriptedDialogs::PrinterSetup() {

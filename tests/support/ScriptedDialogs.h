@@ -63,6 +63,9 @@ class ScriptedDialogs final : public platform::gui::Dialogs {
 
   // Logs the call and takes the next expectation when it is of this kind.
   std::optional<Expectation> Take(DialogCall call);
+  // An open or save dialog: the scripted file, or none for Cancel.
+  std::optional<platform::gui::FileDialogResult> FileDialog(DialogKind kind,
+                                                            const platform::gui::FileDialogRequest& request);
 
   std::deque<Expectation> script_;
   std::vector<DialogCall> log_;
