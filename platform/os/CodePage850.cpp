@@ -29,31 +29,20 @@ constexpr std::array<char16_t, 128> kHigh = {
 
 using ByteMap = std::array<std::uint8_t, 256>;
 
-ByteMap BuildOemToAnsi() {
+// Every byte of one code page as the other writes its character, '?' where it has none.
+ByteMap Translation(char32_t (*decode)(std::uint8_t), std::optional<std::uint8_t> (*encode)(char32_t)) {
   ByteMap map{};
-  for (int b = 0; b < 256; ++b) {
-    const auto ansi = UnicodeToAnsi(Oem850ToUnicode(static_cast<std::uint8_t>(b)));
-    map[b] = ansi.value_or('?');
-  }
-  return map;
-}
-
-ByteMap BuildAnsiToOem() {
-  ByteMap map{};
-  for (int b = 0; b < 256; ++b) {
-    const auto oem = UnicodeToOem850(AnsiToUnicode(static_cast<std::uint8_t>(b)));
-    map[b] = oem.value_or('?');
-  }
+  for (int b = 0; b < 256; ++b) map[b] = encode(decode(static_cast<std::uint8_t>(b))).value_or('?');
   return map;
 }
 
 const ByteMap& OemToAnsiMap() {
-  static const ByteMap map = BuildOemToAnsi();
+  static const ByteMap map = Translation(Oem850ToUnicode, UnicodeToAnsi);
   return map;
 }
 
 const ByteMap& AnsiToOemMap() {
-  static const ByteMap map = BuildAnsiToOem();
+  static const ByteMap map = Translation(AnsiToUnicode, UnicodeToOem850);
   return map;
 }
 
