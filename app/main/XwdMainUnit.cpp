@@ -17,7 +17,6 @@
 #include "app/main/XwdMainTexts.h"
 #include "app/output/ExportUnit.h"
 #include "app/output/XwdPrintUnit.h"
-#include "app/puzzle/SFXUnit.h"
 #include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/WordGeometry.h"
 #include "app/puzzle/XwdProcsUnit.h"

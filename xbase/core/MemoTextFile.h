@@ -61,7 +61,6 @@ class MemoTextFile {
 
   // Binds the file to a device, dropping the previous one; the file is closed afterwards.
   void Assign(std::unique_ptr<MemoTextDevice> device);
-  bool IsAssigned() const { return device_ != nullptr; }
   // The bound device, for the binder that knows its type; null when unassigned.
   MemoTextDevice* Device() const { return device_.get(); }
 
@@ -99,8 +98,6 @@ class MemoTextFile {
   std::string_view BufferedOutput() const { return {buffer_.data(), position_}; }
   // Empties the buffer (output: after taking it; input: drops what was not read).
   void ClearBuffer() { position_ = end_ = 0; }
-  // Turns an Append open into an output file.
-  void SetMode(TextFileMode mode) { mode_ = mode; }
 
  private:
   // Asks the device for more input; false at the end of the text or on a failure (code).

@@ -259,8 +259,6 @@ class TOvDataSet : public TOvPrimDataset {
   std::uint8_t AreaNumber() const { return areaNumber_; }
   bool DesignState() const { return designState_; }
   const TDbfFieldProps* FieldProps() const { return fieldProps_.get(); }
-  // Where field n's slot lies in the record buffer.
-  std::size_t FieldOffset(int n) const { return fieldOffsets_.at(static_cast<std::size_t>(n) - 1); }
   void SetCracks(bool bof, bool eof) {
     bofCrack_ = bof;
     eofCrack_ = eof;

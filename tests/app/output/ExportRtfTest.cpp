@@ -73,9 +73,13 @@ TEST_F(ExportRtf, TextsReadBackUnchanged) {
   // Every brace that is not text opens or closes a group, and the groups balance.
   int depth = 0;
   for (qsizetype i = 0; i < rtf.size(); ++i) {
-    if (rtf[i] == '\\') ++i;
-    else if (rtf[i] == '{') ++depth;
-    else if (rtf[i] == '}') EXPECT_GE(--depth, 0) << "at byte " << i;
+    if (rtf[i] == '\\') {
+      ++i;
+    } else if (rtf[i] == '{') {
+      ++depth;
+    } else if (rtf[i] == '}') {
+      EXPECT_GE(--depth, 0) << "at byte " << i;
+    }
   }
   EXPECT_EQ(depth, 0);
 

@@ -5,7 +5,6 @@
 
 #include "AppTest.h"
 #include "app/puzzle/XwdProcsUnit.h"
-#include "platform/gui/SettingsStore.h"
 #include "tests/support/FileSizeLimit.h"
 
 namespace {

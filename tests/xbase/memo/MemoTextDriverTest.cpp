@@ -31,7 +31,9 @@ std::int32_t WriteText(std::int32_t block, const std::vector<std::string>& lines
   AssignMemo(file, block);
   EXPECT_EQ(file.Open(mode), 0);
   for (const std::string& line : lines) EXPECT_EQ(file.WriteLine(line), 0);
-  if (!tail.empty()) EXPECT_EQ(file.Write(tail), 0);
+  if (!tail.empty()) {
+    EXPECT_EQ(file.Write(tail), 0);
+  }
   EXPECT_EQ(file.Close(), 0);
   return block;
 }
