@@ -122,16 +122,17 @@ bool SlotRepresents(const FieldEntry& field, std::string_view stored) {
 
 void GatherNumber(DbfTable& area, const FieldEntry& field, double value) {
   const std::string_view stored = FieldText(area, field);
-  // A value the caller left alone keeps its stored text when the slot could not hold it.
-  if (value == ScatteredNumber(field, stored) && !SlotRepresents(field, stored)) return;
   // Memo block 0 is no memo: a blank field, as other programs read it (not block 0, which is
   // the memo file's header).
-  if (field.FieldType == 'M' && value == 0) {
-    StoreField(area, field, "", ' ');
-    return;
-  }
+  const bool noMemo = field.FieldType == 'M' && value == 0;
   char formatted[255];
-  StoreField(area, field, FormattedNumber(field, value, formatted), ' ');
+  const std::string_view text = noMemo ? std::string_view() : FormattedNumber(field, value, formatted);
+  // The text stored already stays, whether or not the slot could hold it (a record gathered
+  // again unchanged, as every append of the same values).
+  if (!noMemo && text == stored) return;
+  // A value the caller left alone keeps its stored text when the slot could not hold it.
+  if (value == ScatteredNumber(field, stored) && !SlotRepresents(field, stored)) return;
+  StoreField(area, field, text, ' ');
 }
 
 // ---- Dates

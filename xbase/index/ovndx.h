@@ -79,6 +79,9 @@ struct OrderDescriptor {
   std::string KeyText;  // the key expression; empty for key-maker orders
   KeyComparator Comparator = CompareCharKey;
   bool HeaderDirty = false;  // root or next free changed since the header was written
+  // The index file holds at least this many bytes: its size when last asked, or the end of a
+  // node written since (nobody shortens an index file that an order has open).
+  std::uint64_t FileBytesKnown = 0;
   bool CharacterKey = true;  // C keys: key length + 1 bytes with the NUL
   bool AtBof = false;
   bool AtEof = false;

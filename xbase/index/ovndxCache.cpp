@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "xbase/index/ovndxFormat.h"
 
@@ -17,44 +16,48 @@ NodeCache::NodeCache(std::uint32_t size) : block_(new std::uint8_t[size]), slots
 
 std::uint8_t* NodeCache::Find(std::uint32_t node) {
   if (!Holds(node)) return nullptr;
-  std::uint32_t& slot = SlotOf(node);
-  std::size_t k = slot - 1;
+  Place& place = places_[node];
+  const std::size_t k = place.slotPlusOne - 1;
   if (k > 0) {
-    std::swap(slots_[k], slots_[k - 1]);
-    SlotOf(slots_[k].node) = static_cast<std::uint32_t>(k + 1);
-    slot = static_cast<std::uint32_t>(k--);
+    const std::uint32_t ahead = slots_[k - 1];
+    slots_[k - 1] = node;
+    slots_[k] = ahead;
+    places_[ahead].slotPlusOne = static_cast<std::uint32_t>(k + 1);
+    place.slotPlusOne = static_cast<std::uint32_t>(k);
   }
-  return slots_[k].buffer;
+  return Buffer(place);
 }
 
 void NodeCache::Store(std::uint32_t node, const std::uint8_t* image) {
   std::size_t k;
+  std::uint32_t buffer;
   if (used_ < slots_.size()) {
     k = used_++;
-    slots_[k].buffer = block_.get() + k * NodeSize;
+    buffer = static_cast<std::uint32_t>(k);
   } else {
     k = slots_.size() - 1;
-    SlotOf(slots_[k].node) = 0;
+    Place& evicted = places_[slots_[k]];
+    evicted.slotPlusOne = 0;
+    buffer = evicted.buffer;
   }
-  if (node >= slotPlusOne_.size()) slotPlusOne_.resize(std::max<std::size_t>(node + 1, slotPlusOne_.size() * 2), 0);
-  slots_[k].node = node;
-  SlotOf(node) = static_cast<std::uint32_t>(k + 1);
-  std::memcpy(slots_[k].buffer, image, NodeSize);
+  if (node >= places_.size()) places_.resize(std::max<std::size_t>(node + 1, places_.size() * 2));
+  slots_[k] = node;
+  Place& place = places_[node];
+  place = {static_cast<std::uint32_t>(k + 1), buffer};
+  std::memcpy(Buffer(place), image, NodeSize);
 }
 
 void NodeCache::Refresh(std::uint32_t node, const std::uint8_t* image) {
-  if (Holds(node)) std::memcpy(slots_[SlotOf(node) - 1].buffer, image, NodeSize);
+  if (Holds(node)) std::memcpy(Buffer(places_[node]), image, NodeSize);
 }
 
 void NodeCache::Reset() {
   used_ = 0;
-  std::fill(slotPlusOne_.begin(), slotPlusOne_.end(), 0);
+  std::fill(places_.begin(), places_.end(), Place{});
 }
 
 std::vector<std::uint32_t> NodeCache::Nodes() const {
-  std::vector<std::uint32_t> nodes;
-  for (std::size_t k = 0; k < used_; ++k) nodes.push_back(slots_[k].node);
-  return nodes;
+  return {slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(used_)};
 }
 
 }  // namespace xbase

@@ -2,9 +2,11 @@
 // The node cache of a work area's controlling order: CacheSize div 512 slots, each a node
 // number and a 512-byte buffer of one block. Buffers are handed to slots in slot order as the
 // slots are first used. A hit moves its slot one place towards the front, so that nodes used
-// often gather there; a miss takes the first unused slot, or else reuses the last one. Beside
-// the slots, a table indexed by node number finds a node's slot at once; node numbers are dense
-// and bounded by the file's size, since only nodes read from it are cached.
+// often gather there; a miss takes the first unused slot, or else reuses the last one. A
+// buffer travels with its node when slots change places, so the slots keep only node numbers;
+// a table indexed by node number holds each cached node's slot and buffer, and finds a node at
+// once. Node numbers are dense and bounded by the file's size, since only nodes read from it
+// are cached.
 //
 // Images in the cache are those on disk: the engine writes every change at once and refreshes
 // the cached copy with it.
@@ -47,19 +49,19 @@ class NodeCache {
  private:
   static constexpr std::size_t kNodeBytes = 512;
 
-  struct Slot {
-    std::uint32_t node = 0;
-    std::uint8_t* buffer = nullptr;
+  // Where a node is kept: its slot + 1 (0 when it is not cached) and its buffer's number.
+  struct Place {
+    std::uint32_t slotPlusOne = 0;
+    std::uint32_t buffer = 0;
   };
 
-  // The slot of a node, 0 for none.
-  std::uint32_t& SlotOf(std::uint32_t node) { return slotPlusOne_[node]; }
-  bool Holds(std::uint32_t node) const { return node < slotPlusOne_.size() && slotPlusOne_[node] != 0; }
+  bool Holds(std::uint32_t node) const { return node < places_.size() && places_[node].slotPlusOne != 0; }
+  std::uint8_t* Buffer(const Place& place) { return block_.get() + std::size_t{place.buffer} * kNodeBytes; }
 
   std::unique_ptr<std::uint8_t[]> block_;
-  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> slots_;  // the node of each slot, front first
   std::size_t used_ = 0;
-  std::vector<std::uint32_t> slotPlusOne_;  // by node number: its slot + 1, 0 when not cached
+  std::vector<Place> places_;  // by node number
 };
 
 }  // namespace xbase

@@ -97,7 +97,7 @@ constexpr std::array<std::uint8_t, 8 + MaxKeyLength> MakeEmptyCursorNode() {
 const std::array<std::uint8_t, 8 + MaxKeyLength> EmptyCursorNode = MakeEmptyCursorNode();
 
 int CompareCharKey(const void* a, const void* b, std::uint16_t keyLength) {
-  return std::memcmp(a, b, keyLength);
+  return CompareCharBytes(static_cast<const std::uint8_t*>(a), static_cast<const std::uint8_t*>(b), keyLength);
 }
 
 int CompareNumericKey(const void* a, const void* b, std::uint16_t) { return CompareDouble(a, b); }

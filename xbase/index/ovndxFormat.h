@@ -34,8 +34,10 @@
 // keeps them zero in memory and on disk, and clears what other programs may have left there.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "xbase/core/ByteOrder.h"
@@ -157,5 +159,29 @@ using KeyComparator = int (*)(const void* a, const void* b, std::uint16_t keyLen
 int CompareCharKey(const void* a, const void* b, std::uint16_t keyLength);
 // N, F and D keys: as doubles (0.0 and -0.0 are equal).
 int CompareNumericKey(const void* a, const void* b, std::uint16_t keyLength);
+
+// CompareCharKey's work, for the searches that call it for every entry they pass: eight bytes
+// at a time, each group read as a big-endian number, which orders as its bytes do.
+inline int CompareCharBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t length) {
+  static_assert(std::endian::native == std::endian::little);
+  std::size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+  }
+  if (i + 4 <= length) {
+    std::uint32_t x, y;
+    std::memcpy(&x, a + i, 4);
+    std::memcpy(&y, b + i, 4);
+    if (x != y) return __builtin_bswap32(x) < __builtin_bswap32(y) ? -1 : 1;
+    i += 4;
+  }
+  for (; i < length; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return 0;
+}
 
 }  // namespace xbase

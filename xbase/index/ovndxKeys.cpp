@@ -25,9 +25,10 @@ namespace {
 void PutCharKey(const OrderDescriptor& order, std::string_view text, bool oem, KeyBytes& key,
                 std::size_t padTo) {
   const std::size_t count = std::min<std::size_t>(text.size(), order.KeyLength());
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto byte = static_cast<std::uint8_t>(text[i]);
-    key[i] = oem ? platform::os::AnsiToOem(byte) : byte;
+  if (oem) {
+    for (std::size_t i = 0; i < count; ++i) key[i] = platform::os::AnsiToOem(static_cast<std::uint8_t>(text[i]));
+  } else if (count > 0) {
+    std::memcpy(key.data(), text.data(), count);
   }
   const std::size_t padded = std::max(count, std::min<std::size_t>(padTo, order.KeyLength()));
   std::memset(key.data() + count, ' ', padded - count);

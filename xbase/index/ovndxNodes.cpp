@@ -2,6 +2,7 @@
 // or the file, checking it, writing a changed node through to the file and every copy, the
 // paths of the orders, the header block and the node cache's settings.
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -83,6 +84,7 @@ void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* imag
       order.IndexFile.WriteAt(std::uint64_t{node} * NodeSize, image, NodeSize);
   if (written.code != 0 || written.count != NodeSize)
     Fail(written.code != 0 ? written.code : 101, "Error writing index file: " + order.FileName + " [SeekAndWrite]");
+  order.FileBytesKnown = std::max(order.FileBytesKnown, (std::uint64_t{node} + 1) * NodeSize);
   if (NodeCache* cache = CacheOf(order)) cache->Refresh(node, image);
   PathStack& path = order.Path;
   for (std::size_t level = 0; level < path.Depth; ++level) {
@@ -130,12 +132,14 @@ std::uint32_t AllocateNode(OrderDescriptor& order) {
   if (order.Header.NextFree == std::numeric_limits<std::uint32_t>::max())
     Fail(254, "Index file full: " + order.FileName + " [AppendIndex]");
   // Every node below next free is in the file: a next free past its end is corrupt, and a node
-  // written there would leave a hole up to it.
-  std::uint64_t size = 0;
-  if (const std::uint16_t code = order.IndexFile.Size(size))
-    Fail(code, "Error reading index file: " + order.FileName + " [SeekAndRead]");
-  if (std::uint64_t{order.Header.NextFree} * NodeSize > size)
-    Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file", "AppendIndex"));
+  // written there would leave a hole up to it. The file is asked only when the nodes written
+  // since do not show it.
+  if (std::uint64_t{order.Header.NextFree} * NodeSize > order.FileBytesKnown) {
+    if (const std::uint16_t code = order.IndexFile.Size(order.FileBytesKnown))
+      Fail(code, "Error reading index file: " + order.FileName + " [SeekAndRead]");
+    if (std::uint64_t{order.Header.NextFree} * NodeSize > order.FileBytesKnown)
+      Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file", "AppendIndex"));
+  }
   order.HeaderDirty = true;
   return order.Header.NextFree++;
 }
@@ -148,6 +152,7 @@ const std::uint8_t* CursorEntry(const OrderDescriptor& order) {
 }
 
 bool SameKey(const OrderDescriptor& order, const std::uint8_t* a, const std::uint8_t* b) {
+  if (order.Comparator == CompareCharKey) return CompareCharBytes(a, b, order.KeyLength()) == 0;
   return order.Comparator(a, b, order.KeyLength()) == 0;
 }
 

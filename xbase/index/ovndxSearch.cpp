@@ -62,16 +62,10 @@ void RefreshAfterChange(WorkAreaRecord& table, const AreaIndex& area) {
   }
 }
 
-}  // namespace
-
-int SearchNode(const OrderDescriptor& order, const std::uint8_t* image, const std::uint8_t* key) {
-  const int count = NodeCount(image);
-  if (count == 0) return -1;
-  const std::uint16_t entrySize = order.Header.EntrySize;
-  const std::uint16_t keyLength = order.KeyLength();
-  const auto compare = [&](int i) {
-    return order.Comparator(EntryKey(EntryAt(image, i, entrySize)), key, keyLength);
-  };
+// SearchNode over the entries with a comparison of an entry's key with the search key.
+template <typename Compare>
+int SearchEntries(const std::uint8_t* image, int count, std::uint16_t entrySize, Compare compareWithKey) {
+  const auto compare = [&](int i) { return compareWithKey(EntryKey(EntryAt(image, i, entrySize))); };
   const int first = compare(0);
   if (first > 0) return -1;
   if (first == 0) return 0;
@@ -85,6 +79,21 @@ int SearchNode(const OrderDescriptor& order, const std::uint8_t* image, const st
       high = middle;
   }
   return low;
+}
+
+}  // namespace
+
+int SearchNode(const OrderDescriptor& order, const std::uint8_t* image, const std::uint8_t* key) {
+  const int count = NodeCount(image);
+  if (count == 0) return -1;
+  const std::uint16_t entrySize = order.Header.EntrySize;
+  const std::uint16_t keyLength = order.KeyLength();
+  if (order.Comparator == CompareCharKey)
+    return SearchEntries(image, count, entrySize,
+                         [&](const std::uint8_t* entryKey) { return CompareCharBytes(entryKey, key, keyLength); });
+  return SearchEntries(image, count, entrySize, [&](const std::uint8_t* entryKey) {
+    return order.Comparator(entryKey, key, keyLength);
+  });
 }
 
 void SeekKey(OrderDescriptor& order, const KeyBytes& key, bool forInsertion) {

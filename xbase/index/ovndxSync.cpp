@@ -108,7 +108,8 @@ void ReplaceChangedKeys(WorkAreaRecord& table) {
 void AppendNewKey() {
   WorkAreaRecord* table = CurrentTable();
   if (table == nullptr) return;
-  Restore<bool> bypass(AreaIndexOf(CurrentWorkArea).IndexBypass, false);
+  AreaIndex& area = AreaIndexOf(CurrentWorkArea);
+  Restore<bool> bypass(area.IndexBypass, false);
   // The failure is reported again at the end, since every seek after it clears the error code.
   std::uint16_t failure = 0;
   std::string failureMessage;
@@ -117,7 +118,7 @@ void AppendNewKey() {
     std::uint8_t failed = 0;
     KeyBytes key;
     for (std::uint8_t slot = 1; slot <= MaxOrders && failed == 0; ++slot) {
-      OrderDescriptor* order = OrderInSlot(slot);
+      OrderDescriptor* order = area.OrderTable[slot - 1].get();
       if (order == nullptr) continue;
       KeyOrder = slot;
       MakeOrderKey(*order, key);

@@ -256,6 +256,51 @@ TEST(NodeCacheTest, AHitMovesOneSlotForwardAndAMissTakesTheLastSlot) {
   EXPECT_EQ(cache.Find(10), nullptr);
 }
 
+// The cache against its rules kept literally: slots of (node, image), a hit swapping with the
+// slot before it, a miss filling the first unused slot or else the last one. Every buffer must
+// stay with its node through the moves, the reuses and the refreshes.
+TEST(NodeCacheTest, EveryNodeKeepsItsImageThroughMovesAndReuse) {
+  struct Slot {
+    std::uint32_t node;
+    std::uint8_t version;
+  };
+  std::vector<Slot> model;
+  constexpr std::size_t kSlots = 9;
+  NodeCache cache(RoundedNodeCacheSize(kSlots * 512));
+  std::mt19937 random(2024);
+  std::uint8_t image[512] = {};
+  for (int step = 0; step < 20000; ++step) {
+    const std::uint32_t node = 1 + random() % 24;
+    image[0] = static_cast<std::uint8_t>(node);
+    image[511] = static_cast<std::uint8_t>(step);
+    const auto found = std::find_if(model.begin(), model.end(), [&](const Slot& slot) { return slot.node == node; });
+    if (random() % 4 == 0) {
+      cache.Refresh(node, image);
+      if (found != model.end()) found->version = image[511];
+    } else if (found != model.end()) {
+      const std::uint8_t* cached = cache.Find(node);
+      ASSERT_NE(cached, nullptr) << "step " << step;
+      EXPECT_EQ(cached[0], node);
+      EXPECT_EQ(cached[511], found->version) << "step " << step;
+      if (found != model.begin()) std::iter_swap(found, found - 1);
+    } else {
+      ASSERT_EQ(cache.Find(node), nullptr) << "step " << step;
+      cache.Store(node, image);
+      if (model.size() < kSlots)
+        model.push_back({node, image[511]});
+      else
+        model.back() = {node, image[511]};
+    }
+    std::vector<std::uint32_t> nodes;
+    for (const Slot& slot : model) nodes.push_back(slot.node);
+    ASSERT_EQ(cache.Nodes(), nodes) << "step " << step;
+    if (step % 5000 == 4999) {
+      cache.Reset();
+      model.clear();
+    }
+  }
+}
+
 TEST_F(SearchTest, TheControllingOrdersCacheServesTheSameWalk) {
   CreateTable("t.dbf", {{"NAME", 'C', 12}});
   const std::string path = CreateIndex("t.ndx", 'C', 12, "NAME");
