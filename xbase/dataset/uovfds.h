@@ -1,0 +1,145 @@
+#pragma once
+// TOvFileDataSet: the dataset over one table file. It opens the table (creating it from
+// DbfFields when it is missing and CreateIfNotFound says so), shared or exclusively, writes the
+// dataset's posts, inserts, deletes and restores under the multi-user locks, and offers the
+// locks as methods. TOvDbf is the same class as the component that windows hold.
+//
+// Locked writes: the lock is taken (the append lock for an insert, else the record lock of the
+// current record), the library writes and the lock is released. A refused lock calls the
+// operation's event with Retry false, or without a handler shows "Lock failed [<operation>]";
+// while the handler sets Retry the lock is tried again. A write that does not happen raises
+// EDatabaseError "Lock failed [<operation>]" (a ReadOnly dataset: "Cannot modify a read-only
+// dataset"), so a Post keeps its edit.
+//
+// TOvBlobStream is the stream that the dataset hands out for memo fields: TMemoField::AsString
+// reads a memo through it. A work area has one memo stream: a second one on the same area is
+// refused while the first is open.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/Stream.h"
+#include "xbase/dataset/uovcds.h"
+#include "xbase/dbf/DbfTable.h"
+
+namespace xbase {
+
+enum TCreateIndexType {
+  ciNotFound,      // build an index only when opening it fails with 2, 222 or 223
+  ciAlways,        // rebuild every listed index at open
+  ciVerifyHeader,  // rebuild an index whose record-count stamp differs from the table's
+  ciNever,         // never build
+};
+
+class TOvFileDataSet;
+
+using TAfterMakeIndexEvent = std::function<void(const std::string& name)>;
+using TBeforeMakeIndexEvent = std::function<void(const std::string& name, bool& canMake)>;
+using TOvLockFailedEvent = std::function<void(TOvFileDataSet& sender, bool& retry)>;
+
+class TOvFileDataSet : public TOvCDataSet {
+ public:
+  explicit TOvFileDataSet(TComponentState state = {});
+  ~TOvFileDataSet() override;
+
+  TCreateIndexType CreateIndex() const { return createIndex_; }
+  void SetCreateIndex(TCreateIndexType type) { createIndex_ = type; }
+  bool CreateIfNotFound() const { return createIfNotFound_; }
+  void SetCreateIfNotFound(bool create) { createIfNotFound_ = create; }
+  // The record count is taken from the file size at open.
+  bool AutoFixRecCount() const { return autoFixRecCount_; }
+  void SetAutoFixRecCount(bool fix) { autoFixRecCount_ = fix; }
+  // Lines "<order>,<file>,<expression>" of the indexes opened with the table.
+  std::vector<std::string>& IndexList() { return indexList_; }
+  bool Exclusive() const { return exclusive_; }
+  // A change reopens an open dataset.
+  void SetExclusive(bool exclusive);
+  // Record hooks for writing and reading, given to the table at open (UseWithMode).
+  RecordTransform WriteTransform;
+  RecordTransform ReadTransform;
+
+  TAfterMakeIndexEvent OnAfterMakeIndex;
+  TBeforeMakeIndexEvent OnBeforeMakeIndex;
+  TOvLockFailedEvent OnRLockFailedOnPost;
+  TOvLockFailedEvent OnALockFailedOnInsert;
+  TOvLockFailedEvent OnRLockFailedOnDelete;
+  TOvLockFailedEvent OnRLockFailedOnRestore;
+
+  // ---- Locks of the table (false: refused after the library's own tries)
+
+  bool ALock();
+  // The record lock of the record the dataset shows.
+  bool RLock();
+  // Releases the append lock or the record locks.
+  void UnLock();
+  // The table lock, beside the others: programs that change a table in several steps hold it
+  // so that they do not interleave.
+  bool FLock();
+  void FUnLock();
+
+  // ---- Overrides
+
+  std::unique_ptr<platform::db::TStream> CreateBlobStream(const TField& field,
+                                                          platform::db::TBlobStreamMode mode) override;
+  // Record numbers follow the record order unless a filter or an index order is in force.
+  bool IsSequenced() override;
+
+ protected:
+  bool IsTableUsable() override { return !(DesignState() && exclusive_); }
+  bool s_OpenTable(const std::string& name) override;
+  bool s_AppendWithLock() override;
+  bool s_DeleteWithLock() override;
+  bool s_RestoreWithLock() override;
+  bool s_ReplaceWithLock() override;
+
+ private:
+  friend class TOvBlobStream;
+
+  // The locked-write loop of one operation ("Insert", "Delete", "Restore", "Post").
+  bool LockedWrite(const char* operation, bool appendLock, const TOvLockFailedEvent& onFailed,
+                   void (*write)());
+  // The memo field's block number in the buffer that its value is read from or written to.
+  std::int32_t BlobBlock(const TField& field);
+  void SetBlobBlock(const TField& field, std::int32_t block);
+
+  TCreateIndexType createIndex_ = ciNotFound;
+  bool createIfNotFound_ = true;
+  bool autoFixRecCount_ = false;
+  std::vector<std::string> indexList_;
+  bool exclusive_ = false;
+};
+
+class TOvDbf : public TOvFileDataSet {
+ public:
+  using TOvFileDataSet::TOvFileDataSet;
+};
+
+class TOvBlobStream : public platform::db::TStream {
+ public:
+  // Opens the field's memo of the record the dataset shows: for reading with bmRead, else as a
+  // new memo written at the end of the memo file (the dataset enters its edit state first). With
+  // oem, text is translated between OEM and ANSI when its first bytes say it is OEM text.
+  TOvBlobStream(const TField& field, platform::db::TBlobStreamMode mode, bool oem);
+  // A write stream that wrote nothing leaves the field empty; a written one makes its block the
+  // field's value. The memo lock of a write stream is released.
+  ~TOvBlobStream() override;
+
+  std::int64_t Read(void* buffer, std::int64_t count) override;
+  std::int64_t Write(const void* buffer, std::int64_t count) override;
+  std::int64_t Seek(std::int64_t offset, platform::db::TSeekOrigin origin) override;
+
+ private:
+  bool SelectArea(const char* operation);
+
+  const TField& field_;
+  TOvFileDataSet& dataSet_;
+  std::uint8_t area_ = 0;
+  bool directOpen_ = false;  // the table was opened for this stream alone (a designer)
+  bool written_ = false;
+  bool writeMode_ = false;
+  bool oem_ = false;
+};
+
+}  // namespace xbase
