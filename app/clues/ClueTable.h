@@ -18,6 +18,11 @@ class TClueTable {
  public:
   virtual ~TClueTable() = default;
 
+  // Opens the table at path (UTF-8) with its index, shared with other programs: "" when it is
+  // open, else the one message that says why not. Nothing is created.
+  virtual std::string Open(const std::string& path) = 0;
+  virtual void Close() = 0;
+
   // True when a record has exactly this ENTRY (the key blank-padded to the key's length): the
   // table stands on it. Else the table stands on the last record with Eof.
   virtual bool FindExact(const std::string& key) = 0;

@@ -139,6 +139,7 @@ TAutoclueForm::TAutoclueForm()
   connectClick(CharsBtn, &TAutoclueForm::CharsBtnClick);
   connectClick(ListDefsBtn, &TAutoclueForm::ListdefsBtnClick);
   connectClick(CluesBtn, &TAutoclueForm::CluesBtnClick);
+  connectClick(AddBtn, &TAutoclueForm::AddBtnClick);
   connectClick(CtBtn, &TAutoclueForm::CtBtnClick);
   connectClick(OkBtn, &TAutoclueForm::OkBtnClick);
   QObject::connect(DefEdit, &QLineEdit::textChanged, this, Handler([this] { DefEditChange(); }));
@@ -380,11 +381,18 @@ void TAutoclueForm::ListdefsBtnClick() {
 }
 
 void TAutoclueForm::CluesBtnClick() {
-  if (CluesDBForm->Visible())
+  if (CluesDBForm->Visible()) {
     CluesDBForm->Hide();
-  else
+  } else {
     CluesDBForm->Show();
+    // A clue table that could not be opened has been reported: the window does not stay.
+    if (!CluesDBForm->TableOpen()) CluesDBForm->Hide();
+  }
   UpdateClueBar();
+}
+
+void TAutoclueForm::AddBtnClick() {
+  if (AddBtn->isEnabled()) CluesDBForm->AddClue(ToAnsi(DefEdit->text(), 0));
 }
 
 void TAutoclueForm::UpdateClueBar() {

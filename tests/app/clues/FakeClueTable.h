@@ -82,10 +82,25 @@ class FakeClueTable : public TClueTable {
 
   bool HoldsLocks() const { return tableLock_ || appendLock_ || !recordLocks_.empty(); }
 
+  // Open answers with this message for any other path than `path`.
+  std::string path = "clues.dbf";
+  std::string openFailure = "The clue database was not found.";
+  bool open = false;
+  // Every seek fails as a damaged table's would.
+  bool damaged = false;
+
   // ---- TClueTable
+
+  std::string Open(const std::string& name) override {
+    open = name == path;
+    if (open) FirstRec();
+    return open ? std::string() : openFailure;
+  }
+  void Close() override { open = false; }
 
   bool FindExact(const std::string& key) override {
     DropEdit();
+    if (damaged) throw std::runtime_error("The clue table is damaged.");
     const std::string padded = Padded(key.substr(0, 100));
     for (const std::uint32_t n : Order())
       if (Padded(Value(records[n - 1], "ENTRY")) == padded) return StandOn(n);
@@ -95,6 +110,7 @@ class FakeClueTable : public TClueTable {
 
   bool FindNear(const std::string& key) override {
     DropEdit();
+    if (damaged) throw std::runtime_error("The clue table is damaged.");
     const std::string wanted = key.substr(0, 100);
     for (const std::uint32_t n : Order()) {
       const std::string start = Padded(Value(records[n - 1], "ENTRY")).substr(0, wanted.size());
