@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/clues/AnswerText.h"
+#include "app/clues/ToolBarButton.h"
 #include "app/clues/XwdAutoUnit.h"
 #include "app/puzzle/WindowSettings.h"
 #include "app/puzzle/XwdProcsUnit.h"
@@ -21,23 +22,14 @@ const QString kToolsSettingsKey = QStringLiteral("Software\\Quillmere32\\Tools")
 const QString kBusy = QStringLiteral("The clue database is busy: another program is writing to it. Try again in a moment.");
 const QString kNoTable = QStringLiteral("The clue database is not available.");
 
-QToolButton* ToolButton(QToolBar* bar, QStyle::StandardPixmap icon, const QString& hint) {
-  auto* button = new QToolButton(bar);
-  button->setIcon(bar->style()->standardIcon(icon));
-  button->setToolTip(hint);
-  button->setFocusPolicy(Qt::NoFocus);
-  bar->addWidget(button);
-  return button;
-}
-
 }  // namespace
 
 TCluesDBForm::TCluesDBForm()
     : ClueList(new QListWidget(this)),
       NoFindLbl(new QLabel("No Definitions!", ClueList->viewport())),
       ToolBar1(new QToolBar(this)),
-      PrevBtn(ToolButton(ToolBar1, QStyle::SP_ArrowLeft, "Previous entry")),
-      NextBtn(ToolButton(ToolBar1, QStyle::SP_ArrowRight, "Next entry")) {
+      PrevBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowLeft), "<", "Previous entry")),
+      NextBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowRight), ">", "Next entry")) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   SetPaletteColor(NoFindLbl, QPalette::WindowText, clRed);
   NoFindLbl->adjustSize();
