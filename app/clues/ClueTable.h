@@ -18,8 +18,8 @@ class TClueTable {
  public:
   virtual ~TClueTable() = default;
 
-  // Opens the table at path (UTF-8) with its index, shared with other programs: "" when it is
-  // open, else the one message that says why not. Nothing is created.
+  // Opens the table at path with its index, shared with other programs: "" when it is open,
+  // else the one message that says why not (UTF-8, as the path). Nothing is created.
   virtual std::string Open(const std::string& path) = 0;
   virtual void Close() = 0;
 

@@ -74,7 +74,7 @@ void TCluesDBForm::FormShow() {
   RunTableOperation([&] {
     const std::string failure = table_->Open(path.toStdString());
     if (!failure.empty()) {
-      XwdProcs->SoundMessage(FromAnsi(failure));
+      XwdProcs->SoundMessage(QString::fromStdString(failure));
       return;
     }
     tableOpen_ = true;
@@ -86,8 +86,8 @@ void TCluesDBForm::FormShow() {
 void TCluesDBForm::FormHide() { AutoclueForm->UpdateClueBar(); }
 
 void TCluesDBForm::CloseTable() {
-  if (table_ == nullptr || !tableOpen_) return;
   tableOpen_ = false;
+  if (table_ == nullptr) return;
   try {
     table_->Close();
   } catch (const std::exception&) {
