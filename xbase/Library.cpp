@@ -5,6 +5,7 @@
 #include "xbase/dataset/ovprimds.h"
 #include "xbase/dataset/ucommon.h"
 #include "xbase/expr/ovparser.h"
+#include "xbase/index/ovndx.h"
 #include "xbase/memo/memo.h"
 #include "xbase/workarea/dbf4.h"
 
@@ -17,6 +18,7 @@ void InitUnits(const platform::os::Language& language) {
   Dbf4Init();
   ParserInit();
   MemoInit();
+  OvNdxInit();
   UCommonInit(language);
 }
 
@@ -29,6 +31,7 @@ void Init() {
 
 void Done() {
   OvPrimDsDone();
+  OvNdxDone();
   ParserDone();
   Dbf4Done();
   OvCommonDone();

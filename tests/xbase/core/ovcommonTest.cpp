@@ -307,7 +307,8 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   EXPECT_FALSE(RaiseErrors);
   EXPECT_FALSE(InErrorHandler);
   EXPECT_FALSE(ErrorCallback);
-  EXPECT_FALSE(IndexHookTable.IsActive);
+  ASSERT_TRUE(IndexHookTable.IsActive) << "filled by the index unit";
+  EXPECT_FALSE(IndexHookTable.IsActive()) << "no order open";
   CompiledExpr* compiled = ExprHookTable.Compile("1");
   EXPECT_NE(compiled, nullptr) << "filled by the expression unit";
   ExprHookTable.Free(compiled);
@@ -315,7 +316,7 @@ TEST_F(StartUpTest, DefaultsAndEmptyHooks) {
   EXPECT_EQ(CurrentKeyExpr, nullptr);
   EXPECT_TRUE(MemoHookTable.OpenMemo) << "filled by the memo unit";
   EXPECT_FALSE(VirtualFileHook);
-  EXPECT_FALSE(IndexingEnabled);
+  EXPECT_TRUE(IndexingEnabled);
   EXPECT_TRUE(ParserPresent);
   EXPECT_TRUE(ErrorHookTable.FatalError);
   EXPECT_TRUE(FatalExit.ShowBox);

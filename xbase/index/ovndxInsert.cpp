@@ -1,0 +1,161 @@
+// Inserting a key into an order: into its leaf, splitting full nodes on the way up and the root
+// last, with the separators of the parents kept right.
+//
+// A split keeps the first count - count div 2 entries in the node and moves the rest (with an
+// interior node's trailing child) into a new node from next free; an interior node then gives
+// up its last entry, whose child becomes its trailing child. The pending entry (the new key, or
+// the separator coming up from below) joins the half it belongs to, and the parent learns the
+// largest key of the node that split, followed by the new node.
+
+#include <cstring>
+
+#include "xbase/index/ovndxInternal.h"
+
+namespace xbase {
+
+using namespace ndx;
+
+namespace {
+
+// Room for one more entry (and the trailing child of an interior node).
+bool HasRoom(const OrderDescriptor& order, const std::uint8_t* image) {
+  return NodeCount(image) < order.Header.KeysPerNode;
+}
+
+void InsertLeafEntry(const OrderDescriptor& order, std::uint8_t* image, int position,
+                     RecordNumber record, const KeyBytes& key) {
+  const std::uint16_t entrySize = order.Header.EntrySize;
+  const int count = NodeCount(image);
+  std::memmove(EntryAt(image, position + 1, entrySize), EntryAt(image, position, entrySize),
+               static_cast<std::size_t>(count - position) * entrySize);
+  PutEntry(EntryAt(image, position, entrySize), 0, record, key.data(), order.KeyLength(), entrySize);
+  SetNodeCount(image, count + 1);
+}
+
+// The child at `position` split into `left` and `right`: an entry (left, separator) goes in at
+// the position and the pointer after it leads to `right`.
+void InsertSeparator(const OrderDescriptor& order, std::uint8_t* image, int position,
+                     const KeyBytes& separator, std::uint32_t left, std::uint32_t right) {
+  const std::uint16_t entrySize = order.Header.EntrySize;
+  const int count = NodeCount(image);
+  std::memmove(EntryAt(image, position + 1, entrySize), EntryAt(image, position, entrySize),
+               static_cast<std::size_t>(count - position) * entrySize + 4);
+  PutEntry(EntryAt(image, position, entrySize), left, 0, separator.data(), order.KeyLength(), entrySize);
+  SetNodeCount(image, count + 1);
+  SetChildAt(image, position + 1, entrySize, right);
+}
+
+struct Inserted {
+  std::uint32_t node = 0;
+  int index = 0;
+};
+
+// Inserts (key, record) at the cursor of a seek for insertion; where the new entry landed.
+Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumber record) {
+  const std::uint16_t entrySize = order.Header.EntrySize;
+  std::size_t level = order.Path.Depth - 1;
+  const std::size_t leafLevel = level;
+  int position = order.Path.Levels[level].Position;
+  Inserted inserted;
+  KeyBytes separator{};
+  std::uint32_t left = 0, right = 0;
+  // Puts the pending entry into an image at a position.
+  const auto place = [&](std::uint8_t* image, std::uint32_t node, int at, bool leaf) {
+    if (leaf) {
+      InsertLeafEntry(order, image, at, record, key);
+      inserted = {node, at};
+    } else {
+      InsertSeparator(order, image, at, separator, left, right);
+    }
+  };
+  while (true) {
+    PathLevel& here = order.Path.Levels[level];
+    std::uint8_t* image = here.Image.data();
+    const bool leaf = level == leafLevel;
+    if (HasRoom(order, image)) {
+      place(image, here.Node, position, leaf);
+      SeekAndWrite(order, here.Node, image);
+      return inserted;
+    }
+    const int count = NodeCount(image);
+    const int kept = count - count / 2;
+    const std::uint32_t newNode = AllocateNode(order);
+    NodeImage split{};
+    std::memcpy(EntryAt(split.data(), 0, entrySize), EntryAt(image, kept, entrySize),
+                static_cast<std::size_t>(count - kept) * entrySize + (leaf ? 0 : 4));
+    SetNodeCount(split.data(), count - kept);
+    // An interior node's last kept entry gives up its key: its child, already in the place of
+    // a trailing child, becomes the trailing child.
+    SetNodeCount(image, leaf ? kept : kept - 1);
+    if (position < kept)
+      place(image, here.Node, position, leaf);
+    else
+      place(split.data(), newNode, position - kept, leaf);
+    SeekAndWrite(order, here.Node, image);
+    SeekAndWrite(order, newNode, split.data());
+
+    const int remaining = NodeCount(image);
+    if (leaf)
+      CopyKey(order, EntryKey(EntryAt(image, remaining - 1, entrySize)), separator);
+    else
+      MaxKeyBelow(order, ChildAt(image, remaining, entrySize), separator);
+    left = here.Node;
+    right = newNode;
+    if (level == 0) {
+      const std::uint32_t root = AllocateNode(order);
+      NodeImage rootImage{};
+      SetNodeCount(rootImage.data(), 1);
+      PutEntry(EntryAt(rootImage.data(), 0, entrySize), left, 0, separator.data(), order.KeyLength(),
+               entrySize);
+      SetChildAt(rootImage.data(), 1, entrySize, right);
+      order.Header.Root = root;
+      SeekAndWrite(order, root, rootImage.data());
+      return inserted;
+    }
+    --level;
+    position = order.Path.Levels[level].Position;
+  }
+}
+
+int Insert(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
+  WorkAreaRecord& table = *WorkArea(order.AreaNumber);
+  const RecordNumber record = table.RecNo;
+  Restore<std::uint8_t> active(ActiveOrder, slot);
+  if (order.Unique()) {
+    SeekKey(order, key);
+    if (IndexFound != 0) {
+      GoAndSync(record);
+      return 0;
+    }
+  }
+  SeekKey(order, key, true);
+  const std::uint32_t nextFree = order.Header.NextFree;
+  const Inserted inserted = InsertAtCursor(order, key, record);
+  order.HeaderDirty = true;
+  WriteHeaderBlock(order);
+  order.AtBof = order.AtEof = false;
+  if (slot != 1) {
+    order.Path.Owner = 0;
+    return 0;
+  }
+  // The controlling order stands on the new entry: the cursor of the seek already does when no
+  // node split, else a seek finds it again.
+  if (order.Header.NextFree != nextFree) {
+    SeekKey(order, key);
+    while (!order.AtEof && !(TopLevel(order).Node == inserted.node &&
+                             TopLevel(order).Position == inserted.index)) {
+      if (!StepForward(order)) break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int AppendIndex(const KeyBytes& key, std::uint8_t slot) {
+  OrderDescriptor* order = OrderInSlot(slot);
+  if (order == nullptr) return -1;
+  return Guarded(-1, [&] { return Insert(*order, slot, key); });
+}
+
+}  // namespace xbase

@@ -1,0 +1,150 @@
+#pragma once
+// Pieces shared by the files of the index engine; not for callers.
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "xbase/index/ovndx.h"
+#include "xbase/workarea/dbf4.h"
+
+namespace xbase::ndx {
+
+// Thrown after a failure was reported through SetError and SetError returned (immediate
+// handling off, or an error callback): the operation stops, and its entry point returns its
+// neutral value.
+struct OperationFailed {};
+
+[[noreturn]] void Fail(std::uint16_t code, const std::string& message);
+
+// Runs an operation and gives `neutral` when it stopped at a failure.
+template <typename Body>
+auto Guarded(std::invoke_result_t<Body> neutral, Body&& body) -> std::invoke_result_t<Body> {
+  try {
+    return body();
+  } catch (const OperationFailed&) {
+    return neutral;
+  }
+}
+template <typename Body>
+void Guarded(Body&& body) {
+  try {
+    body();
+  } catch (const OperationFailed&) {
+  }
+}
+
+// The current area's table; null when none is open.
+WorkAreaRecord* CurrentTable();
+// The current area's table, or 215 (CheckAreaOpen) and null.
+WorkAreaRecord* CheckedTable(std::string_view routine);
+// The current area's controlling order, or 215, or 221 "Index not open. (DBF=<table>)
+// [<routine>]", and null.
+OrderDescriptor* CheckIndexOpen(std::string_view routine);
+// Every order of every area dropped without writing anything, as at start-up.
+void DropAllOrders();
+
+// Restores a global when it ends.
+template <typename T>
+class Restore {
+ public:
+  explicit Restore(T& variable) : variable_(variable), saved_(variable) {}
+  Restore(T& variable, T value) : variable_(variable), saved_(variable) { variable = value; }
+  ~Restore() { variable_ = saved_; }
+  Restore(const Restore&) = delete;
+  Restore& operator=(const Restore&) = delete;
+
+ private:
+  T& variable_;
+  T saved_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Nodes (ovndxNodes.cpp)
+
+// The image of a node of the order, checked (its count, and for a node below the root that it
+// has entries): from the area's node cache (controlling order), the order's path, or the file.
+// Valid until the order's next fetch.
+const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool isRoot);
+
+// Writes an image as node n (bytes 2-3 and everything after its entries zeroed first) and
+// refreshes the copies of the node cache and the order's path.
+void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
+
+// The node a position of an interior node leads to, checked: not 0, below next free.
+std::uint32_t ChildNode(const OrderDescriptor& order, const std::uint8_t* image,
+                        std::uint32_t nodeNumber, int position);
+
+// An empty path owned by the order.
+void ResetPath(OrderDescriptor& order);
+// Fetches a node onto the path (refusing a node already on it: a loop); position 0.
+PathLevel& PushNode(OrderDescriptor& order, std::uint32_t node);
+inline PathLevel& TopLevel(OrderDescriptor& order) {
+  return order.Path.Levels[order.Path.Depth - 1];
+}
+inline bool PathIsOwned(const OrderDescriptor& order) {
+  return order.Path.Owner == order.Id && order.Path.Depth > 0;
+}
+
+// WriteAnchorNode and ReadAnchorNodes, stopping the operation on failure.
+void WriteHeaderBlock(OrderDescriptor& order);
+void ReadHeaderImages();
+
+// A node number from next free, which grows by one.
+std::uint32_t AllocateNode(OrderDescriptor& order);
+
+// ---------------------------------------------------------------------------------------------
+// Cursor
+
+// The cursor's entry: in the leaf on top of the path, or EmptyCursorNode at the end, before
+// any positioning and after the last entry.
+const std::uint8_t* CursorEntry(const OrderDescriptor& order);
+inline RecordNumber CursorRecord(const OrderDescriptor& order) {
+  return EntryRecord(CursorEntry(order));
+}
+inline const std::uint8_t* CursorKey(const OrderDescriptor& order) {
+  return EntryKey(CursorEntry(order));
+}
+// Two keys of the order are equal: byte for byte for C keys, as numbers for the others.
+bool SameKey(const OrderDescriptor& order, const std::uint8_t* a, const std::uint8_t* b);
+// Copies a key of the order (key length bytes, NUL after a C key).
+void CopyKey(const OrderDescriptor& order, const std::uint8_t* from, KeyBytes& to);
+
+// ---------------------------------------------------------------------------------------------
+// Keys (ovndxKeys.cpp)
+
+// The key of a search text (zero after the text, so that a prefix seeks the first key that
+// begins with it) and the number of its bytes that a match compares.
+std::size_t SearchKey(const OrderDescriptor& order, std::string_view text, KeyBytes& key);
+
+// A key as a message shows it: C keys without trailing blanks, numbers and dates as text.
+std::string KeyForMessage(const OrderDescriptor& order, const KeyBytes& key);
+
+// ---------------------------------------------------------------------------------------------
+// Search (ovndxSearch.cpp)
+
+// The first entry of the image whose key is not less than the key: -1 for none before the
+// first (or an empty node), 0 for a key equal to the first, -2 after the last, else its index.
+int SearchNode(const OrderDescriptor& order, const std::uint8_t* image, const std::uint8_t* key);
+
+// Seeks a key in the order: the cursor on the first entry whose key is not less, IndexFound
+// set when it is equal. Past every key: with forInsertion the cursor stays after the leaf's
+// last entry, otherwise it steps on, to EOF when there is nothing more.
+void SeekKey(OrderDescriptor& order, const KeyBytes& key, bool forInsertion = false);
+
+// The order's first (last) entry: its record number with AtBof and AtEof clear, or for an empty
+// order the record count + 1 with both set.
+RecordNumber GoFirstLast(OrderDescriptor& order, bool first);
+
+// One entry on (back) through the leaves; false with the cursor left where it was when there is
+// no entry after (before) it.
+bool StepForward(OrderDescriptor& order);
+bool StepBackward(OrderDescriptor& order);
+
+// Seeks SavedKey again and steps on to the remembered record, for an order whose path is stale.
+void ReseatOrder(OrderDescriptor& order, RecordNumber remembered, const char* routine);
+
+// The largest key below a node (the last key of its rightmost leaf), into key.
+void MaxKeyBelow(OrderDescriptor& order, std::uint32_t node, KeyBytes& key);
+
+}  // namespace xbase::ndx
