@@ -117,13 +117,4 @@ bool TOvFileDataSet::s_ReplaceWithLock() {
   return LockedWrite("Post", false, OnRLockFailedOnPost, xbase::Replace);
 }
 
-// ---- Order
-
-bool TOvFileDataSet::IsSequenced() {
-  if (Filtered()) return false;
-  if (AreaNumber() == 0 || !IndexingEnabled || !IndexHookTable.IsActive || !SelectWorkArea("IsSequenced"))
-    return true;
-  return !IndexHookTable.IsActive();
-}
-
 }  // namespace xbase

@@ -79,8 +79,23 @@ class TOvFileDataSet : public TOvCDataSet {
   bool FLock();
   void FUnLock();
 
+  // ---- Seeks in the controlling order (the key cut to 100 characters)
+
+  // The first record whose key begins with the key: true, standing on it. A miss leaves the
+  // dataset on its last record with Eof.
+  bool Find(const std::string& key);
+  // As Find, but only a whole key matches: the key is blank-padded to the key length.
+  bool FindExact(const std::string& key);
+  // As Find, but a miss stands on the next greater key (on the last record with Eof when there
+  // is none).
+  bool FindNear(const std::string& key);
+
   // ---- Overrides
 
+  // With an index order in force the values, as one text, are sought in it (FindExact, or Find
+  // with loPartialKey), whatever the field names; a miss keeps the position.
+  bool Locate(const std::string& keyFields, const std::vector<TFieldValue>& keyValues,
+              platform::db::TLocateOptions options) override;
   std::unique_ptr<platform::db::TStream> CreateBlobStream(const TField& field,
                                                           platform::db::TBlobStreamMode mode) override;
   // Record numbers follow the record order unless a filter or an index order is in force.
@@ -96,6 +111,12 @@ class TOvFileDataSet : public TOvCDataSet {
 
  private:
   friend class TOvBlobStream;
+
+  // A seek: the engine's Find (or FindKey for a near seek) with its exact mode as given, the
+  // dataset resynced, FOUND kept.
+  bool Seek(const char* operation, const std::string& key, std::uint8_t exact, bool near);
+  // An index order is in force in the dataset's area.
+  bool IndexOrderActive();
 
   // The locked-write loop of one operation ("Insert", "Delete", "Restore", "Post").
   bool LockedWrite(const char* operation, bool appendLock, const TOvLockFailedEvent& onFailed,

@@ -12,6 +12,7 @@
 
 #include "platform/db/DbErrors.h"
 #include "tests/xbase/dataset/DatasetTest.h"
+#include "tests/xbase/index/IndexTest.h"
 
 namespace xbase {
 namespace {
@@ -162,7 +163,7 @@ const LockedWriteCase kLockedWrites[] = {
     {"Delete", "Delete", false, &TOvFileDataSet::OnRLockFailedOnDelete, [](TOvDbf& data) { data.Delete(); }},
 };
 
-class LockedWriteTest : public UOvFDsTest, public testing::WithParamInterface<LockedWriteCase> {
+class LockedWriteTest : public UOvFDsTest, public ::testing::WithParamInterface<LockedWriteCase> {
  protected:
   void HoldLockElsewhere(const std::string& path) {
     OpenElsewhere(path);
@@ -185,7 +186,9 @@ TEST_P(LockedWriteTest, RefusedLockWritesNothingAndRaises) {
   }
   EXPECT_EQ(messages, std::vector<std::string>{"Lock failed [" + std::string(GetParam().operation) + "]"});
   EXPECT_EQ(Contents(path), before);
-  if (GetParam().name != std::string("Delete")) EXPECT_TRUE(data.State() == dsEdit || data.State() == dsInsert);
+  if (GetParam().name != std::string("Delete")) {
+    EXPECT_TRUE(data.State() == dsEdit || data.State() == dsInsert) << "the edit stays";
+  }
 }
 
 TEST_P(LockedWriteTest, HandlerThatAsksAgainGetsTheLockOnceItIsFree) {
@@ -228,7 +231,7 @@ TEST_P(LockedWriteTest, HandlerThatGivesUpLeavesTheWriteUndone) {
   EXPECT_TRUE(messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Writes, LockedWriteTest, testing::ValuesIn(kLockedWrites),
+INSTANTIATE_TEST_SUITE_P(Writes, LockedWriteTest, ::testing::ValuesIn(kLockedWrites),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UOvFDsTest, MemoWrittenAndReadThroughTheStream) {
@@ -273,6 +276,90 @@ TEST_F(UOvFDsTest, OneStreamPerWorkArea) {
   EXPECT_EQ(std::string(text, 5), "first");
   reading.reset();
   EXPECT_EQ(data.FieldByName("NOTE").AsString(), "first");
+}
+
+// ENTRY C(10) of CATS, CAV, CAT and CAT&, shared, with an index on ENTRY as its controlling
+// order: in key order CAT, CAT&, CATS, CAV.
+class SeekTest : public UOvFDsTest {
+ protected:
+  void SetUp() override {
+    UOvFDsTest::SetUp();
+    DbfImage image;
+    image.Field("ENTRY", 'C', 10);
+    data.SetDbfFileName(Write("clues.dbf", image.Bytes()));
+    data.SetHideDeletedRecs(true);
+    data.Open();
+    NodeImage block;
+    BuildAnchorBlock(MakeIndexHeader('C', 10, false), "ENTRY", 0, "", block);
+    data.FieldCount();  // the dataset's area is current now
+    ASSERT_NE(IndexTest::OpenOrder(Write("clues.ndx", std::string(block.begin(), block.end()) + std::string(512, '\0')), 1),
+              nullptr);
+    for (const char* entry : {"CATS", "CAV", "CAT", "CAT&"}) {
+      ASSERT_TRUE(xbase::ALock());
+      ClearRecord();
+      Set("ENTRY", entry);
+      Append();
+      Unlock();
+    }
+    data.First();
+  }
+
+  std::string Shown() { return RTrimStr(data.GetFieldText("ENTRY")); }
+};
+
+TEST_F(SeekTest, SeeksStandWhereTheirKindSays) {
+  enum Kind { kFind, kExact, kNear };
+  struct Case {
+    Kind kind;
+    const char* key;
+    bool found;
+    const char* shown;
+    bool eof;
+  };
+  const Case cases[] = {
+      {kExact, "CAT", true, "CAT", false},     {kExact, "CATS", true, "CATS", false},
+      {kExact, "CA", false, "CAV", true},      {kFind, "CA", true, "CAT", false},
+      {kFind, "CAT&", true, "CAT&", false},    {kFind, "CAX", false, "CAV", true},
+      {kNear, "CAU", false, "CAV", false},     {kNear, "CAT!", false, "CAT&", false},
+      {kNear, "CATS", true, "CATS", false},    {kNear, "ZZZ", false, "CAV", true},
+  };
+  for (const Case& c : cases) {
+    const bool found = c.kind == kFind ? data.Find(c.key) : c.kind == kExact ? data.FindExact(c.key) : data.FindNear(c.key);
+    EXPECT_EQ(found, c.found) << c.key;
+    EXPECT_EQ(Shown(), c.shown) << c.key;
+    EXPECT_EQ(data.IsEof(), c.eof) << c.key;
+    EXPECT_EQ(NearMatch, 0) << "exact mode back off after " << c.key;
+  }
+  // Exact mode already on makes Find exact too.
+  NearMatch = 1;
+  EXPECT_FALSE(data.Find("CA"));
+  EXPECT_EQ(NearMatch, 1);
+  NearMatch = 0;
+  // The dataset moves on from where a seek left it.
+  data.FindNear("CAU");
+  data.Prior();
+  EXPECT_EQ(Shown(), "CATS");
+}
+
+TEST_F(SeekTest, HiddenDeletedRecordsAreNotFound) {
+  ASSERT_TRUE(data.FindExact("CAT"));
+  ASSERT_TRUE(data.RLock());
+  data.DeleteRec();
+  data.UnLock();
+  EXPECT_FALSE(data.FindExact("CAT"));
+  EXPECT_TRUE(data.Find("CAT"));
+  EXPECT_EQ(Shown(), "CAT&");
+}
+
+TEST_F(SeekTest, LocateSeeksTheIndexAndKeepsThePositionOnAMiss) {
+  EXPECT_FALSE(data.IsSequenced());
+  ASSERT_TRUE(data.Locate("ENTRY", {std::string("CATS")}, 0));
+  EXPECT_EQ(Shown(), "CATS");
+  EXPECT_FALSE(data.Locate("ENTRY", {std::string("CA")}, 0));
+  EXPECT_EQ(Shown(), "CATS");
+  EXPECT_FALSE(data.Eof());
+  EXPECT_TRUE(data.Locate("ANY", {std::string("CA")}, platform::db::loPartialKey));
+  EXPECT_EQ(Shown(), "CAT");
 }
 
 }  // namespace
