@@ -91,7 +91,7 @@ void TDefListForm::FormShow() {
 }
 
 void TDefListForm::LoadDefsPrefs() {
-  const TFontSetting font = ReadFontSetting("Defs", {"clBlack", "Times New Roman", 10, 0});
+  const TFontSetting font = ReadFontSetting("Defs", DefsFontDefaults);
   for (QListWidget* list : {AcrList, DwnList}) ApplyFontSetting(list, font);
 }
 

@@ -156,7 +156,7 @@ void TAutoclueForm::FormClose() {
 
 void TAutoclueForm::LoadAutoPrefs() {
   UseEntryCounts = XwdProcs->ReadSetting("EntryCounts", false) ? 1 : 0;
-  ApplyFontSetting(DefEdit, ReadFontSetting("Auto", {"clBlack", "Times New Roman", 11, 0}));
+  ApplyFontSetting(DefEdit, ReadFontSetting("Auto", AutoFontDefaults));
   CountLbl->setVisible(UseEntryCounts != 0);
   CtBtn->setVisible(UseEntryCounts != 0);
   if (DefListForm->Visible()) DefListForm->LoadDefsPrefs();

@@ -95,7 +95,7 @@ void TCluesForm::FormShow() {
 
 void TCluesForm::LoadCluePrefs() {
   ClueList->setCursor(XwdProcs->ReadSetting("UseCursors", 0) == 1 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  ApplyFontSetting(ClueList, ReadFontSetting("Solve", {"clBlack", "Times New Roman", 11, 0}));
+  ApplyFontSetting(ClueList, ReadFontSetting("Solve", SolveFontDefaults));
 }
 
 void TCluesForm::RestoreCluesBounds() {

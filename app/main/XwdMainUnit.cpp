@@ -319,7 +319,7 @@ void TXwdMainForm::OpenFromCommandLine() {
 }
 
 void TXwdMainForm::LoadStatusFont() {
-  ApplyFontSetting(DataMemo, ReadFontSetting("Status", {"clNavy", "Times New Roman", 11, 1}));
+  ApplyFontSetting(DataMemo, ReadFontSetting("Status", StatusFontDefaults));
 }
 
 void TXwdMainForm::LoadToolPaths() {

@@ -13,12 +13,21 @@ void RestoreBoundsSetting(platform::gui::TForm& Form, const QString& Name, const
 }
 
 TFontSetting ReadFontSetting(const QString& Prefix, const TFontDefaults& Defaults) {
-  TFontSetting setting;
-  setting.Font = platform::gui::MakeFont(XwdProcs->ReadSetting(Prefix + "FontName", Defaults.Name),
-                                         XwdProcs->ReadSetting(Prefix + "FontSize", Defaults.Size),
-                                         XwdProcs->ReadSetting(Prefix + "FontStyle", Defaults.Style));
-  setting.Color = XwdProcs->ReadColorSetting(Prefix + "FontColor", Defaults.Color);
-  return setting;
+  const platform::gui::FontChoice values = ReadFontValues(Prefix, Defaults);
+  return {platform::gui::MakeFont(values.Name, values.Size, values.Style), values.Color};
+}
+
+platform::gui::FontChoice ReadFontValues(const QString& Prefix, const TFontDefaults& Defaults) {
+  return {XwdProcs->ReadSetting(Prefix + "FontName", Defaults.Name), XwdProcs->ReadSetting(Prefix + "FontSize", Defaults.Size),
+          XwdProcs->ReadSetting(Prefix + "FontStyle", Defaults.Style),
+          XwdProcs->ReadColorSetting(Prefix + "FontColor", Defaults.Color)};
+}
+
+void WriteFontValues(const QString& Prefix, const platform::gui::FontChoice& Font) {
+  XwdProcs->WriteSetting(Prefix + "FontName", Font.Name);
+  XwdProcs->WriteSetting(Prefix + "FontColor", QString::fromStdString(platform::gui::ColorToString(Font.Color)));
+  XwdProcs->WriteSetting(Prefix + "FontSize", Font.Size);
+  XwdProcs->WriteSetting(Prefix + "FontStyle", Font.Style);
 }
 
 void ApplyFontSetting(QWidget* Widget, const TFontSetting& Setting) {

@@ -8,6 +8,7 @@
 
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/Colors.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Form.h"
 
 // The outer bounds kept in the settings value Name; Default when the value is empty or not four
@@ -32,7 +33,20 @@ struct TFontDefaults {
   int Style;
 };
 
+// The fonts the settings keep, with their prefixes: the grid's letters (""), the clue list
+// while solving ("Solve"), the definition list ("Defs"), Autoclue's edit ("Auto") and the main
+// window's status box ("Status").
+constexpr TFontDefaults GridFontDefaults{"clBlack", "Arial", 11, 0};
+constexpr TFontDefaults SolveFontDefaults{"clBlack", "Times New Roman", 11, 0};
+constexpr TFontDefaults DefsFontDefaults{"clBlack", "Times New Roman", 10, 0};
+constexpr TFontDefaults AutoFontDefaults{"clBlack", "Times New Roman", 11, 0};
+constexpr TFontDefaults StatusFontDefaults{"clNavy", "Times New Roman", 11, 1};
+
 TFontSetting ReadFontSetting(const QString& Prefix, const TFontDefaults& Defaults);
+
+// The four values of a font as they are stored, for the window that edits them.
+platform::gui::FontChoice ReadFontValues(const QString& Prefix, const TFontDefaults& Defaults);
+void WriteFontValues(const QString& Prefix, const platform::gui::FontChoice& Font);
 
 // Shows a widget's text in the font, in its colour.
 void ApplyFontSetting(QWidget* Widget, const TFontSetting& Setting);

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,11 @@ constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, cl
                  clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
                  clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
+
+// The sixteen colours that have names, in the order of their names' table.
+constexpr std::array<TColor, 16> StandardColors{clBlack, clMaroon, clGreen, clOlive, clNavy,   clPurple,
+                                                clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
+                                                clBlue,  clFuchsia, clAqua,  clWhite};
 
 constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | unsigned(index)); }
 constexpr TColor clWindow = SystemColor(5), clWindowText = SystemColor(8),

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QPixmap>
@@ -107,10 +108,6 @@ QPixmap Swatch(TColor color) {
   return swatch;
 }
 
-constexpr std::array<TColor, 16> kFontColors{clBlack, clMaroon, clGreen, clOlive, clNavy,   clPurple,
-                                             clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
-                                             clBlue,  clFuchsia, clAqua,  clWhite};
-
 }  // namespace
 
 int QtDialogs::MessageDlg(const QString& text, MsgDlgType type, unsigned buttons) {
@@ -141,12 +138,16 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
   QDialog dialog(ParentWindow());
   dialog.setWindowTitle(QObject::tr("Font"));
 
-  auto* fonts = new QFontDialog(MakeFont(initial.Name, initial.Size, initial.Style));
+  // The dialog lists only the faces installed: it starts on the face that the name stands for.
+  QFont shown = MakeFont(initial.Name, initial.Size, initial.Style);
+  const QString face = QFontInfo(shown).family();
+  shown.setFamily(face);
+  auto* fonts = new QFontDialog(shown);
   fonts->setWindowFlags(Qt::Widget);
   fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
 
   auto* colors = new QComboBox;
-  for (TColor color : kFontColors)
+  for (TColor color : StandardColors)
     colors->addItem(Swatch(color), QString::fromStdString(ColorToString(color).substr(2)), color);
   if (colors->findData(initial.Color) < 0)
     colors->addItem(Swatch(initial.Color), QString::fromStdString(ColorToString(initial.Color)), initial.Color);
@@ -165,7 +166,10 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
 
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QFont font = fonts->currentFont();
-  return FontChoice{font.family(), font.pointSize(), FontStyleOf(font), colors->currentData().toInt()};
+  // While that face stays chosen the name it was given is kept ("Arial", not Liberation Sans),
+  // so the settings keep their names.
+  return FontChoice{font.family() == face ? initial.Name : font.family(), font.pointSize(), FontStyleOf(font),
+                    colors->currentData().toInt()};
 }
 
 int QtDialogs::ShowModal(TForm& form) { return form.ExecModal(); }

@@ -29,15 +29,18 @@ std::uint16_t TakeShareLock(int fd, ShareMode share) {
 
 BinaryFile::~BinaryFile() { Close(); }
 
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {
-  other.window_.clear();
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), ahead_(std::move(other.ahead_)), aheadOffset_(other.aheadOffset_) {
+  other.ahead_.clear();
 }
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
-    other.window_.clear();
+    ahead_ = std::move(other.ahead_);
+    aheadOffset_ = other.aheadOffset_;
+    other.ahead_.clear();
   }
   return *this;
 }
@@ -74,27 +77,6 @@ std::uint16_t BinaryFile::CreateHeld(const std::string& path, int createFlags) {
   return 0;
 }
 
-Transfer BinaryFile::ReadAhead(std::uint64_t offset, void* buffer, std::size_t length,
-                               std::size_t window) const {
-  const bool inSequence = offset == lastReadEnd_;
-  lastReadEnd_ = offset + length;
-  const bool inWindow = offset >= windowOffset_ && offset + length <= windowOffset_ + window_.size();
-  if (!inWindow) {
-    if (!inSequence || length >= window) return ReadAt(offset, buffer, length);
-    window_.resize(window);
-    const Transfer filled = ReadAt(offset, window_.data(), window);
-    window_.resize(filled.code == 0 ? filled.count : 0);
-    windowOffset_ = offset;
-    if (filled.code != 0) return filled;
-  }
-  // A window cut short by the end of the file gives the end of the file.
-  const std::size_t available = static_cast<std::size_t>(windowOffset_ + window_.size() - offset);
-  Transfer result;
-  result.count = std::min(length, available);
-  std::memcpy(buffer, window_.data() + (offset - windowOffset_), result.count);
-  return result;
-}
-
 Transfer BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
   Transfer result;
   auto* bytes = static_cast<std::uint8_t*>(buffer);
@@ -113,7 +95,6 @@ Transfer BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t leng
 }
 
 Transfer BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length) {
-  window_.clear();
   Transfer result;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (result.count < length) {
@@ -130,7 +111,29 @@ Transfer BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t
     }
     result.count += static_cast<std::size_t>(n);
   }
+  // What a failed write left in the file is not known.
+  if (result.code != 0)
+    DropReadAhead();
+  else
+    UpdateReadAhead(offset, bytes, length);
   return result;
+}
+
+Transfer BinaryFile::ReadAhead(std::uint64_t offset, std::size_t length) {
+  ahead_.resize(length);
+  const Transfer read = ReadAt(offset, ahead_.data(), length);
+  ahead_.resize(read.code == 0 ? read.count : 0);
+  aheadOffset_ = offset;
+  return read;
+}
+
+void BinaryFile::UpdateReadAhead(std::uint64_t offset, const std::uint8_t* bytes, std::size_t length) {
+  const std::uint64_t from = std::max(offset, aheadOffset_);
+  const std::uint64_t to = std::min(offset + length, aheadOffset_ + ahead_.size());
+  if (from < to) {
+    std::memcpy(ahead_.data() + (from - aheadOffset_), bytes + (from - offset),
+                static_cast<std::size_t>(to - from));
+  }
 }
 
 std::uint16_t BinaryFile::Size(std::uint64_t& size) const {
@@ -141,7 +144,7 @@ std::uint16_t BinaryFile::Size(std::uint64_t& size) const {
 }
 
 std::uint16_t BinaryFile::Truncate(std::uint64_t size) {
-  window_.clear();
+  DropReadAhead();
   if (ftruncate(fd_, static_cast<off_t>(size)) != 0) return DosErrorCode(errno, IoOperation::kWrite);
   return 0;
 }
@@ -152,7 +155,7 @@ std::uint16_t BinaryFile::Sync() {
 }
 
 std::uint16_t BinaryFile::Close() {
-  window_.clear();
+  std::vector<std::uint8_t>().swap(ahead_);
   if (fd_ < 0) return 0;
   ForgetFileLocks(fd_);  // the descriptor's number may come back for another file
   const int result = close(std::exchange(fd_, -1));

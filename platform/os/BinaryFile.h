@@ -55,11 +55,6 @@ class BinaryFile {
   // when the device is full).
   Transfer ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
 
-  // ReadAt for a file that no other open writes while this one reads it (one held
-  // exclusively): a read that starts where the last of these ended fills a window of `window`
-  // bytes at once, from which the reads after it are served. Every write, truncation and close
-  // drops the window.
-  Transfer ReadAhead(std::uint64_t offset, void* buffer, std::size_t length, std::size_t window) const;
   Transfer WriteAt(std::uint64_t offset, const void* data, std::size_t length);
 
   // The file's size in bytes, or the code of the failure.
@@ -73,16 +68,36 @@ class BinaryFile {
   // Closes the file (also when closing reports an error, which is returned).
   std::uint16_t Close();
 
+  // ---- The read-ahead block
+  // For a file that no other open changes while this one holds it (the caller knows when):
+  // a run of its bytes read with one call, from which later reads are served. Each write of
+  // this open updates the block (a failed one drops it), so that it always holds what was last
+  // written; truncation, opening and closing drop it.
+
+  // Replaces the block by the `length` bytes from `offset` on (fewer at the end of the file);
+  // a failed read leaves no block and gives its code.
+  Transfer ReadAhead(std::uint64_t offset, std::size_t length);
+
+  // The block's copy of the `length` bytes at `offset`, or null when it does not hold them all.
+  const std::uint8_t* ReadAheadBytes(std::uint64_t offset, std::size_t length) const {
+    if (offset < aheadOffset_ || offset - aheadOffset_ > ahead_.size()) return nullptr;
+    const std::size_t at = static_cast<std::size_t>(offset - aheadOffset_);
+    return length <= ahead_.size() - at ? ahead_.data() + at : nullptr;
+  }
+
+  void DropReadAhead() { ahead_.clear(); }
+
  private:
   // Opens path for reading and writing with the O_CREAT flags given and takes the exclusive
   // share lock.
   std::uint16_t CreateHeld(const std::string& path, int createFlags);
 
+  // The written bytes that fall inside the read-ahead block go there too.
+  void UpdateReadAhead(std::uint64_t offset, const std::uint8_t* bytes, std::size_t length);
+
   int fd_ = -1;
-  // The bytes read ahead from windowOffset_, and where the last ReadAhead ended.
-  mutable std::vector<std::uint8_t> window_;
-  mutable std::uint64_t windowOffset_ = 0;
-  mutable std::uint64_t lastReadEnd_ = 0;
+  std::vector<std::uint8_t> ahead_;  // the read-ahead block, the file's bytes from aheadOffset_
+  std::uint64_t aheadOffset_ = 0;
 };
 
 }  // namespace platform::os

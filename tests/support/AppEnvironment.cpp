@@ -6,9 +6,11 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/Pause.h"
+#include "platform/gui/ProcessStarter.h"
 #include "platform/gui/SettingsStore.h"
 #include "platform/gui/Sound.h"
 #include "platform/gui/SystemMetrics.h"
+#include "platform/gui/WindowFinder.h"
 
 namespace testing_support {
 
@@ -35,9 +37,13 @@ void GuiTest::SetUp() {
   InstallSoundPlayer(&sounds);
   InstallHelpViewer(&help);
   InstallClipboard(&clipboard);
+  InstallProcessStarter(&desktop);
+  InstallWindowFinder(&desktop);
 }
 
 void GuiTest::TearDown() {
+  InstallWindowFinder(nullptr);
+  InstallProcessStarter(nullptr);
   InstallClipboard(nullptr);
   InstallHelpViewer(nullptr);
   InstallSoundPlayer(nullptr);

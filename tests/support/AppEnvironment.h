@@ -2,7 +2,8 @@
 // The fixture for tests that use the platform services. Per test it makes a temporary folder
 // and points the settings store (<tmp>/config), the trash (<tmp>/data/Trash) and the home folder
 // (<tmp>/home) into it; it sets pauses to return at once, fixes the system metrics and installs
-// scripted dialogs, a sound recorder, a help recorder and a recording clipboard. At the end it
+// scripted dialogs, a sound recorder, a help recorder, a recording clipboard and a fake desktop
+// for the programs the Tools menu starts. At the end it
 // puts everything back and fails the test on any unexpected dialog or unused expectation.
 //
 // A fixture that overrides SetUp or TearDown calls GuiTest's first.
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/RecordingClipboard.h"
 #include "tests/support/RecordingHelpViewer.h"
@@ -33,6 +35,7 @@ class GuiTest : public ::testing::Test {
   RecordingSoundPlayer sounds;
   RecordingHelpViewer help;
   RecordingClipboard clipboard;
+  FakeDesktop desktop;
 
  private:
   struct SavedVariable {

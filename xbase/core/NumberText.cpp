@@ -20,21 +20,28 @@ constexpr std::array<double, 23> kExactPowersOfTen = {
 // quicker than from_chars: the digits make an integer below 2^53, the decimals an exact power
 // of ten, and one division rounds their quotient as from_chars rounds the text.
 std::optional<double> ShortDecimal(std::string_view text) {
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  const auto point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction = point == text.npos ? "" : text.substr(point + 1);
-  const std::size_t count = whole.size() + fraction.size();
-  if (count == 0 || count > 15) return std::nullopt;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  const bool negative = at != end && *at == '-';
+  if (negative) ++at;
   std::int64_t digits = 0;
-  for (const std::string_view part : {whole, fraction}) {
-    for (const char c : part) {
-      if (c < '0' || c > '9') return std::nullopt;
+  std::size_t count = 0;
+  const char* point = nullptr;
+  for (; at != end; ++at) {
+    const char c = *at;
+    if (c >= '0' && c <= '9') {
+      if (++count > 15) return std::nullopt;
       digits = digits * 10 + (c - '0');
+    } else if (c == '.' && point == nullptr) {
+      point = at;
+    } else {
+      return std::nullopt;
     }
   }
-  const double value = static_cast<double>(digits) / kExactPowersOfTen[fraction.size()];
+  if (count == 0) return std::nullopt;
+  const std::size_t decimals = point == nullptr ? 0 : static_cast<std::size_t>(end - point - 1);
+  double value = static_cast<double>(digits);
+  if (decimals > 0) value /= kExactPowersOfTen[decimals];  // a division takes its time
   return negative ? -value : value;
 }
 

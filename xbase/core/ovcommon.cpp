@@ -37,6 +37,7 @@ std::uint16_t DefaultMemoBlockSize;
 bool FlushAfterWrite;
 bool CountFromFileSize;
 bool NetworkLocking;
+std::uint32_t ReadAheadSize;
 std::uint8_t EofByte;
 std::string TempFilePrefix;
 std::array<std::uint8_t, 36> Level7LanguageDriver;
@@ -345,6 +346,7 @@ void OvCommonInit(const platform::os::Language& userLanguage) {
   FlushAfterWrite = false;
   CountFromFileSize = false;
   NetworkLocking = true;
+  ReadAheadSize = 64 * 1024;
   EofByte = 0x1A;
   TempFilePrefix = "OVP";
   Level7LanguageDriver = {'D', 'B', 'W', 'I', 'N', 'W', 'E', '0'};

@@ -122,6 +122,9 @@ extern std::uint16_t DefaultMemoBlockSize;  // block size of new memo files
 extern bool FlushAfterWrite;              // flush the file after every record write
 extern bool CountFromFileSize;            // record count from the file size at open
 extern bool NetworkLocking;               // byte-range locks and shared opens
+extern std::uint32_t ReadAheadSize;       // bytes of records a walk of a table no other
+                                          // program changes reads at once (under two
+                                          // records: one record a read)
 extern std::uint8_t EofByte;              // written after the last record of a grown table
 extern std::string TempFilePrefix;        // prefix of temporary file names
 extern std::array<std::uint8_t, 36> Level7LanguageDriver;  // language block of level-7 headers

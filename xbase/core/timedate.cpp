@@ -168,17 +168,26 @@ char LayoutSeparator(unsigned code) {
   }
 }
 
-// Month, day and year in the order of a layout, with its separator.
-std::string InLayout(unsigned code, std::string_view month, std::string_view day,
-                     std::string_view year) {
+// Month, day and year in the order of a layout, with its separator, written at out; the
+// length written.
+std::size_t WriteInLayout(unsigned code, std::string_view month, std::string_view day,
+                          std::string_view year, char* out) {
   const std::array<std::string_view, 3> parts = code == 0   ? std::array{month, day, year}
                                                 : code == 1 ? std::array{year, month, day}
                                                             : std::array{day, month, year};
-  // Separators throughout, the parts copied in between.
-  std::string text(parts[0].size() + parts[1].size() + parts[2].size() + 2, LayoutSeparator(code));
-  char* out = std::copy(parts[0].begin(), parts[0].end(), text.data()) + 1;
-  out = std::copy(parts[1].begin(), parts[1].end(), out) + 1;
-  std::copy(parts[2].begin(), parts[2].end(), out);
+  const char separator = LayoutSeparator(code);
+  char* at = std::copy(parts[0].begin(), parts[0].end(), out);
+  *at++ = separator;
+  at = std::copy(parts[1].begin(), parts[1].end(), at);
+  *at++ = separator;
+  at = std::copy(parts[2].begin(), parts[2].end(), at);
+  return static_cast<std::size_t>(at - out);
+}
+
+std::string InLayout(unsigned code, std::string_view month, std::string_view day,
+                     std::string_view year) {
+  std::string text(month.size() + day.size() + year.size() + 2, '\0');
+  WriteInLayout(code, month, day, year, text.data());
   return text;
 }
 
@@ -378,11 +387,11 @@ std::optional<std::string> ShapedDateToYMD(std::string_view text) {
   return ymd;
 }
 
-std::optional<std::string> YMDToDateText(std::string_view ymd) {
+std::size_t YMDToDateText(std::string_view ymd, char* text) {
   int digits = 0;
-  if (ymd.size() != 8 || !ReadDigits(ymd, digits)) return std::nullopt;
-  return InLayout(LayoutCode(), ymd.substr(4, 2), ymd.substr(6, 2),
-                  SetCenturyFlag ? ymd.substr(0, 4) : ymd.substr(2, 2));
+  if (ymd.size() != 8 || !ReadDigits(ymd, digits)) return 0;
+  return WriteInLayout(LayoutCode(), ymd.substr(4, 2), ymd.substr(6, 2),
+                       SetCenturyFlag ? ymd.substr(0, 4) : ymd.substr(2, 2), text);
 }
 
 std::int64_t SecondsCounter() {

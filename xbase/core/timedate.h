@@ -84,9 +84,10 @@ int DateYear(std::string_view dateText);
 // IsValidDate. Nothing for other texts and for dates that do not exist.
 std::optional<std::string> ShapedDateToYMD(std::string_view text);
 
-// The displayed text of a stored date of eight digits: what CanonicalToDateText shows of its
-// canonical form MM/DD/YY (MM/DD/YYYY with SetCenturyFlag). Nothing for other texts.
-std::optional<std::string> YMDToDateText(std::string_view ymd);
+// The displayed text of a stored date of eight digits, written at text (room for 10): what
+// CanonicalToDateText shows of its canonical form MM/DD/YY (MM/DD/YYYY with SetCenturyFlag).
+// Its length, 8 or 10; 0 for other texts. Scans convert every date so, without a string.
+std::size_t YMDToDateText(std::string_view ymd, char* text);
 
 // Seconds since the system started.
 std::int64_t SecondsCounter();

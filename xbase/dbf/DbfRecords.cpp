@@ -1,6 +1,7 @@
 // Record reads and writes, and the OEM and transform translation of records.
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -105,6 +106,24 @@ void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
   }
 }
 
+// Record n of a table held alone from the read-ahead block. A read next to the current record
+// that the block does not hold (a walk in either direction leaving it) first fills the block
+// with the records from there in the direction of the walk, ReadAheadSize bytes of them, never
+// beyond the last record. Null when record n is to be read on its own: out of sequence, or
+// where the block came short of it (the file ends or fails there), so that the read on its own
+// gives what it always gave.
+const std::uint8_t* ReadAheadRecord(DbfTable& area, std::uint32_t n) {
+  const std::uint64_t offset = RecordOffset(area, n);
+  if (const std::uint8_t* bytes = area.DataFile.ReadAheadBytes(offset, area.RecordLength)) return bytes;
+  const std::uint32_t records = ReadAheadSize / area.RecordLength;
+  const bool forward = n == area.RecNo + 1;
+  if (records < 2 || (!forward && n + 1 != area.RecNo)) return nullptr;
+  const std::uint32_t first = forward ? n : n - std::min(n - 1, records - 1);
+  const std::uint32_t last = forward ? n + std::min(area.RecordCount - n, records - 1) : n;
+  area.DataFile.ReadAhead(RecordOffset(area, first), std::size_t{last - first + 1} * area.RecordLength);
+  return area.DataFile.ReadAheadBytes(offset, area.RecordLength);
+}
+
 }  // namespace
 
 void GetDbfRecord(DbfTable& area, std::uint32_t n) {
@@ -115,20 +134,23 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n) {
   }
   area.EofFlag = false;
   area.BofFlag = false;
-  std::vector<std::uint8_t> record(area.RecordLength);
-  // Nobody else writes a table held exclusively: a scan reads 64 KB of its records at once.
-  const std::uint64_t offset = RecordOffset(area, n);
-  const auto read = IsSharedOpen(area) ? area.DataFile.ReadAt(offset, record.data(), record.size())
-                                       : area.DataFile.ReadAhead(offset, record.data(), record.size(), 64 * 1024);
-  ErrorCode = read.code;
-  if (ErrorCode == 0 && read.count < record.size()) ErrorCode = 213;
-  if (ErrorCode != 0) {
-    SetError(ErrorCode, "File:  " + area.FileName + "  [GetDbfRecord]");
-    return;
+  if (const std::uint8_t* ahead = area.HeldAlone ? ReadAheadRecord(area, n) : nullptr) {
+    std::memcpy(area.RecordBuffer.data(), ahead, area.RecordLength);
+  } else {
+    auto& record = area.ReadBuffer;
+    record.resize(area.RecordLength);
+    const auto read = area.DataFile.ReadAt(RecordOffset(area, n), record.data(), record.size());
+    ErrorCode = read.code;
+    if (ErrorCode == 0 && read.count < record.size()) ErrorCode = 213;
+    if (ErrorCode != 0) {
+      SetError(ErrorCode, "File:  " + area.FileName + "  [GetDbfRecord]");
+      return;
+    }
+    area.RecordBuffer.swap(record);
   }
-  TranslateRecord(false, area.OemTranslate, area.ReadTransform, record.size(), area.RecordLength,
-                  record.data());
-  area.RecordBuffer = std::move(record);
+  ErrorCode = 0;
+  TranslateRecord(false, area.OemTranslate, area.ReadTransform, area.RecordLength, area.RecordLength,
+                  area.RecordBuffer.data());
   area.RecNo = n;
 }
 

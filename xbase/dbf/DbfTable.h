@@ -82,8 +82,14 @@ struct DbfTable {
   // not so). An exclusive open then knows that its file ends there: nobody else writes it,
   // and this open writes beyond its records only the end byte, which clears this.
   std::uint64_t AppendEnd = 0;
+  // No other program changes the file while this open holds it: it is open exclusively, or
+  // was opened without network locking. Record reads then come from blocks of records read
+  // ahead (ReadAheadSize) while a walk goes on.
+  bool HeldAlone = false;
   // The open table file; its descriptor carries the byte-range locks of the work area.
   platform::os::BinaryFile DataFile;
+  // Where a record read on its own lands before it becomes the record buffer.
+  std::vector<std::uint8_t> ReadBuffer;
 };
 
 // The table is open shared (deny none); any other sharing is exclusive.

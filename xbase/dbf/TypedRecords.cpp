@@ -153,9 +153,10 @@ std::string StoredDate(std::string_view typed) {
   return DateToYMDString(text);
 }
 
-// The displayed text of a stored YYYYMMDD, the blank picture for a blank field.
-std::string DisplayedDate(std::string_view stored) {
-  if (auto shown = YMDToDateText(stored)) return *std::move(shown);
+// The displayed text of a stored YYYYMMDD written at text (room for kDateRoom), the blank
+// picture for a blank field; its length.
+std::size_t DisplayedDate(std::string_view stored, char* text) {
+  if (const std::size_t length = YMDToDateText(stored, text)) return length;
   std::string canonical = "  /  /  ";
   if (!AllTrimView(stored).empty() && stored.size() == 8) {
     const std::string_view year = stored.substr(0, 4);
@@ -163,8 +164,13 @@ std::string DisplayedDate(std::string_view stored) {
                 std::string(SetCenturyFlag ? year : year.substr(2));
   }
   CanonicalToDateText(canonical);
-  return canonical;
+  const std::size_t length = std::min(canonical.size(), kDateRoom);
+  std::copy_n(canonical.begin(), length, text);
+  return length;
 }
+
+// A logical field's stored character means true.
+bool IsTrueLetter(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
 
 }  // namespace
 
@@ -199,9 +205,15 @@ void ScatterRecord(const DbfTable& area, std::span<std::uint8_t> typed) {
       case 'C':
         PutSlotText(slot, size - 1, text);
         break;
-      case 'D':
-        PutSlotText(slot, std::min(size - 1, kDateRoom), DisplayedDate(text));
+      case 'D': {
+        // Straight into the slot, which has room for every layout: a date field is 8 long
+        // (OpenDbf refuses others).
+        if (size - 1 < kDateRoom) break;
+        const std::size_t length = DisplayedDate(text, reinterpret_cast<char*>(slot + 1));
+        slot[0] = static_cast<std::uint8_t>(length);
+        std::fill(slot + 1 + length, slot + size, 0);
         break;
+      }
       case 'N': case 'F': case 'M':
         if (HasDecimals(field))
           PutSlotDouble(slot, ScatteredNumber(field, text));
@@ -209,7 +221,7 @@ void ScatterRecord(const DbfTable& area, std::span<std::uint8_t> typed) {
           PutSlotInt32(slot, static_cast<std::int32_t>(ScatteredNumber(field, text)));
         break;
       case 'L':
-        *slot = !text.empty() && std::string_view("TtYy").find(text.front()) != text.npos;
+        *slot = !text.empty() && IsTrueLetter(text.front());
         break;
       default:
         break;

@@ -29,7 +29,9 @@ inline std::string GetSlotText(const std::uint8_t* slot, std::size_t room) {
 inline void PutSlotText(std::uint8_t* slot, std::size_t room, std::string_view text) {
   const std::size_t length = std::min(text.size(), room);
   slot[0] = static_cast<std::uint8_t>(length);
-  std::memcpy(slot + 1, text.data(), length);
+  // memmove is a call, which for these short copies beats the string instruction that the
+  // compiler puts in place of a memcpy of a length it knows to be small.
+  std::memmove(slot + 1, text.data(), length);
   std::memset(slot + 1 + length, 0, room - length);
 }
 

@@ -29,6 +29,7 @@ bool CustomVersionSet() { return CustomVersionByte != 0 || CustomMemoVersionByte
 void AbandonOpen(DbfTable& area) {
   area.DataFile.Close();
   area.RecordBuffer.clear();
+  area.ReadBuffer.clear();
   area.FieldTable.clear();
   area.FieldCount = 0;
   area.State = AreaClosed;
@@ -236,6 +237,7 @@ void OpenDbf(DbfTable& area) {
     FailOpen(area, code, "Failure to open " + area.FileName + " [USE/OpenDbf]");
     return;
   }
+  ChangeOpenMode(area, area.OpenMode);
   const std::string alias = platform::os::Utf8ToAnsi(FileNameOf(area.FileName));
   area.Alias = area.OemTranslate ? AnsiToOemStr(alias) : alias;
 
@@ -248,6 +250,12 @@ void OpenDbf(DbfTable& area) {
   area.RecNo = empty ? 0 : 1;
   area.BofFlag = area.EofFlag = empty;
   closeOnFailure.Dismiss();
+}
+
+void ChangeOpenMode(DbfTable& area, std::uint16_t mode) {
+  area.OpenMode = mode;
+  area.HeldAlone = !IsSharedOpen(area) || !NetworkLocking;
+  area.DataFile.DropReadAhead();  // once others may write, what was read ahead may go stale
 }
 
 void ParseFieldDescriptor(const DbfTable& area, std::span<const std::uint8_t> descriptor,

@@ -64,6 +64,10 @@ bool IsVfpWithMemo(const DbfTable& area);  // version 0x30 with table flags 2
 //   a field type outside ValidFieldTypes, or a date field not 8 long: 211
 void OpenDbf(DbfTable& area);
 
+// Gives an open table the file mode its share lock now has (OpenModeExclusive or a shared
+// mode). A table held exclusively, or opened with NetworkLocking off, is held alone (DbfTable).
+void ChangeOpenMode(DbfTable& area, std::uint16_t mode);
+
 // Parses one field descriptor of the table's dialect into entry: the name up to its first NUL
 // (at most 10 characters, upper-cased), B, G and P read as M, the offset from runningOffset,
 // which moves on by the field's length. A type outside ValidFieldTypes reports 211.

@@ -228,7 +228,7 @@ std::uint16_t ReopenDbf(bool exclusive) {
   ErrorCode = platform::os::DosErrorCode(error, platform::os::IoOperation::kShareLock);
   if (ErrorCode == 0) {
     ReopenedExclusive = area->ExclusiveFlag = exclusive;
-    area->OpenMode = exclusive ? OpenModeExclusive : SharedOpenMode;
+    ChangeOpenMode(*area, exclusive ? OpenModeExclusive : SharedOpenMode);
     area->AppendEnd = 0;  // others may have written while it was shared
   }
   return ErrorCode;

@@ -52,9 +52,7 @@ std::string Describe(const std::optional<Place>& place) {
          std::to_string(place->height) + (place->framed ? " framed" : " unframed");
 }
 
-bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
-
-XSession::XSession(const std::string& folder) : folder_(folder) {
+void XSession::StartServer() {
   int pipe[2];
   if (pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
   const std::string screen =
@@ -62,15 +60,31 @@ XSession::XSession(const std::string& folder) : folder_(folder) {
   server_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipe[1]), "-screen", "0", screen,
                                "-nolisten", "tcp"},
-      ChildProcess::Options{folder, {}, pipe[1]});
+      ChildProcess::Options{folder_, {}, pipe[1]});
   close(pipe[1]);
   try {
     display_ = ":" + ReadDisplayNumber(pipe[0]);
   } catch (...) {
     close(pipe[0]);
+    server_.reset();
     throw;
   }
   close(pipe[0]);
+}
+
+bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
+
+XSession::XSession(const std::string& folder) : folder_(folder) {
+  // Two servers starting at once may both try the same free display; the loser ends at once, and
+  // a second try finds the next one.
+  for (int attempt = 1;; ++attempt) {
+    try {
+      StartServer();
+      break;
+    } catch (const std::runtime_error&) {
+      if (attempt == 5) throw;
+    }
+  }
 
   connection_ = xcb_connect(display_.c_str(), nullptr);
   if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);

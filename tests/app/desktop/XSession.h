@@ -50,6 +50,7 @@ class XSession {
   bool TypeKeys(const std::string& title, const std::string& keys);
 
  private:
+  void StartServer();  // Xvfb on a display it finds free, display_ set
   std::optional<xcb_window_t> FindWindow(xcb_window_t under, const std::string& title);
   std::string Title(xcb_window_t window);
   bool Viewable(xcb_window_t window);

@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <deque>
 #include <functional>
 
+#include "platform/gui/FontStyle.h"
 #include "tests/support/AppEnvironment.h"
 
 namespace {
@@ -129,6 +133,49 @@ TEST_F(QtDialogsTest, OpenRefusesAMissingFileAndCanBeCancelled) {
   });
   Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(Run([&] { return qtDialogs.OpenFile(request); }).has_value());
+}
+
+// The font dialog shows the font it is given, with its colour, and answers with what is chosen.
+TEST_F(QtDialogsTest, FontDialogStartsFromTheFontGivenAndKeepsItsName) {
+  const FontChoice given{"Arial", 14, fsBold | fsUnderline, clNavy};
+  auto parts = [](QDialog* dialog) { return std::pair{dialog->findChild<QFontDialog*>(), dialog->findChild<QComboBox*>()}; };
+
+  Then<QDialog>([&](QDialog* dialog) {
+    auto [fonts, colors] = parts(dialog);
+    ASSERT_NE(fonts, nullptr);
+    ASSERT_NE(colors, nullptr);
+    EXPECT_EQ(fonts->currentFont().pointSize(), 14);
+    EXPECT_TRUE(fonts->currentFont().bold());
+    EXPECT_TRUE(fonts->currentFont().underline());
+    EXPECT_EQ(colors->currentData().toInt(), clNavy);
+    dialog->accept();
+  });
+  // Unchanged, "Arial" stays "Arial" though the dialog shows the face that stands in for it.
+  auto chosen = Run([&] { return qtDialogs.ChooseFont(given); });
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->Name, "Arial");
+  EXPECT_EQ(chosen->Size, 14);
+  EXPECT_EQ(chosen->Style, fsBold | fsUnderline);
+  EXPECT_EQ(chosen->Color, clNavy);
+
+  Then<QDialog>([&](QDialog* dialog) {
+    auto [fonts, colors] = parts(dialog);
+    QFont other("Liberation Mono");
+    other.setPointSize(9);
+    other.setItalic(true);
+    fonts->setCurrentFont(other);
+    colors->setCurrentIndex(colors->findData(clMaroon));
+    dialog->accept();
+  });
+  chosen = Run([&] { return qtDialogs.ChooseFont(given); });
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->Name, "Liberation Mono");
+  EXPECT_EQ(chosen->Size, 9);
+  EXPECT_EQ(chosen->Style, fsItalic);
+  EXPECT_EQ(chosen->Color, clMaroon);
+
+  Then<QDialog>([](QDialog* dialog) { dialog->reject(); });
+  EXPECT_FALSE(Run([&] { return qtDialogs.ChooseFont(given); }).has_value());
 }
 
 }  // namespace

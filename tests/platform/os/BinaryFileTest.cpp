@@ -41,32 +41,54 @@ TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   EXPECT_EQ(Content(path), std::string("0123456789\0", 11));
 }
 
-TEST_F(BinaryFileTest, ReadsInSequenceComeFromAWindowThatWritesDrop) {
+TEST_F(BinaryFileTest, TheReadAheadBlockHoldsWhatThisOpenLastWrote) {
   const std::string path = Make("t.bin", "0123456789abcdefghij");
   BinaryFile file;
   ASSERT_EQ(file.Open(path, FileAccess::kReadWrite, ShareMode::kShared), 0);
-  char buffer[8] = {};
-  const auto read = [&](std::uint64_t offset, std::size_t length) {
-    const Transfer t = file.ReadAhead(offset, buffer, length, 16);
-    EXPECT_EQ(t.code, 0);
-    return std::string(buffer, t.count);
+  const auto ahead = [&](std::uint64_t offset, std::size_t length) {
+    const std::uint8_t* bytes = file.ReadAheadBytes(offset, length);
+    return bytes == nullptr ? std::string("(none)") : std::string(reinterpret_cast<const char*>(bytes), length);
   };
-  EXPECT_EQ(read(0, 4), "0123");  // in sequence from the start: the window is bytes 0 to 15
-  // Another open changes the file: the window does not see it.
+  EXPECT_EQ(ahead(0, 1), "(none)");  // no block yet
+  const Transfer filled = file.ReadAhead(4, 8);
+  EXPECT_EQ(filled.count, 8u);
+  EXPECT_EQ(filled.code, 0);
+  EXPECT_EQ(ahead(4, 8), "456789ab");
+  EXPECT_EQ(ahead(3, 2), "(none)");   // begins before the block
+  EXPECT_EQ(ahead(11, 2), "(none)");  // ends after it
+  EXPECT_EQ(ahead(12, 0), "");        // nothing at its end
+
+  // Another open's change is not seen: the block is for files nobody else changes.
   std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(5).write("X", 1);
-  EXPECT_EQ(read(4, 4), "4567");
-  EXPECT_EQ(read(18, 2), "ij");  // outside the window and out of sequence: read at once
-  EXPECT_EQ(file.ReadAt(4, buffer, 2).count, 2u);
-  EXPECT_EQ(std::string(buffer, 2), "4X");  // ReadAt never uses the window
-  // A write of this file drops the window.
-  EXPECT_EQ(file.WriteAt(19, "Z", 1).code, 0);
-  EXPECT_EQ(read(2, 4), "234X");
-  EXPECT_EQ(read(6, 4), "6789");  // in sequence: a new window from 6
-  EXPECT_EQ(read(10, 4), "abcd");
-  EXPECT_EQ(read(14, 8), "efghiZ");  // a window cut short by the end of the file
-  EXPECT_EQ(file.Truncate(12), 0);
-  EXPECT_EQ(read(4, 4), "4X67");
-  EXPECT_EQ(read(8, 8), "89ab");
+  EXPECT_EQ(ahead(5, 1), "5");
+
+  // Writes of this open go into the block where they meet it, at either end.
+  EXPECT_EQ(file.WriteAt(2, "ABC", 3).code, 0);
+  EXPECT_EQ(file.WriteAt(10, "YZW", 3).code, 0);
+  EXPECT_EQ(file.WriteAt(0, "Q", 1).code, 0);  // outside
+  EXPECT_EQ(ahead(4, 8), "C56789YZ");
+
+  // Cut short by the end of the file: the block holds what there was.
+  EXPECT_EQ(file.ReadAhead(16, 8).count, 4u);
+  EXPECT_EQ(ahead(16, 4), "ghij");
+  EXPECT_EQ(ahead(18, 4), "(none)");
+
+  // Truncation and closing drop the block; a moved file takes it along.
+  EXPECT_EQ(file.Truncate(18), 0);
+  EXPECT_EQ(ahead(16, 1), "(none)");
+  file.ReadAhead(0, 4);
+  BinaryFile moved(std::move(file));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(moved.ReadAheadBytes(0, 4)), 4), "Q1AB");
+  EXPECT_EQ(file.ReadAheadBytes(0, 1), nullptr);
+  EXPECT_EQ(moved.Close(), 0);
+  EXPECT_EQ(moved.ReadAheadBytes(0, 1), nullptr);
+
+  // After a failed write nothing tells what the file holds: the block goes.
+  BinaryFile reading;
+  ASSERT_EQ(reading.Open(path, FileAccess::kRead, ShareMode::kShared), 0);
+  reading.ReadAhead(0, 4);
+  EXPECT_NE(reading.WriteAt(8, "x", 1).code, 0);
+  EXPECT_EQ(reading.ReadAheadBytes(0, 1), nullptr);
 }
 
 TEST_F(BinaryFileTest, FailuresGiveDosCodes) {

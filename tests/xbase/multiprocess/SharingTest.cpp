@@ -106,6 +106,24 @@ TEST_F(SharingTest, RecordLockConflictAndRelease) {
   Expect(a, "get TAG", "fromB3");  // A reads B's change
 }
 
+TEST_F(SharingTest, AWalkSeesWhatAnotherProgramWroteMeanwhileInEitherDirection) {
+  PeerGroup peers(temp.path());
+  PeerProcess& walker = Joined(peers);
+  PeerProcess& writer = Joined(peers);
+  Expect(walker, "go 1", "1");
+  Expect(walker, "skip 1", "2");
+  for (const auto& [n, tag] : {std::pair{"3", "ahead"}, std::pair{"1", "behind"}}) {
+    Expect(writer, std::string("go ") + n, n);
+    Expect(writer, "rlock", "1");
+    Expect(writer, std::string("replace TAG=") + tag, n);
+    Expect(writer, "unlock", "-");
+  }
+  Expect(walker, "skip 1", "3");
+  Expect(walker, "get TAG", "ahead");
+  Expect(walker, "skip -2", "1");
+  Expect(walker, "get TAG", "behind");
+}
+
 TEST_F(SharingTest, AppendsAreExclusiveAndNumberedInTurn) {
   PeerGroup peers(temp.path());
   PeerProcess& a = Joined(peers);
