@@ -3,20 +3,29 @@
 // xbase64 doing the same work through tools/xbase64's program. Two settings of ours:
 //   exclusive   the table opened exclusively without network locking, and a node cache large
 //               enough for every node (the cache size is a setting; so xbase64 runs)
-//   default     the settings as the library starts: network locking on (a shared table, the
-//               append lock held for the whole run) and a node cache of IndexCacheSize bytes
+//   shared      the settings as the library starts: network locking on, the table shared and
+//               logged in to its semaphore file, so that every append holds the semaphore's
+//               write lock and every seek registers as a reader (the append lock held for the
+//               whole run; no node cache, as the semaphore protocol has it)
+//   cached      shared, with SharedNodeCache on: the node cache of the exclusive setting,
+//               emptied whenever another program writes
+// Then the bulk build of the index from a full table, of a tenth of the records and of all of
+// them, each in a process of its own: its time and its peak resident memory, beside xbase64
+// rebuilding the same index (ReIndex).
 //
 //   index_benchmark [--records N] [--seeks N] [--folder DIR] [--no-peers]
 //
 // Defaults: 1,000,000 records and 1,000,000 seeks in a temporary folder. Prints one line a
 // figure.
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -56,18 +65,20 @@ struct Figures {
   long misses = 0;
 };
 
-Figures Run(const std::string& folder, const Options& options, bool exclusive) {
+enum class Setting { kExclusive, kShared, kCached };
+
+Figures Run(const std::string& folder, const Options& options, Setting setting) {
   const std::string table = folder + "/bench.dbf", index = folder + "/bench.ndx";
+  const bool exclusive = setting == Setting::kExclusive;
   bench::CreateTable(table);
   CreateIndex(index);
   NetworkLocking = !exclusive;
+  SharedNodeCache = setting == Setting::kCached;
   // Every node of a million keys in memory: about 80,000 nodes of 512 bytes.
-  IndexCacheSize = exclusive ? 64u << 20 : 4096;
+  IndexCacheSize = setting == Setting::kShared ? 4096 : 64u << 20;
   Select(1);
   Use(table + (exclusive ? " EXCLUSIVE" : ""), nullptr, 0);
-  auto order = OpenOrderFile(index);
-  UseCompiledKey(*order, AssignExpr(order->KeyText));
-  SeatOrder(std::move(order), 1, false);
+  SetIndexTo(index, 1);
   Figures figures;
   {
     const bench::Slots slots;
@@ -101,11 +112,115 @@ Figures Run(const std::string& folder, const Options& options, bool exclusive) {
     figures.seeks = PerSecond(options.count, start);
     EndSoftSeek();
   }
-  ReleaseOrder(1);
   CloseArea();
   std::filesystem::remove(table);
   std::filesystem::remove(index);
   return figures;
+}
+
+// A table of the benchmark's records, without an index.
+void FillTable(const std::string& table, long records) {
+  bench::CreateTable(table);
+  NetworkLocking = false;
+  Use(table + " EXCLUSIVE", nullptr, 0);
+  const bench::Slots slots;
+  PutSlotText(slots.name, 40, "A NAME OF FORTY CHARACTERS AT MOST");
+  char key[bench::kTagLength + 1];
+  for (long i = 0; i < records; ++i) {
+    bench::PutBenchKey(i, key);
+    PutSlotText(slots.tag, bench::kTagLength, key);
+    Append();
+  }
+  CloseArea();
+}
+
+// A figure of this process's /proc status in KB: VmRSS its resident memory now, VmHWM the most
+// it had since it started (fork and exec leave the parent's figures in its resource usage).
+long StatusKb(const std::string& name) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(name + ":", 0) == 0) return std::atol(line.c_str() + name.size() + 1);
+  return 0;
+}
+long ResidentKb() { return StatusKb("VmRSS"); }
+long PeakKb() { return StatusKb("VmHWM"); }
+
+// The build itself, in the process that --build starts: prints its seconds and the resident
+// memory before it.
+int BuildChild(const std::string& table, const std::string& index) {
+  xbase::Init();
+  AnsiTables = true;
+  NetworkLocking = false;
+  Use(table + " EXCLUSIVE", nullptr, 0);
+  const long before = ResidentKb();
+  const auto start = Clock::now();
+  MakeIndex(index, "TAG", false, 0, false, false, nullptr, 0);
+  const std::chrono::duration<double> elapsed = Clock::now() - start;
+  if (ErrorCode != 0) return 1;
+  std::printf("seconds %.3f\nbefore_kb %ld\npeak_kb %ld\n", elapsed.count(), before, PeakKb());
+  CloseArea();
+  xbase::Done();
+  return 0;
+}
+
+struct Process {
+  std::map<std::string, double> figures;  // what it printed
+};
+
+// Runs a program in a process of its own.
+Process Measure(const std::vector<std::string>& arguments) {
+  Process process;
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return process;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    close(pipeEnds[0]);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  FILE* output = fdopen(pipeEnds[0], "r");
+  char name[64];
+  double value = 0;
+  while (std::fscanf(output, "%63s %lf", name, &value) == 2) process.figures[name] = value;
+  std::fclose(output);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) process.figures.clear();
+  return process;
+}
+
+std::string Self() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+
+// The build of TAG from a full table of `records` records, ours and xbase64's.
+bool Builds(const std::string& folder, long records, const Options& options) {
+  const std::string table = folder + "/build.dbf", index = folder + "/build.ndx";
+  FillTable(table, records);
+  const Process ours = Measure({Self(), "--build", table, index});
+  if (ours.figures.empty()) {
+    std::fprintf(stderr, "the build of %ld keys failed\n", records);
+    return false;
+  }
+  std::printf("build of %7ld keys %8.3f s %10.0f keys/s  peak %6.0f KB (%.0f KB before)", records,
+              ours.figures.at("seconds"), records / ours.figures.at("seconds"), ours.figures.at("peak_kb"),
+              ours.figures.at("before_kb"));
+#ifdef XBASE64_NDX_PROGRAM
+  if (options.peers) {
+    const Process theirs = Measure({XBASE64_NDX_PROGRAM, "reindex", table, folder + "/build64.ndx"});
+    if (!theirs.figures.empty())
+      std::printf("   xbase64 %8.3f s, peak %6.0f KB (x%.1f)", theirs.figures.at("seconds"),
+                  theirs.figures.at("peak_kb"), theirs.figures.at("seconds") / ours.figures.at("seconds"));
+  }
+#else
+  (void)options;
+#endif
+  std::printf("\n");
+  for (const char* file : {"/build.dbf", "/build.ndx", "/build64.ndx"}) std::filesystem::remove(folder + file);
+  return true;
 }
 
 void Print(const char* figure, double ours, const std::map<std::string, double>& xbase64, const char* key) {
@@ -119,6 +234,7 @@ void Print(const char* figure, double ours, const std::map<std::string, double>&
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--build") return BuildChild(argv[2], argv[3]);
   const Options options = bench::ParseOptions(argc, argv, "seeks", 1'000'000, 1'000'000);
   const std::string folder =
       options.folder.empty() ? platform::os::TempFolder() + "/index-benchmark-" + std::to_string(getpid())
@@ -127,8 +243,9 @@ int main(int argc, char** argv) {
   xbase::Init();
   AnsiTables = true;
 
-  const Figures exclusive = Run(folder, options, true);
-  const Figures defaults = Run(folder, options, false);
+  const Figures exclusive = Run(folder, options, Setting::kExclusive);
+  const Figures defaults = Run(folder, options, Setting::kShared);
+  const Figures cached = Run(folder, options, Setting::kCached);
   std::map<std::string, double> xbase64;
 #ifdef XBASE64_NDX_PROGRAM
   if (options.peers)
@@ -139,16 +256,20 @@ int main(int argc, char** argv) {
               options.count, exclusive.misses);
   Print("appends, exclusive", exclusive.appends, xbase64, "appends/s");
   Print("exact seeks, exclusive", exclusive.seeks, xbase64, "seeks/s");
-  Print("appends, default settings", defaults.appends, xbase64, "appends/s");
-  Print("exact seeks, default settings", defaults.seeks, xbase64, "seeks/s");
+  Print("appends, shared, semaphore on", defaults.appends, xbase64, "appends/s");
+  Print("exact seeks, shared, semaphore on", defaults.seeks, xbase64, "seeks/s");
+  Print("appends, shared, node cache", cached.appends, xbase64, "appends/s");
+  Print("exact seeks, shared, node cache", cached.seeks, xbase64, "seeks/s");
+  bool built = true;
+  for (const long records : {options.records / 10, options.records}) built = Builds(folder, records, options) && built;
   xbase::Done();
   if (options.folder.empty()) std::filesystem::remove_all(folder);
   long absent = 0;
   for (const auto i : bench::SeekOrder(options.records, options.count)) absent += i >= std::uint64_t(options.records);
-  if (exclusive.misses != absent || defaults.misses != absent) {
-    std::fprintf(stderr, "%ld keys are absent, but %ld and %ld seeks missed\n", absent, exclusive.misses,
-                 defaults.misses);
+  if (exclusive.misses != absent || defaults.misses != absent || cached.misses != absent) {
+    std::fprintf(stderr, "%ld keys are absent, but %ld, %ld and %ld seeks missed\n", absent, exclusive.misses,
+                 defaults.misses, cached.misses);
     return 1;
   }
-  return 0;
+  return built ? 0 : 1;
 }

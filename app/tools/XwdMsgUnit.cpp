@@ -10,6 +10,8 @@ TInfoWin* InfoWin = nullptr;
 
 TInfoWin::TInfoWin() : Panel(new QLabel(this)), SavImg(new QLabel(this)), PntImg(new QLabel(this)) {
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+  // A note does not take the keyboard: without a window manager it would not come back.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   setAutoFillBackground(true);
   platform::gui::SetPaletteColor(this, QPalette::Window, platform::gui::clSilver);
   SavImg->setPixmap(style()->standardPixmap(QStyle::SP_DialogSaveButton));

@@ -51,7 +51,8 @@ void TForm::Show() {
     show();
   }
   raise();
-  activateWindow();
+  // A window shown without activating (a note) leaves the keyboard where it is.
+  if (!testAttribute(Qt::WA_ShowWithoutActivating)) activateWindow();
 }
 
 void TForm::Hide() {

@@ -9,8 +9,10 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QFormLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <array>
 
@@ -21,6 +23,23 @@
 
 namespace platform::gui {
 namespace {
+
+// Held over a modal run: when the modal window has closed, the window that had the keyboard
+// before gets it back. A window manager does that itself; without one (a bare X display) no
+// window would have the keyboard, and the keys typed next would go nowhere.
+class KeyboardReturn {
+ public:
+  KeyboardReturn() : window_(QApplication::activeWindow()) {}
+  ~KeyboardReturn() {
+    const QWidget* active = QApplication::activeWindow();
+    if (window_ && window_->isVisible() && (active == nullptr || !active->isVisible())) window_->activateWindow();
+  }
+  KeyboardReturn(const KeyboardReturn&) = delete;
+  KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+ private:
+  QPointer<QWidget> window_;
+};
 
 QWidget* ParentWindow() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -51,16 +70,19 @@ constexpr std::array<ButtonMapping, 4> kButtons{{
 }};
 
 bool Confirm(QWidget* parent, const QString& text) {
+  const KeyboardReturn keyboard;
   return QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text,
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void Refuse(QWidget* parent, const QString& text) {
+  const KeyboardReturn keyboard;
   QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
 std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request,
                                               QFileDialog::AcceptMode mode) {
+  const KeyboardReturn keyboard;
   const bool saving = mode == QFileDialog::AcceptSave;
   const QString folder = request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir;
   QFileDialog dialog(ParentWindow(), request.Title, folder);
@@ -111,6 +133,7 @@ QPixmap Swatch(TColor color) {
 }  // namespace
 
 int QtDialogs::MessageDlg(const QString& text, MsgDlgType type, unsigned buttons) {
+  const KeyboardReturn keyboard;
   QMessageBox::StandardButtons qtButtons;
   for (const ButtonMapping& mapping : kButtons)
     if (buttons & mapping.button) qtButtons |= mapping.qt;
@@ -132,9 +155,13 @@ std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogRequest& req
   return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
-bool QtDialogs::PrinterSetup() { return SharedQtPrinter().Setup(ParentWindow()); }
+bool QtDialogs::PrinterSetup() {
+  const KeyboardReturn keyboard;
+  return SharedQtPrinter().Setup(ParentWindow());
+}
 
 std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
+  const KeyboardReturn keyboard;
   QDialog dialog(ParentWindow());
   dialog.setWindowTitle(QObject::tr("Font"));
 
@@ -145,6 +172,11 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
   auto* fonts = new QFontDialog(shown);
   fonts->setWindowFlags(Qt::Widget);
   fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  // The font part is a dialog of its own that would end alone (Escape) or keep Return in its
+  // fields: both end this one.
+  QObject::connect(fonts, &QDialog::finished, &dialog, &QDialog::done);
+  for (QLineEdit* field : fonts->findChildren<QLineEdit*>())
+    QObject::connect(field, &QLineEdit::returnPressed, &dialog, &QDialog::accept);
 
   auto* colors = new QComboBox;
   for (TColor color : StandardColors)
@@ -172,6 +204,9 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
                     colors->currentData().toInt()};
 }
 
-int QtDialogs::ShowModal(TForm& form) { return form.ExecModal(); }
+int QtDialogs::ShowModal(TForm& form) {
+  const KeyboardReturn keyboard;
+  return form.ExecModal();
+}
 
 }  // namespace platform::gui

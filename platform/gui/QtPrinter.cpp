@@ -1,11 +1,13 @@
 #include "platform/gui/QtPrinter.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSaveFile>
 
 namespace platform::gui {
@@ -68,6 +70,10 @@ bool QtPrinter::Setup(QWidget* parent) {
   dialog.setWindowTitle(QCoreApplication::translate("QtPrinter", "Printer Setup"));
   // Setting up chooses the printer and its paper; what to print is decided by each print run.
   dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  // Its button takes the choice and prints nothing.
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+    if (QPushButton* take = buttons->button(QDialogButtonBox::Ok))
+      take->setText(QCoreApplication::translate("QtPrinter", "OK"));
   const bool accepted = dialog.exec() == QDialog::Accepted;
   if (besideDocument && printer_.outputFileName() == proposal) printer_.setOutputFileName({});
   return accepted;

@@ -1,8 +1,10 @@
 // Fuzz target of the index engine: the input is opened as the index of a small table (NAME
 // C(10), AMT N(8,2), DAY D; 40 records), as the controlling order on the field its key type
 // asks for, walked both ways, sought, and kept in step with an appended and a rewritten record.
+// Then it is opened again by name (SetIndexTo), with the key expression its header holds, or
+// with a key maker on NAME when the header says it was made with one, and walked and sought.
 // No input may crash, hang or touch memory out of bounds: it opens, or it is refused with a
-// library error, and every later failure is a library error too.
+// library error that leaves the slot free, and every later failure is a library error too.
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +58,32 @@ bool OpenOrder(const std::string& path, bool noCache) {
 
 void Set(const char* field, const std::string& text) { SetTypedFieldText(FieldNo(field), text); }
 
+void WalkAndSeek() {
+  constexpr int kSteps = 100;
+  GoTop();
+  for (int i = 0; i < kSteps && !dEOF(); ++i) Skip(1);
+  GoBottom();
+  for (int i = 0; i < kSteps && !dBOF(); ++i) Skip(-1);
+  Find("N1");
+  FindKey("N2");
+  FindKey("500");
+}
+
+// Opens the input by name; a refusal must leave the slot free.
+void OpenByName(const std::string& path, bool noCache) {
+  const std::string name = path + (noCache ? " NOCACHE" : "");
+  if (!SetIndexTo(name, 1) && ErrorCode == 223) {
+    const int field = FieldNo("NAME");
+    SetIndexTo(name, 1, [field](std::uint32_t, std::uint8_t, std::string& key) { key = TypedFieldText(field); }, 0);
+  }
+  if (ErrorCode != 0) {
+    if (OrderInSlot(1) != nullptr) __builtin_trap();
+    return;
+  }
+  WalkAndSeek();
+  CloseOrder(1);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -72,14 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The input's length chooses the options, so that each input runs the same way every time.
   SetIgnoreDel(size % 2 == 1);
   if (OpenOrder(index, size % 3 == 0)) {
-    constexpr int kSteps = 100;
-    GoTop();
-    for (int i = 0; i < kSteps && !dEOF(); ++i) Skip(1);
-    GoBottom();
-    for (int i = 0; i < kSteps && !dBOF(); ++i) Skip(-1);
-    Find("N1");
-    FindKey("N2");
-    FindKey("500");
+    WalkAndSeek();
     BeginSoftSeek();
     Find("N14");
     EndSoftSeek();
@@ -93,8 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Set("AMT", "9999");
     Replace();
     Skip(-1);
-    ReleaseOrder(1);
+    CloseOrder(1);
   }
+  // The file as the first open may have left it.
+  WriteFile(index, data, size);
+  OpenByName(index, size % 3 == 0);
   CloseArea();
   return 0;
 }

@@ -16,11 +16,12 @@
 //                                   bytes ("-" for empty), N with six decimals, D as its day
 //                                   number, L as T or F; "-" for no value)
 //   list                           (GoTop, then Skip to EOF: the record numbers, comma-separated)
-//   and the memo commands of MemoCommands.cpp
+//   and the memo commands of MemoCommands.cpp and the index commands of IndexCommands.cpp
 //
 // Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
-// does not know. Library errors never end the program: they only set ErrorCode. The program
-// ends at the end of its input.
+// does not know. Library errors never end the program: they only set ErrorCode; one that the
+// library raises all the same (the index semaphore's) answers "ok <ErrorCode> raised <text>",
+// its line breaks turned into blanks. The program ends at the end of its input.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,7 +35,9 @@
 #include <string>
 
 #include "platform/os/ByteRangeLocks.h"
+#include "tools/peer/IndexCommands.h"
 #include "tools/peer/MemoCommands.h"
+#include "tools/peer/Words.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -45,12 +48,7 @@
 namespace {
 
 using namespace xbase;
-
-std::string Rest(std::istringstream& words) {
-  std::string rest;
-  std::getline(words >> std::ws, rest);
-  return rest;
-}
+using peer::Rest;
 
 // Sets the fields named in "FIELD=value ..." in the typed record; false for an unknown field.
 bool SetFields(std::istringstream& words) {
@@ -189,6 +187,7 @@ std::optional<std::string> Run(const std::string& line) {
     words >> offset >> length;
     return Probe(std::stoll(offset, nullptr, 0), std::stoll(length, nullptr, 0));
   }
+  if (auto result = peer::RunIndexCommand(command, words)) return result;
   return peer::RunMemoCommand(command, words);
 }
 
@@ -203,6 +202,11 @@ int main() {
     std::optional<std::string> result;
     try {
       result = Run(line);
+    } catch (const xbase::EOrvelError& e) {
+      std::string text = e.what();
+      for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+      result = "raised " + text;
     } catch (const std::exception& e) {
       std::cout << "error " << e.what() << std::endl;
       continue;

@@ -316,6 +316,22 @@ bool RemoveWord(std::string_view word, std::string& s) {
   return removed;
 }
 
+bool CutOptionWord(std::string& text, std::string_view word) {
+  bool found = false;
+  std::string upper = UpperStr(text);
+  for (std::size_t at = upper.find(word); at != std::string::npos; at = upper.find(word, at)) {
+    const std::size_t end = at + word.size();
+    if (end < upper.size() && ContinuesOptionWord(upper[end])) {
+      ++at;
+      continue;
+    }
+    text.erase(at, word.size());
+    upper.erase(at, word.size());
+    found = true;
+  }
+  return found;
+}
+
 // ---- File names
 
 void FSplit(std::string_view path, std::string& dir, std::string& name, std::string& ext) {

@@ -79,6 +79,11 @@ bool ContinuesOptionWord(char c);
 // Callers pass the word with its leading blank (" EXCLUSIVE"). An empty word only trims s.
 bool RemoveWord(std::string_view word, std::string& s);
 
+// RemoveWord for a text whose other characters keep their case (file names): removes every
+// occurrence of the upper-case word, found without regard to case, that does not go on into a
+// longer word; nothing is trimmed. Tells whether one was removed.
+bool CutOptionWord(std::string& text, std::string_view word);
+
 // ---- File names
 
 // Directory (with its trailing separator), name without extension, extension with its '.'.

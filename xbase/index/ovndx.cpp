@@ -4,6 +4,7 @@
 #include "xbase/index/ovndx.h"
 
 #include "xbase/core/ovutils.h"
+#include "xbase/index/ovndxBuild.h"
 #include "xbase/index/ovndxInternal.h"
 
 namespace xbase {
@@ -32,6 +33,24 @@ KeyTextFunction RecordNumberText() {
     const WorkAreaRecord* table = WorkArea(area);
     return "Rec:" + StrInt(table != nullptr ? table->RecNo : 0, 10);
   };
+}
+
+// A closing area goes on closing when the log-out fails: the error stays stored.
+void CloseAllQuietly() {
+  try {
+    CloseAllIndexes();
+  } catch (const EOrvelError&) {
+  }
+}
+
+// The work-area engine ends its brackets from a destructor, where an error must not escape:
+// one raised there stays stored.
+void Bracket(void (*proc)(bool), bool on) {
+  if (on) return proc(true);
+  try {
+    proc(false);
+  } catch (const EOrvelError&) {
+  }
 }
 
 void FillHookTable() {
@@ -77,6 +96,10 @@ void FillHookTable() {
     const OrderDescriptor* order = OrderInSlot(slot);
     return order != nullptr && order->SoundexKeys;
   };
+  hooks.Reindex = Reindex;
+  hooks.CloseAll = CloseAllQuietly;
+  hooks.ReadSemaphore = [](bool on) { Bracket(SetReadSemaphoreProc, on); };
+  hooks.LockSemaphore = [](bool on) { Bracket(SetLockSemaphoreProc, on); };
 }
 
 }  // namespace
@@ -86,8 +109,16 @@ void OvNdxInit() {
   IndexFound = NearMatch = KeepPositionOnMiss = 0;
   IndexCacheSize = 4096;
   NoIndexCache = false;
+  SharedNodeCache = false;
   FlushAfterHeaderWrite = false;
   DeleteTarget = 0;
+  UniqueDefault = false;
+  SetIndexProgress(nullptr, 0);
+  IndexBuildFreeMemory = nullptr;
+  ReadTimeoutSeconds = 100;
+  SemaphoreFolder.clear();
+  SemaphoreLockTries = TableLockTries = 1001;
+  SemaphorePauseMs = 10;
   DropAllOrders();
   FillHookTable();
   IndexingEnabled = true;
@@ -97,7 +128,7 @@ void OvNdxDone() {
   Restore<std::uint8_t> current(CurrentWorkArea);
   for (std::uint8_t area = 1; area < WorkAreaCount; ++area) {
     CurrentWorkArea = area;
-    for (std::uint8_t slot = 1; slot <= MaxOrders; ++slot) ReleaseOrder(slot);
+    CloseAllQuietly();
   }
   IndexingEnabled = false;
 }

@@ -31,6 +31,7 @@
 #include "xbase/core/ovcommon.h"
 #include "xbase/index/ovndxCache.h"
 #include "xbase/index/ovndxFormat.h"
+#include "xbase/index/ovndxSemaphore.h"
 
 namespace xbase {
 
@@ -120,6 +121,10 @@ extern std::uint8_t NearMatch;           // Find pads C keys to the key length (
 extern std::uint8_t KeepPositionOnMiss;  // Find stays on the next greater key after a miss
 extern std::uint32_t IndexCacheSize;     // the node cache of a new controlling order (4096)
 extern bool NoIndexCache;                // no node cache at all (False)
+// The controlling order of a shared table keeps its node cache too, emptied whenever the
+// semaphore file shows another program's write (False: with network locking on, orders opened
+// by name have no cache, as other programs of the format expect).
+extern bool SharedNodeCache;
 extern bool FlushAfterHeaderWrite;       // the index file is flushed after each header write
 extern RecordNumber DeleteTarget;        // the record whose key DeleteKey removes
 
@@ -128,6 +133,9 @@ struct AreaIndex {
   std::array<std::unique_ptr<OrderDescriptor>, MaxOrders> OrderTable;  // slot n at [n - 1]
   bool IndexBypass = false;  // natural order: the orders stay open, navigation ignores them
   std::unique_ptr<NodeCache> Cache;  // the controlling order's, when it has one
+  std::unique_ptr<SemaphoreRecord> Semaphore;  // from LOGIN to LOGOUT of a shared table
+  std::uint32_t ReadBrackets = 0;  // nesting of SetReadSemaphoreProc
+  std::uint32_t LockBrackets = 0;  // nesting of SetLockSemaphoreProc
 };
 
 // Area n (1 to 35); a number outside answers with an empty state.
@@ -182,8 +190,100 @@ void WriteAnchorNode(OrderDescriptor& order);
 void ReadAnchorNodes();
 
 // True when another program has changed the current area's indexes since this one last looked
-// (the headers are then read again). Without the semaphore protocol: always False.
+// (the headers are then read again): the generation of the semaphore file, as the area last
+// read it, differs from the one it caught up with. Always False for an area not logged in.
 bool CheckIndexGeneration();
+
+// ---------------------------------------------------------------------------------------------
+// Index files by name: making, opening, choosing the controlling order, rebuilding, closing.
+//
+// A name gets the extension NDX when it has none, and one without a folder lies beside the
+// current area's table (ResolveIndexPath). A name with options may carry the option words
+// " UNIQUE", " SOUNDEX", " DESCENDING" and " NOCACHE" (any case, each with its leading blank),
+// which are removed before the name is used. Failures follow the library's error convention;
+// every entry point leaves a failed order's slot free.
+
+extern bool UniqueDefault;  // every index made through an entry with options is UNIQUE (False)
+
+// Builds a new index file for the current area's table from a key expression (C, N or D
+// result) or, with a key maker, from its texts (C keys, their SOUNDEX codes with soundex,
+// inverted with descending); the key length is that of the current record's key. No slot is
+// taken and the file is closed afterwards. 220 for an empty name, 215 without a table, 254
+// without expression and key maker or for a logical key, 221 without the expression engine, 300
+// for an expression over 100 characters, 214 when an area has the file open, 266 for a key
+// length outside 1..100, 217 and 227 when memory or disk space is short, 225 when the file is in
+// use elsewhere and the table cannot be had exclusively. Every message ends with
+// " [MakeIndex(<...>,<name>)]".
+void MakeIndex(const std::string& indexName, const std::string& keyExpr, bool soundex,
+               std::uint8_t orderNumber, bool unique, bool descending, KeyMakerProc keyMaker,
+               std::uint32_t keyMakerArg);
+
+// MakeIndex with the options of the name: UNIQUE (or UniqueDefault); for a key maker also
+// SOUNDEX and DESCENDING, which an expression index cannot record and so ignores.
+void IndexOnWithOptions(const std::string& keyExpr, const std::string& nameWithOptions);
+void IndexOnWithOptionsEx(const std::string& nameWithOptions, KeyMakerProc keyMaker,
+                          std::uint32_t keyMakerArg);
+
+// Closes the area's orders; false (254) when slot 1 stays occupied.
+bool Index_On();
+// Index_On, the build with options, and the new file opened as the controlling order 1.
+void IndexOnExpr(const std::string& keyExpr, const std::string& nameWithOptions);
+void IndexOnKeyMaker(const std::string& nameWithOptions, KeyMakerProc keyMaker, std::uint32_t keyMakerArg);
+
+// Opens an index file into slot `order` of the current area: an expression order made from
+// the key expression in its header, or with a key maker an order of a file built with one
+// (SOUNDEX and DESCENDING as the caller says). Refused with 220 when an area of another table
+// (or this area in another slot) has the file open, 254 for an occupied slot, 222 for a file
+// that is no index or whose key expression does not compile, 223 for an expression file opened
+// with a key maker or the other way round, 266 when the key of a blank record has another
+// length than the file's keys. A next free node that disagrees with the file's size is
+// corrected. With records, slot 1 goes to the first visible record.
+void OpenIndex(const std::string& fileName, bool noCache, bool soundex, std::uint8_t order,
+               bool descending, KeyMakerProc keyMaker, std::uint32_t keyMakerArg);
+
+// Closes slot `order`, logs a shared table in to its semaphore file and opens the file there;
+// with network locking on the order gets no node cache. False with an error, or without one
+// for an empty name; 220 for an order outside 1..16, 215 without a table, 2 for a missing file.
+bool SetIndexTo(const std::string& nameWithOptions, std::uint8_t order, KeyMakerProc keyMaker = nullptr,
+                std::uint32_t keyMakerArg = 0);
+// SetIndexTo, then the order becomes the controlling one.
+bool SetIndexToKeyMaker(const std::string& nameWithOptions, std::uint8_t order, KeyMakerProc keyMaker,
+                        std::uint32_t keyMakerArg);
+bool SetIndexToOrder(const std::string& nameWithOptions, std::uint8_t order);
+// Closes the area's orders and opens the names (separated by blanks) into slots 1, 2, ...;
+// 220 for more than 16. Order 1 is controlling afterwards.
+void SetIndexToList(const std::string& names);
+
+// The order opened as n becomes the controlling order and is seated on the current record; 0
+// switches to natural order, keeping the orders open. 220 above 16, 221 for a free slot.
+void Set_Order_To(std::uint8_t order);
+// The slots as Set_Order_To leaves them for order n, without seating the orders.
+void SwapControllingOrder(std::uint8_t order);
+
+// Rebuilds every open order's file with its key and options, keeping the controlling order.
+void Reindex();
+
+// Closes the order opened as n (its header written under the index's anchor lock when the
+// table is shared); the last order of an area logs it out. Nothing for a free slot.
+void CloseOrder(std::uint8_t order);
+// Every order of the current area, and its log-in.
+void CloseAllIndexes();
+
+// An index file's header as IndexInfo reads it.
+struct IndexInfoRecord {
+  std::string KeyExpression;  // at most 100 characters
+  std::uint8_t KeyLength = 0;
+  char KeyType = 'C';
+  bool Unique = false;
+  std::string TableName;     // at most 12 characters; empty when the stamp is invalid
+  std::int32_t Stamp = -1;   // the table's record count when the index was written, -1 invalid
+};
+
+// Reads an index file's header without opening it as an order; 220 for an empty name, the
+// system's code for a file that cannot be read.
+void IndexInfo(IndexInfoRecord& info, const std::string& fileName);
+// IndexInfo's stamp (-1 on failure).
+std::int32_t ReadIndexStamp(const std::string& fileName);
 
 // ---------------------------------------------------------------------------------------------
 // Node cache of the current area's controlling order
@@ -274,11 +374,11 @@ KeyTextFunction OrderKeyText(std::uint8_t slot);
 // ---------------------------------------------------------------------------------------------
 // Start-up and shut-down
 
-// Engine state to its defaults, every order of every area dropped without writing, the hook
-// slots 0 to 14 and 18 to 22 filled and IndexingEnabled set.
+// Engine state to its defaults, every order and log-in of every area dropped without writing,
+// the hook slots 0 to 16 and 18 to 24 filled and IndexingEnabled set.
 void OvNdxInit();
 
-// Closes the orders of areas 1 to 34 and clears IndexingEnabled.
+// Closes the orders of areas 1 to 34 (CloseAllIndexes) and clears IndexingEnabled.
 void OvNdxDone();
 
 }  // namespace xbase

@@ -41,8 +41,22 @@ WorkAreaRecord* CheckedTable(std::string_view routine);
 // The current area's controlling order, or 215, or 221 "Index not open. (DBF=<table>)
 // [<routine>]", and null.
 OrderDescriptor* CheckIndexOpen(std::string_view routine);
-// Every order of every area dropped without writing anything, as at start-up.
+// Every order and log-in of every area dropped without touching any file, as at start-up.
 void DropAllOrders();
+
+// A name with options taken apart (ovndxNames.cpp): the option words removed, wherever they
+// stand and in any case, the rest trimmed and kept as written.
+struct IndexOptions {
+  std::string Name;
+  bool Unique = false;
+  bool Soundex = false;
+  bool Descending = false;
+  bool NoCache = false;
+};
+IndexOptions ParseIndexOptions(const std::string& nameWithOptions);
+
+// The order's file is the file of that path (the same file, by whatever name).
+bool IsFileOf(const OrderDescriptor& order, const std::string& path);
 
 // Restores a global when it ends.
 template <typename T>

@@ -18,6 +18,7 @@ std::uint8_t NearMatch = 0;
 std::uint8_t KeepPositionOnMiss = 0;
 std::uint32_t IndexCacheSize = 4096;
 bool NoIndexCache = false;
+bool SharedNodeCache = false;
 bool FlushAfterHeaderWrite = false;
 RecordNumber DeleteTarget = 0;
 
@@ -74,6 +75,8 @@ void DropAllOrders() {
     }
     area.IndexBypass = false;
     area.Cache.reset();
+    area.Semaphore.reset();
+    area.ReadBrackets = area.LockBrackets = 0;
   }
 }
 
@@ -195,12 +198,6 @@ void ReleaseOrder(std::uint8_t slot) {
   if (order->HeaderDirty) Guarded([&] { WriteHeaderBlock(*order); });
   if (const std::uint16_t code = order->IndexFile.Close())
     SetError(code, "Error closing index file:  " + order->FileName);
-}
-
-bool CheckIndexGeneration() {
-  // Another program's changes are known only through the table's semaphore file, which is not
-  // kept here: nothing has changed.
-  return false;
 }
 
 std::uint8_t CurrentOrder() {

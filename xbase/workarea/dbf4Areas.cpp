@@ -26,25 +26,6 @@ std::unique_ptr<WorkAreaRecord>* Slot(unsigned n) {
   return n >= 1 && n <= WorkAreaCount ? &WorkAreaTable[n - 1] : nullptr;
 }
 
-// Removes every occurrence of an option word (with its leading blank) that does not go on into a
-// longer word (ContinuesOptionWord), from the text and from its upper-case copy alike, so that
-// the rest of the text keeps its case. Tells whether one was removed.
-bool CutOption(std::string& text, std::string& upper, std::string_view word) {
-  bool found = false;
-  std::size_t at = 0;
-  while ((at = upper.find(word, at)) != std::string::npos) {
-    const std::size_t end = at + word.size();
-    if (end < upper.size() && ContinuesOptionWord(upper[end])) {
-      ++at;
-      continue;
-    }
-    text.erase(at, word.size());
-    upper.erase(at, word.size());
-    found = true;
-  }
-  return found;
-}
-
 std::string UseTag(const std::string& name, const std::string& buffer, std::uint32_t size) {
   return "[USE(" + name + "," + buffer + "," + std::to_string(size) + ")]";
 }
@@ -134,7 +115,8 @@ void Use(const std::string& name, void* buffer, std::uint16_t size) {
     return;
   }
 
-  const bool exclusiveOption = CutOption(text, upper, " EXCLUSIVE");
+  const bool exclusiveOption = CutOptionWord(text, " EXCLUSIVE");
+  upper = UpperStr(text);
   std::string alias;
   if (const auto at = upper.find(" ALIAS "); at != std::string::npos) {
     const std::string after = AllTrim(std::string_view(upper).substr(at + 7));
@@ -239,7 +221,8 @@ void CloseArea() {
     ~EmptySlot() { slot.reset(); }
   } emptySlot{*slot};
 
-  if (IndexingEnabled && dbf4::IndexActive() && IndexHookTable.CloseAll) IndexHookTable.CloseAll();
+  // Every order goes, also when the controlling slot was closed before the others.
+  if (IndexingEnabled && IndexHookTable.CloseAll) IndexHookTable.CloseAll();
   RefreshRecCount(area);
   Unlock();
   // No other program may append between the count read from the file and the header written

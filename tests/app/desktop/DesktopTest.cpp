@@ -1,5 +1,6 @@
-// The real program on an X server of the test's own with a window manager: what only a desktop
-// shows, where the window manager puts the frames and whether the process ends.
+// The real program on an X server of the test's own, with a window manager or without one: what
+// only a desktop shows, where the window manager puts the frames, where the keyboard goes and
+// whether the process ends.
 
 #include <sys/wait.h>
 
@@ -28,7 +29,7 @@ class DesktopTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "desktop-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
-    session_ = std::make_unique<XSession>(folder_);
+    session_ = std::make_unique<XSession>(folder_, manager_);
   }
 
   void TearDown() override {
@@ -80,6 +81,7 @@ class DesktopTest : public ::testing::Test {
     return place;
   }
 
+  XSession::Manager manager_ = XSession::Manager::Openbox;
   std::string folder_;
   std::unique_ptr<XSession> session_;
   std::unique_ptr<ChildProcess> program_;
@@ -143,6 +145,33 @@ TEST_F(DesktopTest, DefaultPlacesKeepEveryTitleBarOnTheScreen) {
       kPatience);
   EXPECT_TRUE(placed) << "main " << Describe(main) << ", grid " << Describe(grid) << ", clues "
                       << Describe(clues);
+}
+
+// A plain X display without a window manager: the program alone decides where its keyboard goes.
+class BareDesktopTest : public DesktopTest {
+ protected:
+  BareDesktopTest() { manager_ = XSession::Manager::None; }
+};
+
+// When a modal window closes, the keyboard comes back to the window under it, so that the next
+// command can be typed without the mouse.
+TEST_F(BareDesktopTest, TheKeyboardComesBackWhenAModalWindowCloses) {
+  struct Modal {
+    std::string open, title, close;
+  };
+  Start({Puzzle(), "-C"});
+  ASSERT_TRUE(WaitUntil([&] { return session_->PlaceOf(kMainTitle).has_value(); }, kPatience));
+  ASSERT_TRUE(session_->GiveKeyboard(kMainTitle));
+  for (const Modal& modal :
+       {Modal{"alt+h a", "About Quillmere Demo", "Escape"}, Modal{"alt+s e", "Export EPS", "Return"}}) {
+    SCOPED_TRACE(modal.title);
+    ASSERT_TRUE(WaitUntil([&] { return session_->HasKeyboard(kMainTitle); }, kPatience));
+    ASSERT_TRUE(session_->TypeKeys(modal.open));
+    ASSERT_TRUE(WaitUntil([&] { return session_->HasKeyboard(modal.title); }, kPatience));
+    ASSERT_TRUE(session_->TypeKeys(modal.close));
+    EXPECT_TRUE(WaitUntil([&] { return session_->HasKeyboard(kMainTitle); }, std::chrono::seconds(5)))
+        << "the keyboard went nowhere";
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -70,13 +71,20 @@ void XSession::StartServer() {
     throw;
   }
   close(pipe[0]);
+  connection_ = xcb_connect(display_.c_str(), nullptr);
+  if (xcb_connection_has_error(connection_)) {
+    xcb_disconnect(connection_);
+    connection_ = nullptr;
+    server_.reset();
+    throw std::runtime_error("cannot connect to " + display_);
+  }
 }
 
 bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
 
-XSession::XSession(const std::string& folder) : folder_(folder) {
-  // Two servers starting at once may both try the same free display; the loser ends at once, and
-  // a second try finds the next one.
+XSession::XSession(const std::string& folder, Manager manager) : folder_(folder) {
+  // Two servers starting at once may both try the same free display; the loser ends, at once or
+  // just after naming it, and a second try finds the next one.
   for (int attempt = 1;; ++attempt) {
     try {
       StartServer();
@@ -86,9 +94,8 @@ XSession::XSession(const std::string& folder) : folder_(folder) {
     }
   }
 
-  connection_ = xcb_connect(display_.c_str(), nullptr);
-  if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);
   root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+  if (manager == Manager::None) return;
 
   // The window manager's own settings stay in the test's folder.
   windowManager_ = std::make_unique<ChildProcess>(
@@ -173,10 +180,30 @@ std::optional<Place> XSession::PlaceOf(const std::string& title) {
 bool XSession::TypeKeys(const std::string& title, const std::string& keys) {
   const auto window = FindWindow(root_, title);
   if (!window) return false;
-  std::vector<std::string> command{"xdotool", "windowactivate", "--sync", std::to_string(*window), "key",
-                                   "--clearmodifiers"};
+  return RunXdotool({"xdotool", "windowactivate", "--sync", std::to_string(*window)}, keys);
+}
+
+bool XSession::GiveKeyboard(const std::string& title) {
+  const auto window = FindWindow(root_, title);
+  if (!window) return false;
+  return RunXdotool({"xdotool", "windowfocus", "--sync", std::to_string(*window)}, "");
+}
+
+bool XSession::HasKeyboard(const std::string& title) {
+  const auto window = FindWindow(root_, title);
+  auto focus = Owned(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  return window && focus && focus->focus == *window;
+}
+
+bool XSession::TypeKeys(const std::string& keys) { return RunXdotool({"xdotool"}, keys); }
+
+bool XSession::RunXdotool(std::vector<std::string> command, const std::string& keys) {
   std::istringstream words(keys);
-  for (std::string key; words >> key;) command.push_back(key);
+  std::vector<std::string> typed{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+  if (!typed.empty()) {
+    command.insert(command.end(), {"key", "--clearmodifiers"});
+    command.insert(command.end(), typed.begin(), typed.end());
+  }
   ChildProcess xdotool(command, ChildProcess::Options{folder_, {{"DISPLAY", display_}}});
   const auto status = xdotool.WaitForExit(std::chrono::seconds(20));
   return status && *status == 0;

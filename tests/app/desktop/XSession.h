@@ -1,7 +1,7 @@
 #pragma once
 // A virtual X display of a test's own: Xvfb on a display number that the server picks itself
 // (-displayfd), so that tests running at the same time never meet, with the openbox window
-// manager, and what the X server says about the windows on it.
+// manager or none, and what the X server says about the windows on it.
 
 #include <xcb/xcb.h>
 
@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 
@@ -33,8 +34,11 @@ class XSession {
   // Whether Xvfb is installed; desktop tests skip without it.
   static bool Available();
 
-  // Starts Xvfb and openbox (their files under folder) and waits until both are up.
-  explicit XSession(const std::string& folder);
+  enum class Manager { Openbox, None };
+
+  // Starts Xvfb and openbox, unless none is asked for (their files under folder), and waits
+  // until both are up.
+  explicit XSession(const std::string& folder, Manager manager = Manager::Openbox);
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;
@@ -49,10 +53,21 @@ class XSession {
   // separated by blanks, such as "ctrl+x" or "alt+p x"); false when there is no such window.
   bool TypeKeys(const std::string& title, const std::string& keys);
 
+  // Gives the keyboard to the viewable window of that title, as a window manager would; false
+  // when there is no such window.
+  bool GiveKeyboard(const std::string& title);
+
+  // Whether the viewable window of that title has the keyboard.
+  bool HasKeyboard(const std::string& title);
+
+  // Types the keys into whatever window has the keyboard now.
+  bool TypeKeys(const std::string& keys);
+
  private:
-  void StartServer();  // Xvfb on a display it finds free, display_ set
+  void StartServer();  // Xvfb on a display it finds free, connected to
   std::optional<xcb_window_t> FindWindow(xcb_window_t under, const std::string& title);
   std::string Title(xcb_window_t window);
+  bool RunXdotool(std::vector<std::string> command, const std::string& keys);
   bool Viewable(xcb_window_t window);
   xcb_atom_t Atom(const char* name);
 

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -104,6 +106,20 @@ TEST_F(PrinterPdf, SetupProposesThePdfBesideTheDocumentAndKeepsFollowingIt) {
   // Accepted unchanged, jobs still go beside whatever document is printed next.
   printer.Document = folder.filePath("Other.xwd");
   EXPECT_EQ(printer.JobTarget(), folder.filePath("Other.pdf"));
+}
+
+// Setting up chooses the printer and prints nothing: the button that takes the choice says OK.
+TEST_F(PrinterPdf, SetupTakesTheChoiceWithOkNotPrint) {
+  std::string caption;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+      caption = buttons->button(QDialogButtonBox::Ok)->text().remove('&').toStdString();
+    dialog->reject();
+  });
+  EXPECT_FALSE(printer.Setup(nullptr));
+  EXPECT_EQ(caption, "OK");
 }
 
 TEST_F(PrinterPdf, AJobIsWrittenWhenItEnds) {

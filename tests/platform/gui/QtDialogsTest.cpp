@@ -12,13 +12,16 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <functional>
 
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/Form.h"
 #include "tests/support/AppEnvironment.h"
 
 namespace {
@@ -176,6 +179,66 @@ TEST_F(QtDialogsTest, FontDialogStartsFromTheFontGivenAndKeepsItsName) {
 
   Then<QDialog>([](QDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(Run([&] { return qtDialogs.ChooseFont(given); }).has_value());
+}
+
+// Keys in the font part end the whole dialog as its buttons do: Escape cancels, Return takes the
+// font. The font part is a dialog of its own that would otherwise close alone inside a dialog
+// left open.
+TEST_F(QtDialogsTest, FontDialogKeysEndTheWholeDialog) {
+  for (const auto& [key, taken] : {std::pair{Qt::Key_Escape, false}, std::pair{Qt::Key_Return, true}}) {
+    SCOPED_TRACE(key == Qt::Key_Escape ? "Escape" : "Return");
+    Then<QDialog>([key = key](QDialog* dialog) {
+      auto* fonts = dialog->findChild<QFontDialog*>();
+      ASSERT_NE(fonts, nullptr);
+      QTest::keyClick(fonts->findChild<QLineEdit*>(), key);
+      if (dialog->isVisible()) {
+        ADD_FAILURE() << "the dialog stays open" << (fonts->isVisible() ? "" : ", its font part gone");
+        dialog->reject();
+      }
+    });
+    EXPECT_EQ(Run([&] { return qtDialogs.ChooseFont({"Arial", 11, 0, clBlack}); }).has_value(), taken);
+  }
+}
+
+// Closing a modal window gives the keyboard back to the window that had it. A window manager
+// does so itself; without one (a bare X display) no window would have the keyboard, and keys
+// typed next would go nowhere.
+TEST_F(QtDialogsTest, TheWindowUnderAModalOneGetsTheKeyboardBack) {
+  QWidget window;
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  TForm form;
+  const std::vector<std::pair<const char*, std::function<void()>>> modals{
+      {"message box",
+       [&] {
+         Then<QMessageBox>([](QMessageBox* box) { Press(box, QMessageBox::Ok); });
+         Run([&] { return qtDialogs.MessageDlg("Done.", MsgDlgType::Information, mbOK); });
+       }},
+      {"file dialog",
+       [&] {
+         Then<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+         Run([&] { return qtDialogs.OpenFile(FileDialogRequest{}); });
+       }},
+      {"font dialog",
+       [&] {
+         Then<QDialog>([](QDialog* dialog) { dialog->reject(); });
+         Run([&] { return qtDialogs.ChooseFont({"Arial", 11, 0, clBlack}); });
+       }},
+      {"form",
+       [&] {
+         Then<QWidget>([](QWidget* shown) { shown->close(); });
+         Run([&] { return qtDialogs.ShowModal(form); });
+       }},
+  };
+  for (const auto& [name, run] : modals) {
+    SCOPED_TRACE(name);
+    run();
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
 }
 
 }  // namespace

@@ -26,11 +26,8 @@ class IndexTest : public WorkAreaTest {
     return path;
   }
 
-  // Closes the current area's orders and table.
-  static void CloseTable() {
-    for (std::uint8_t slot = 1; slot <= MaxOrders; ++slot) ReleaseOrder(slot);
-    CloseArea();
-  }
+  // Closes the current area's table with its orders.
+  static void CloseTable() { CloseArea(); }
 
   // An empty index of keys of a type and length, its header naming the key expression.
   std::string CreateIndex(const std::string& name, char type, std::uint16_t length,

@@ -55,7 +55,7 @@ TEST_F(AreasTest, AnOrderOpenedAfterAnotherClosedWalksOnlyItsOwnFile) {
   for (int n = 0; n < 100; ++n) AppendWith({{"NAME", Name(n)}, {"CITY", Name(100 - n)}});
   const std::uint64_t closedId = OrderInSlot(1)->Id;
   const int closedDescriptor = OrderInSlot(1)->IndexFile.Descriptor();
-  ReleaseOrder(1);
+  CloseOrder(1);
   ASSERT_NE(OpenOrder(At("city.ndx"), 1), nullptr);
   EXPECT_EQ(OrderInSlot(1)->IndexFile.Descriptor(), closedDescriptor) << "the descriptor is reused";
   EXPECT_NE(OrderInSlot(1)->Id, closedId);

@@ -80,7 +80,7 @@ TEST_F(CorruptTest, AWalkOrSeekIntoABrokenTreeStopsAt254) {
       ASSERT_NE(OpenOrder(path, 1), nullptr);
       GoBottom();
       expectReported("GoBottom");
-      ReleaseOrder(1);
+      CloseOrder(1);
     }
     // Another order, only sought for a key.
     ASSERT_NE(OpenOrder(path, 2), nullptr);
@@ -93,7 +93,7 @@ TEST_F(CorruptTest, AWalkOrSeekIntoABrokenTreeStopsAt254) {
     DeleteTarget = record;
     EXPECT_EQ(DeleteKey(key, 2), -1);
     expectReported("DeleteKey");
-    ReleaseOrder(2);
+    CloseOrder(2);
   }
 }
 

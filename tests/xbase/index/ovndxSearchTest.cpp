@@ -145,7 +145,7 @@ TEST_F(FindTest, WithoutATableOrAnOrderFindReports) {
   Find("CAT");
   EXPECT_EQ(ErrorCode, 215);
   Select(1);
-  ReleaseOrder(1);
+  CloseOrder(1);
   EXPECT_EQ(OrderInSlot(1), nullptr);
   Find("CAT");
   EXPECT_EQ(ErrorCode, 221);
@@ -272,7 +272,7 @@ TEST_F(SearchTest, TheControllingOrdersCacheServesTheSameWalk) {
     EXPECT_EQ(Walk("NAME"), cached);
     EXPECT_EQ(Walk("NAME", false), backwards);
   }
-  ReleaseOrder(1);
+  CloseOrder(1);
   NoIndexCache = true;
   ASSERT_NE(OpenOrder(path, 1, false), nullptr);
   EXPECT_EQ(NodeCacheSize(), 0u);

@@ -337,7 +337,7 @@ TEST_F(UpdateTest, TheHookSlotsDescribeTheOrders) {
   AreaIndexOf(CurrentWorkArea).IndexBypass = true;
   EXPECT_EQ(IndexHookTable.CurrentKeyFunc()(), "Rec:         2");
   AreaIndexOf(CurrentWorkArea).IndexBypass = false;
-  ReleaseOrder(1);
+  CloseOrder(1);
   EXPECT_EQ(byName(), "") << "the order is closed";
 
   // SOUNDEX: DOG, DOG and DOGE share D200; DESCENDING: the reverse.

@@ -1,0 +1,297 @@
+// Index files shared by separate programs through the table's semaphore file: peers (tools/peer)
+// open one table with its indexes and are driven step by step, with lock tries and the read
+// timeout set short; the test reads the semaphore file's 4 bytes and checks the files with the
+// library, Perl's XBase and xbase64's checkndx.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "tests/xbase/ExternalTool.h"
+#include "tests/xbase/dbf/DbfTest.h"
+#include "tests/xbase/index/NdxTree.h"
+#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "xbase/core/ovutils.h"
+#include "xbase/index/ovndx.h"
+#include "xbase/workarea/TypedFieldText.h"
+#include "xbase/workarea/dbf4.h"
+
+namespace xbase {
+namespace {
+
+struct Counters {
+  int logins = 0, readers = 0, generation = 0;
+  bool operator==(const Counters&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Counters& c) {
+  return out << "{logins " << c.logins << ", readers " << c.readers << ", generation " << c.generation << "}";
+}
+
+// TAG C(8), N N(5): records "T1" .. "T5" numbered 1 .. 5.
+class IndexSharingTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    DbfImage image;
+    image.Field("TAG", 'C', 8).Field("N", 'N', 5);
+    for (int n = 1; n <= 5; ++n) image.Record("T" + std::to_string(n) + "      " + "    " + std::to_string(n));
+    table_ = Write("shared.dbf", image.Bytes());
+  }
+
+  static void Expect(PeerProcess& peer, const std::string& command, const std::string& result, int code = 0) {
+    const PeerAnswer answer = peer.Ask(command);
+    EXPECT_EQ(answer.result, result) << command;
+    EXPECT_EQ(answer.code, code) << command;
+  }
+
+  // A peer with the table open shared, short lock tries and a read timeout of a second.
+  static PeerProcess& Joined(PeerGroup& peers, const std::string& options = "") {
+    PeerProcess& peer = peers.Start();
+    Expect(peer, "use shared" + options, "SHARED");
+    Expect(peer, "semtries 40 5", "-");
+    Expect(peer, "readtimeout 1", "-");
+    return peer;
+  }
+
+  std::string Semaphore() const { return At("shared.@S@"); }
+
+  Counters Read() const {
+    const std::string bytes = Contents(Semaphore());
+    EXPECT_EQ(bytes.size(), 4u);
+    if (bytes.size() != 4) return {};
+    const auto byte = [&](int i) { return static_cast<unsigned char>(bytes[i]); };
+    return {byte(0), static_cast<signed char>(bytes[1]), byte(2) | byte(3) << 8};
+  }
+
+  // Every order's file, walked by the library: the keys of each index in key order.
+  std::map<std::string, std::vector<std::string>> Walked(const std::vector<std::string>& files) {
+    std::map<std::string, std::vector<std::string>> keys;
+    Use(table_, nullptr, 0);
+    for (const std::string& file : files) {
+      EXPECT_TRUE(SetIndexTo(file, 1));
+      for (GoTop(); !dEOF(); Skip(1)) keys[file].push_back(RTrimStr(TypedFieldText(1)));
+    }
+    CloseArea();
+    return keys;
+  }
+
+  static void ExpectCheckndx(const std::string& table, const std::string& index, int records) {
+#ifdef XBASE64_LONGFIX_LIBRARY
+    if (!HasProgram("/usr/bin/checkndx")) return;
+    const ToolResult result =
+        RunTool(std::string("LD_PRELOAD=") + XBASE64_LONGFIX_LIBRARY + " checkndx " + table + " " + index);
+    EXPECT_NE(result.output.find("Ndx integrity check = 0"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Total records checked = " + std::to_string(records)), std::string::npos)
+        << result.output;
+#else
+    (void)table, (void)index, (void)records;
+#endif
+  }
+
+  static void ExpectPerlReads(const std::string& index, int entries) {
+    if (!HasPerlXBase()) return;
+    const ToolResult dump = RunTool("index_dump " + index + " ''");
+    EXPECT_EQ(dump.status, 0) << dump.output;
+    EXPECT_EQ(std::count(dump.output.begin(), dump.output.end(), '\n'), entries);
+  }
+
+  std::string table_;
+};
+
+TEST_F(IndexSharingTest, APeerSeesAnotherPeersNewKeysWithoutReopening) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "setindex tags", "1");
+  EXPECT_EQ(Read(), (Counters{2, 0, 0}));
+  Expect(b, "find NEW1", "0 6");
+  Expect(a, "lockappend TAG=NEW1 N=6", "6");
+  EXPECT_EQ(Read(), (Counters{2, 0, 1}));
+  Expect(b, "find NEW1", "1 6");
+  Expect(a, "lockappend TAG=NEW2 N=7", "7");
+  Expect(a, "lockappend TAG=A0 N=8", "8");
+  EXPECT_EQ(Read(), (Counters{2, 0, 3}));
+  Expect(b, "find A0", "1 8");
+  Expect(b, "list", "8,6,7,1,2,3,4,5");
+  // B's own writes reach A the same way.
+  Expect(b, "go 3", "3");
+  Expect(b, "rlock", "1");
+  Expect(b, "replace TAG=ZZ", "3");
+  Expect(b, "unlock", "-");
+  Expect(a, "find ZZ", "1 3");
+  EXPECT_EQ(Read(), (Counters{2, 0, 4}));
+}
+
+TEST_F(IndexSharingTest, ANodeCacheIsEmptiedByAnotherPeersWrite) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "nodecache on", "-");
+  Expect(b, "setindex tags", "1");
+  // Enough keys for a tree of several levels, every node of it in B's cache.
+  a.Send("semtries 40 5");
+  for (int i = 0; i < 300; ++i) a.Send("lockappend TAG=A" + std::to_string(1000 + i) + " N=" + std::to_string(i));
+  for (int i = 0; i < 301; ++i) ASSERT_EQ(a.Receive().code, 0);
+  Expect(b, "find A1150", "1 156");
+  Expect(b, "list", [] {
+    std::string list;
+    for (int r = 6; r <= 305; ++r) list += std::to_string(r) + ",";
+    return list + "1,2,3,4,5";
+  }());
+  Expect(a, "lockappend TAG=A0999 N=0", "306");
+  Expect(b, "find A0999", "1 306");
+  Expect(a, "go 156", "156");
+  Expect(a, "rlock", "1");
+  Expect(a, "replace TAG=ZZ", "156");
+  Expect(b, "find A1150", "0 307");
+  Expect(b, "find ZZ", "1 156");
+}
+
+TEST_F(IndexSharingTest, WritersWaitForReadersAndReadersForWriters) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "setindex tags", "1");
+  // A writer waits while a reader holds its bracket, and goes on when it ends.
+  Expect(b, "read on", "-");
+  EXPECT_EQ(Read(), (Counters{2, 1, 0}));
+  a.Send("lockappend TAG=W1 N=6");
+  Expect(b, "read off", "-");
+  const PeerAnswer written = a.Receive();
+  EXPECT_EQ(written.code, 0);
+  EXPECT_EQ(written.result, "6");
+  // Past the read timeout the writer gives up with the timeout text.
+  Expect(b, "read on", "-");
+  const PeerAnswer timedOut = a.Ask("lockappend TAG=W2 N=7");
+  EXPECT_EQ(timedOut.code, 1202);
+  EXPECT_NE(timedOut.result.find("1 second timeout, cannot read: " + Semaphore()), std::string::npos)
+      << timedOut.result;
+  Expect(b, "read off", "-");
+  Expect(a, "reccount", "6");
+  // A reader during a held write cannot register.
+  Expect(a, "write on", "-");
+  EXPECT_EQ(Read(), (Counters{2, 1, 1}));
+  const PeerAnswer refused = b.Ask("find W1");
+  EXPECT_EQ(refused.code, 1202);
+  EXPECT_NE(refused.result.find("Cannot lock index semaphore file: " + Semaphore() + " INCREAD"),
+            std::string::npos)
+      << refused.result;
+  Expect(a, "write off", "-");
+  EXPECT_EQ(Read(), (Counters{2, 0, 2}));
+  Expect(b, "find W1", "1 6");
+}
+
+TEST_F(IndexSharingTest, APeerKilledInsideAWrite) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "setindex tags", "1");
+  Expect(a, "lockappend TAG=K1 N=6", "6");
+  Expect(a, "write on", "-");
+  a.Kill(SIGKILL);
+  // The survivor reads on; its writes meet the reader the dead writer left behind.
+  Expect(b, "find K1", "1 6");
+  Expect(b, "list", "6,1,2,3,4,5");
+  const PeerAnswer write = b.Ask("lockappend TAG=K2 N=7");
+  EXPECT_EQ(write.code, 1202);
+  EXPECT_NE(write.result.find("second timeout, cannot read: " + Semaphore()), std::string::npos) << write.result;
+  Expect(b, "reccount", "6");
+  EXPECT_EQ(testing::ReadNdxTree(At("tags.NDX")).fault, "");
+  // checkndx goes by the header's count, which the killed peer never rewrote.
+  ExpectCheckndx(table_, At("tags.NDX"), 5);
+  ExpectPerlReads(At("tags.NDX"), 6);
+  // Once the survivor has closed, the next log-in finds the file unheld and starts it afresh.
+  Expect(b, "closeindex", "-");
+  EXPECT_EQ(Read(), (Counters{1, 1, 1}));
+  Expect(b, "setindex tags", "1");
+  EXPECT_EQ(Read(), (Counters{1, 0, 0}));
+  Expect(b, "lockappend TAG=K2 N=7", "7");
+  Expect(b, "find K2", "1 7");
+}
+
+TEST_F(IndexSharingTest, FourPeersAppendWithTwoOrdersOpen) {
+  {
+    Use(table_ + " EXCLUSIVE", nullptr, 0);
+    MakeIndex("tags", "TAG", false, 0, false, false, nullptr, 0);
+    MakeIndex("nums", "N", false, 0, false, false, nullptr, 0);
+    CloseArea();
+  }
+  PeerGroup peers(temp.path());
+  const int perPeer = 200;
+  for (int p = 0; p < 4; ++p) {
+    PeerProcess& peer = Joined(peers);
+    Expect(peer, "semtries 2000 1", "-");
+    Expect(peer, "readtimeout 20", "-");
+    Expect(peer, "setindex tags nums", "1");
+  }
+  EXPECT_EQ(Read().logins, 4);
+  // Every peer gets all its appends at once, and they run side by side.
+  for (int p = 0; p < 4; ++p) {
+    for (int i = 0; i < perPeer; ++i) {
+      const int n = 100 + p * perPeer + i;
+      peers[p].Send("lockappend TAG=P" + std::to_string(p) + "_" + std::to_string(i) + " N=" + std::to_string(n));
+    }
+  }
+  for (int p = 0; p < 4; ++p) {
+    for (int i = 0; i < perPeer; ++i) {
+      const PeerAnswer answer = peers[p].Receive();
+      ASSERT_EQ(answer.code, 0) << "peer " << p << " append " << i << ": " << answer.result;
+    }
+  }
+  const Counters counters = Read();
+  EXPECT_EQ(counters.readers, 0);
+  EXPECT_EQ(counters.generation, 4 * perPeer);
+  for (int p = 0; p < 4; ++p) peers[p].Finish();
+  EXPECT_FALSE(std::filesystem::exists(Semaphore()));
+
+  const int records = 5 + 4 * perPeer;
+  const auto keys = Walked({"tags", "nums"});
+  for (const auto& [file, list] : keys) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(list.size(), static_cast<std::size_t>(records));
+    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), static_cast<std::size_t>(records));
+    const testing::NdxTree tree = testing::ReadNdxTree(At(file + ".NDX"));
+    EXPECT_EQ(tree.fault, "");
+    ExpectCheckndx(table_, At(file + ".NDX"), records);
+    ExpectPerlReads(At(file + ".NDX"), records);
+  }
+}
+
+TEST_F(IndexSharingTest, LoggingInAndOutAndFilesInUse) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "setindex tags", "1");
+  const std::string before = Contents(At("tags.NDX"));
+  // Neither a new build nor a rebuild replaces the file under the other peer.
+  Expect(b, "index N TO tags", "0", 225);
+  Expect(b, "setindex tags", "1");
+  const PeerAnswer rebuilt = b.Ask("reindex");
+  EXPECT_EQ(rebuilt.code, 225);
+  EXPECT_EQ(Contents(At("tags.NDX")), before);
+  Expect(a, "find T3", "1 3");
+  // The last one out erases the semaphore file.
+  Expect(b, "closeindex", "-");
+  EXPECT_EQ(Read().logins, 1);
+  Expect(a, "closeindex", "-");
+  EXPECT_FALSE(std::filesystem::exists(Semaphore()));
+  Expect(a, "close", "-");
+  Expect(b, "close", "-");
+  // An exclusive area makes none.
+  PeerProcess& c = Joined(peers, " EXCLUSIVE");
+  Expect(c, "setindex tags", "1");
+  Expect(c, "find T2", "1 2");
+  EXPECT_FALSE(std::filesystem::exists(Semaphore()));
+}
+
+}  // namespace
+}  // namespace xbase

@@ -1,0 +1,96 @@
+#pragma once
+// How several programs share a table's index files: through the table's semaphore file.
+//
+// The semaphore file sits beside the table (or in SemaphoreFolder), named after it with the
+// extension ".@S@", and holds 4 bytes, read and written as one record:
+//     0 u8 logins: programs logged in to the table
+//     1 i8 readers: registered readers, 0 to 127 (a writer counts as one)
+//     2 u16 generation: one up at the end of every write
+// Bytes 1 to 4 are the semaphore lock, an open-file-description lock (LockRegion). Every open of
+// the file holds its share byte (ShareLock.h): the first program to log in, finding nobody
+// else holding the file, starts it afresh; the last to log out erases it.
+//
+// A reader registers while it walks an index (INCREAD, DECREAD), holding the lock only while it
+// counts. A writer waits until no other reader is registered, then holds the lock from
+// LOCKSEMAPHORE to UNLOCKSEMAPHORE and advances the generation. A program that sees a new
+// generation reads its index headers again (CheckIndexGeneration). Within one program the two
+// brackets nest per work area; only the outermost touches the file. Tables opened exclusively
+// take no part.
+//
+// Every failure goes through ReportIndexError, so that it surfaces even with immediate error
+// handling off: the error is then raised as EOrvelError.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/os/BinaryFile.h"
+
+namespace xbase {
+
+enum SemaphoreAction : std::uint8_t {
+  LOGIN = 0,
+  LOGOUT = 1,
+  INCREAD = 2,
+  DECREAD = 3,
+  LOCKSEMAPHORE = 4,
+  UNLOCKSEMAPHORE = 5,
+};
+
+// The semaphore state of one work area, from its LOGIN to its LOGOUT.
+struct SemaphoreRecord {
+  SemaphoreRecord() = default;
+  ~SemaphoreRecord();
+  SemaphoreRecord(const SemaphoreRecord&) = delete;
+  SemaphoreRecord& operator=(const SemaphoreRecord&) = delete;
+
+  platform::os::BinaryFile File;
+  std::string FileName;
+  // The file's 4 bytes mapped into memory: every program's counts at once, without a read.
+  std::uint8_t* Mapped = nullptr;
+  std::array<std::uint8_t, 4> Counters{};  // the file's 4 bytes as last read or written
+  std::uint8_t LoginNumber = 0;            // logins after this program's login
+  std::uint16_t LastGeneration = 0;        // the generation this program last caught up with
+  bool Locked = false;                     // this program holds the semaphore lock
+  bool Reading = false;                    // this program is counted among the readers
+  std::int32_t ReadNesting = 0;
+  std::int32_t LockNesting = 0;
+
+  std::uint8_t Logins() const { return Counters[0]; }
+  std::int8_t Readers() const { return static_cast<std::int8_t>(Counters[1]); }
+  std::uint16_t Generation() const;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Settings
+
+extern std::uint16_t ReadTimeoutSeconds;  // how long a writer waits for readers (100; 0 = ever)
+extern std::string SemaphoreFolder;       // where semaphore files go; empty: beside the table
+extern std::uint16_t SemaphoreLockTries;  // tries for the semaphore lock (1001)
+extern std::uint16_t TableLockTries;      // tries for the table lock at log-in and log-out (1001)
+extern std::uint16_t SemaphorePauseMs;    // the pause after a refused try (10 ms)
+
+// ---------------------------------------------------------------------------------------------
+// The protocol, for the current work area
+
+// The current area's semaphore file: the table's path with the extension ".@S@", or in
+// SemaphoreFolder under the table's file name with that extension.
+void SemaphoreFileName(std::string& name);
+
+// Carries out one action; see above. Nothing for a table opened exclusively, for an area
+// without a table, or before LOGIN (LOGIN itself aside).
+void HandleSemafore(std::uint8_t action);
+
+// The semaphore lock: SemaphoreLockTries tries, SemaphorePauseMs apart; 1202 when refused.
+bool LockIndexSemaphore(std::uint8_t action);
+void UnlockIndexSemaphore(std::uint8_t action);
+
+// The nestable read and write brackets of the work-area engine (IndexHookTable slots 23, 24).
+void SetReadSemaphoreProc(bool on);
+void SetLockSemaphoreProc(bool on);
+
+// Stores an error like SetError; with immediate error handling off raises it as EOrvelError,
+// the error staying stored.
+void ReportIndexError(std::uint16_t code, const std::string& message);
+
+}  // namespace xbase
