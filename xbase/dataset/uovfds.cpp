@@ -41,21 +41,23 @@ bool TOvFileDataSet::s_OpenTable(const std::string& name) {
   if (exclusive_) command += " EXCLUSIVE";
   if (const std::string alias = AllTrim(Name()); !alias.empty()) command += " ALIAS " + alias;
 
-  struct OpenSettings {
-    bool countFromFileSize = CountFromFileSize;
-    std::uint16_t openModeOverride = OpenModeOverride;
-    ~OpenSettings() {
-      CountFromFileSize = countFromFileSize;
-      OpenModeOverride = openModeOverride;
-    }
-  } restore;
-  CountFromFileSize = autoFixRecCount_;
-  if (ReadOnly()) OpenModeOverride = exclusive_ ? kReadOnlyExclusive : kReadOnlyShared;
-  if (WriteTransform || ReadTransform)
-    UseWithMode(command, nullptr, 0, WriteTransform, ReadTransform);
-  else
-    Use(command, nullptr, 0);
-  return ErrorCode == 0;
+  {
+    struct OpenSettings {
+      bool countFromFileSize = CountFromFileSize;
+      std::uint16_t openModeOverride = OpenModeOverride;
+      ~OpenSettings() {
+        CountFromFileSize = countFromFileSize;
+        OpenModeOverride = openModeOverride;
+      }
+    } restore;
+    CountFromFileSize = autoFixRecCount_;
+    if (ReadOnly()) OpenModeOverride = exclusive_ ? kReadOnlyExclusive : kReadOnlyShared;
+    if (WriteTransform || ReadTransform)
+      UseWithMode(command, nullptr, 0, WriteTransform, ReadTransform);
+    else
+      Use(command, nullptr, 0);
+  }
+  return ErrorCode == 0 && OpenIndexList();
 }
 
 // ---- Locks

@@ -11,10 +11,18 @@
 // EDatabaseError "Lock failed [<operation>]" (a ReadOnly dataset: "Cannot modify a read-only
 // dataset"), so a Post keeps its edit.
 //
+// Index files: IndexList names the files opened with the table, each as "<order>,<file>,
+// <expression>"; CreateIndex says when one is built from its expression at open (always, when
+// its record-count stamp differs from the table's, only when it cannot be opened, or never).
+// ciAlways and ciVerifyHeader build nothing while another program may use the table today (its
+// semaphore file is dated today). The index methods open, build and choose orders later; every
+// one reads the dataset's record again.
+//
 // TOvBlobStream is the stream that the dataset hands out for memo fields: TMemoField::AsString
 // reads a memo through it. A work area has one memo stream: a second one on the same area is
 // refused while the first is open.
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,6 +46,9 @@ class TOvFileDataSet;
 using TAfterMakeIndexEvent = std::function<void(const std::string& name)>;
 using TBeforeMakeIndexEvent = std::function<void(const std::string& name, bool& canMake)>;
 using TOvLockFailedEvent = std::function<void(TOvFileDataSet& sender, bool& retry)>;
+// A key maker of the dataset: the key of the record that the dataset's active buffer holds
+// while it is called.
+using TKeyMakerCallback = std::function<std::string(TOvFileDataSet& dataSet)>;
 
 class TOvFileDataSet : public TOvCDataSet {
  public:
@@ -79,6 +90,19 @@ class TOvFileDataSet : public TOvCDataSet {
   bool FLock();
   void FUnLock();
 
+  // ---- Index files
+
+  // Builds an index file from the key expression and opens it as the controlling order 1.
+  virtual void IndexOn(const std::string& expression, const std::string& fileName);
+  // The same with the keys the callback makes.
+  virtual void IndexOnCB(const std::string& fileName, TKeyMakerCallback callback);
+  // Opens index files (names separated by blanks) as orders 1, 2, ...; order 1 controls.
+  virtual void SetIndexTo(const std::string& list);
+  // Opens a file built with a key maker as an order, with the callback making its keys.
+  virtual void SetIndexToCB(const std::string& fileName, std::uint8_t order, TKeyMakerCallback callback);
+  // Opens one index file as an order, which becomes the controlling one.
+  virtual void SetIndexToLFN(const std::string& fileName, std::uint8_t order);
+
   // ---- Seeks in the controlling order (the key cut to 100 characters)
 
   // The first record whose key begins with the key: true, standing on it. A miss leaves the
@@ -108,6 +132,9 @@ class TOvFileDataSet : public TOvCDataSet {
   bool s_DeleteWithLock() override;
   bool s_RestoreWithLock() override;
   bool s_ReplaceWithLock() override;
+  // Opens (and, as CreateIndex says, builds) the indexes of IndexList; false after reporting
+  // the first error.
+  bool OpenIndexList();
 
  private:
   friend class TOvBlobStream;
@@ -117,6 +144,14 @@ class TOvFileDataSet : public TOvCDataSet {
   bool Seek(const char* operation, const std::string& key, std::uint8_t exact, bool near);
   // An index order is in force in the dataset's area.
   bool IndexOrderActive();
+
+  // The engine's key maker for the callback of slot n (0 for IndexOnCB, else the order).
+  std::function<void(std::uint32_t, std::uint8_t, std::string&)> KeyMaker(std::uint8_t slot);
+  // True when another program may be using the table today (its semaphore file is dated
+  // today); a semaphore file of an earlier day that nobody holds is erased first.
+  bool SemaphoreFileCheck();
+  // Builds one IndexList file from its expression, with the progress window when ShowProgress.
+  void MakeListedIndex(const std::string& file, const std::string& expression);
 
   // The locked-write loop of one operation ("Insert", "Delete", "Restore", "Post").
   bool LockedWrite(const char* operation, bool appendLock, const TOvLockFailedEvent& onFailed,
@@ -130,6 +165,7 @@ class TOvFileDataSet : public TOvCDataSet {
   bool autoFixRecCount_ = false;
   std::vector<std::string> indexList_;
   bool exclusive_ = false;
+  std::array<TKeyMakerCallback, 17> keyMakers_;  // IndexOnCB's in 0, the orders' in 1 to 16
 };
 
 class TOvDbf : public TOvFileDataSet {

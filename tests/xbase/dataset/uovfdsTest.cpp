@@ -8,11 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "platform/db/DbErrors.h"
 #include "tests/xbase/dataset/DatasetTest.h"
-#include "tests/xbase/index/IndexTest.h"
+#include "xbase/index/ovndx.h"
 
 namespace xbase {
 namespace {
@@ -163,7 +164,7 @@ const LockedWriteCase kLockedWrites[] = {
     {"Delete", "Delete", false, &TOvFileDataSet::OnRLockFailedOnDelete, [](TOvDbf& data) { data.Delete(); }},
 };
 
-class LockedWriteTest : public UOvFDsTest, public ::testing::WithParamInterface<LockedWriteCase> {
+class LockedWriteTest : public UOvFDsTest, public testing::WithParamInterface<LockedWriteCase> {
  protected:
   void HoldLockElsewhere(const std::string& path) {
     OpenElsewhere(path);
@@ -231,7 +232,7 @@ TEST_P(LockedWriteTest, HandlerThatGivesUpLeavesTheWriteUndone) {
   EXPECT_TRUE(messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Writes, LockedWriteTest, ::testing::ValuesIn(kLockedWrites),
+INSTANTIATE_TEST_SUITE_P(Writes, LockedWriteTest, testing::ValuesIn(kLockedWrites),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UOvFDsTest, MemoWrittenAndReadThroughTheStream) {
@@ -286,22 +287,11 @@ class SeekTest : public UOvFDsTest {
     UOvFDsTest::SetUp();
     DbfImage image;
     image.Field("ENTRY", 'C', 10);
+    for (const char* entry : {"CATS", "CAV", "CAT", "CAT&"}) image.Record(std::string(entry) + std::string(10 - std::strlen(entry), ' '));
     data.SetDbfFileName(Write("clues.dbf", image.Bytes()));
     data.SetHideDeletedRecs(true);
     data.Open();
-    NodeImage block;
-    BuildAnchorBlock(MakeIndexHeader('C', 10, false), "ENTRY", 0, "", block);
-    data.FieldCount();  // the dataset's area is current now
-    ASSERT_NE(IndexTest::OpenOrder(Write("clues.ndx", std::string(block.begin(), block.end()) + std::string(512, '\0')), 1),
-              nullptr);
-    for (const char* entry : {"CATS", "CAV", "CAT", "CAT&"}) {
-      ASSERT_TRUE(xbase::ALock());
-      ClearRecord();
-      Set("ENTRY", entry);
-      Append();
-      Unlock();
-    }
-    data.First();
+    data.IndexOn("ENTRY", "clues.ndx");
   }
 
   std::string Shown() { return RTrimStr(data.GetFieldText("ENTRY")); }
