@@ -1,5 +1,6 @@
 #include "app/clues/CluesDBUnit.h"
 
+#include <QEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -20,7 +21,6 @@ namespace {
 
 const QString kToolsSettingsKey = QStringLiteral("Software\\Quillmere32\\Tools");
 const QString kBusy = QStringLiteral("The clue database is busy: another program is writing to it. Try again in a moment.");
-const QString kNoTable = QStringLiteral("The clue database is not available.");
 
 }  // namespace
 
@@ -31,15 +31,19 @@ TCluesDBForm::TCluesDBForm()
       PrevBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowLeft), "<", "Previous entry")),
       NextBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowRight), ">", "Next entry")) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
-  SetPaletteColor(NoFindLbl, QPalette::WindowText, clRed);
-  NoFindLbl->adjustSize();
+  // Its own colour, whatever colour the list's font setting gives the list's text.
+  NoFindLbl->setStyleSheet("QLabel { color: " + ToQColor(clRed).name() + "; }");
   NoFindLbl->hide();
+  ClueList->viewport()->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(ToolBar1);
   layout->addWidget(ClueList);
   resize(320, 240);
+  CluesDBF.SetName("CluesDBF");
+  DataSource1.DataSet = &CluesDBF;
+  SetClueTable(nullptr);
 
   QObject::connect(PrevBtn, &QAbstractButton::clicked, this, Handler([this] { PrevBtnClick(); }));
   QObject::connect(NextBtn, &QAbstractButton::clicked, this, Handler([this] { NextBtnClick(); }));
@@ -50,9 +54,9 @@ TCluesDBForm::~TCluesDBForm() = default;
 
 void TCluesDBForm::SetClueTable(TClueTable* table) {
   CloseTable();
-  table_ = table;
-  vault_ = table != nullptr ? std::make_unique<TClueVault>(*table) : nullptr;
-  if (vault_) vault_->Pause = [](int milliseconds) { XwdProcs->Pause(milliseconds); };
+  table_ = table != nullptr ? table : &clueTable_;
+  vault_ = std::make_unique<TClueVault>(*table_);
+  vault_->Pause = [](int milliseconds) { XwdProcs->Pause(milliseconds); };
 }
 
 // ---- Opening and closing
@@ -66,10 +70,6 @@ void TCluesDBForm::FormShow() {
     const TSettingsKeySwitch toolsKey(kToolsSettingsKey);
     path = XwdProcs->ReadSetting("VaultDataFile", "");
     ApplyFontSetting(ClueList, ReadFontSetting("Vault", {"clBlack", "Courier New", 11, 0}));
-  }
-  if (table_ == nullptr) {
-    XwdProcs->SoundMessage(kNoTable);
-    return;
   }
   RunTableOperation([&] {
     const std::string failure = table_->Open(path.toStdString());
@@ -87,7 +87,7 @@ void TCluesDBForm::FormHide() { AutoclueForm->UpdateClueBar(); }
 
 void TCluesDBForm::CloseTable() {
   tableOpen_ = false;
-  if (table_ == nullptr) return;
+  if (table_ == nullptr) return;  // before the first table is set
   try {
     table_->Close();
   } catch (const std::exception&) {
@@ -114,7 +114,14 @@ void TCluesDBForm::RunTableOperation(const std::function<void()>& operation) {
 
 void TCluesDBForm::FormResize() { CentreNoFindLbl(); }
 
+bool TCluesDBForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ClueList->viewport() && event->type() == QEvent::Resize) CentreNoFindLbl();
+  return TForm::eventFilter(watched, event);
+}
+
 void TCluesDBForm::CentreNoFindLbl() {
+  // The label takes the list's font: its size follows it.
+  NoFindLbl->adjustSize();
   const QWidget* list = ClueList->viewport();
   NoFindLbl->move((list->width() - NoFindLbl->width()) / 2, (list->height() - NoFindLbl->height()) / 2);
 }
@@ -123,6 +130,7 @@ void TCluesDBForm::ShowEntry(const TClueEntry& entry) {
   SetCaption(AnswerForDisplay(entry.Word));
   ClueList->clear();
   for (const std::string& clue : entry.Clues) ClueList->addItem(FromAnsi(clue));
+  if (!entry.Found) CentreNoFindLbl();
   NoFindLbl->setVisible(!entry.Found);
 }
 

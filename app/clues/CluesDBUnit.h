@@ -16,7 +16,10 @@
 #include <string>
 
 #include "app/clues/ClueVault.h"
+#include "app/clues/DbfClueTable.h"
+#include "platform/db/DataSource.h"
 #include "platform/gui/Form.h"
+#include "xbase/dataset/uovfds.h"
 
 class TCluesDBForm : public platform::gui::TForm {
  public:
@@ -28,8 +31,11 @@ class TCluesDBForm : public platform::gui::TForm {
   QToolBar* ToolBar1;
   QToolButton* PrevBtn;
   QToolButton* NextBtn;
+  xbase::TOvDbf CluesDBF;
+  platform::db::TDataSource DataSource1;
 
-  // The table the window works on; tests give one of their own.
+  // The table the window works on: CluesDBF, unless a test gives one of its own (null: CluesDBF
+  // again).
   void SetClueTable(TClueTable* table);
 
   // Whether the clue table is open for look-ups and additions.
@@ -49,6 +55,8 @@ class TCluesDBForm : public platform::gui::TForm {
   void FormShow() override;
   void FormHide() override;
   void FormResize() override;
+  // Keeps NoFindLbl centred over the list's area.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CentreNoFindLbl();
@@ -57,6 +65,7 @@ class TCluesDBForm : public platform::gui::TForm {
   void RunTableOperation(const std::function<void()>& operation);
   void CloseTable();
 
+  TDbfClueTable clueTable_{CluesDBF};
   TClueTable* table_ = nullptr;
   std::unique_ptr<TClueVault> vault_;
   bool tableOpen_ = false;

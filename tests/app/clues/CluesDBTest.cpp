@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "AppTest.h"
 #include "app/clues/CluesDBUnit.h"
 #include "app/clues/XwdAutoUnit.h"
+#include "app/main/XwdMainUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "clues/ClueFixture.h"
 #include "platform/gui/SettingsStore.h"
 #include "tests/app/clues/FakeClueTable.h"
+#include "tests/xbase/multiprocess/PeerProcess.h"
+#include "tools/cluedb/SampleClues.h"
 
 namespace {
 
@@ -187,6 +192,113 @@ TEST_F(CluesDB, ClosingAutoclueClosesTheWindow) {
   EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Open clue database");
   EXPECT_EQ(AutoclueForm->AddBtn->property("ImageIndex").toInt(), 7);
   EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled());
+}
+
+// ---- On the sample clue database
+
+// The sample clue database in the test's folder, named in the Tools settings; a puzzle of CAT
+// (in the sample over two records, with a note), BEE, CAB and TOE (not in it).
+class CluesDBTable : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    folder = TempPath("clues").toStdString();
+    WriteSample(folder);
+    SettingsStore::WriteString(kTools, "VaultDataFile", QString::fromStdString(folder + "/CLUES.DBF"));
+  }
+
+  void OpenPuzzleAndWindow() {
+    SetGrid("CAT"
+            "A#O"
+            "BEE");
+    Puzzle.BylineText.Assign("Ann|0");
+    const QString path = TempPath("cat.xwd");
+    XwdProcs->SavePuzzle(path);
+    XwdMainForm->SetCommandLine({path, "-C"});
+    XwdMainForm->Show();
+    XwdMainForm->AutoclueBtnClick();
+    ASSERT_TRUE(AutoclueForm->Visible());
+    AutoclueForm->CluesBtnClick();
+    ASSERT_TRUE(CluesDBForm->Visible());
+  }
+
+  static QStringList Listed() { return Lines(CluesDBForm->ClueList); }
+
+  std::string folder;
+};
+
+TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
+  OpenPuzzleAndWindow();
+  EXPECT_EQ(CluesDBForm->Caption(), "CAT");
+  ASSERT_EQ(Listed().size(), 14) << "13 clues over two records and the note";
+  EXPECT_EQ(Listed().front(), "Feline friend");
+  EXPECT_EQ(Listed().back(), "Kitten, when grown");
+  EXPECT_TRUE(AutoclueForm->AddBtn->isEnabled());
+
+  // A click takes a clue.
+  CluesDBForm->ClueList->setCurrentRow(2);
+  CluesDBForm->ClueListMouseUp();
+  EXPECT_EQ(Puzzle.Clue(Puzzle.WordIdx(1, 1).Across), "Mouser");
+
+  // Add stores a new clue: the entry is packed again over its records.
+  AutoclueForm->DefEdit->setText("Whiskered pet");
+  AutoclueForm->AddBtnClick();
+  EXPECT_EQ(Listed().size(), 15);
+  EXPECT_TRUE(Listed().contains("Whiskered pet"));
+  {
+    // Another open of the table, as another program, reads it.
+    xbase::TOvDbf other;
+    other.SetName("OTHER");
+    TDbfClueTable otherTable(other);
+    ASSERT_EQ(otherTable.Open(folder + "/CLUES.DBF"), "");
+    TClueVault otherVault(otherTable);
+    const TClueEntry& cat = otherVault.LookupEntry("CAT");
+    EXPECT_EQ(cat.Clues.size(), 15u);
+    EXPECT_EQ(cat.Clues.back(), "Whiskered pet");
+  }
+  // No lock is left behind: another program sees none on the table.
+  {
+    xbase::PeerGroup peers(folder);
+    xbase::PeerProcess& peer = peers.Start();
+    EXPECT_EQ(peer.Ask("use CLUES.DBF").code, 0);
+    EXPECT_EQ(peer.Ask("probe 0x40000000 0x40000000").result, "none");
+  }
+
+  // The next word is not in the table; a clue added for it makes its entry.
+  AutoclueForm->NextBtnClick();  // 1 Down CAB
+  EXPECT_EQ(CluesDBForm->Caption(), "CAB");
+  EXPECT_TRUE(CluesDBForm->NoFindLbl->isVisibleTo(CluesDBForm));
+  AutoclueForm->DefEdit->setText("Taxi");
+  AutoclueForm->AddBtnClick();
+  EXPECT_EQ(Listed(), QStringList{"Taxi"});
+  EXPECT_FALSE(CluesDBForm->NoFindLbl->isVisibleTo(CluesDBForm));
+
+  // Next and Previous stay at both ends of the table.
+  CluesDBForm->LookupEntry("ZONE");
+  CluesDBForm->NextBtn->click();
+  EXPECT_EQ(CluesDBForm->Caption(), "ZONE");
+  CluesDBForm->PrevBtn->click();
+  EXPECT_EQ(CluesDBForm->Caption(), "ZESTY");
+  CluesDBForm->LookupEntry("ABACI");
+  CluesDBForm->PrevBtn->click();
+  EXPECT_EQ(CluesDBForm->Caption(), "ABACI");
+  CluesDBForm->NextBtn->click();
+  EXPECT_EQ(CluesDBForm->Caption(), "ABBEY");
+  EXPECT_TRUE(dialogs.Log().empty());
+}
+
+TEST_F(CluesDBTable, MissingIndexIsSaidOnceAndNothingIsCreated) {
+  ASSERT_TRUE(QDir().remove(QString::fromStdString(folder + "/CLUES.NDX")));
+  SetGrid(kFourWords);
+  EditMode = emLetters;
+  AutoclueForm->Show();
+  dialogs.ExpectMessage(mrOk);
+  AutoclueForm->CluesBtnClick();
+  EXPECT_FALSE(CluesDBForm->Visible());
+  EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled());
+  ASSERT_EQ(dialogs.Log().size(), 1u);
+  EXPECT_TRUE(dialogs.Log()[0].Text.contains("has no index")) << dialogs.Log()[0].Text.toStdString();
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(folder + "/CLUES.NDX")));
 }
 
 }  // namespace
