@@ -8,6 +8,7 @@
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/dbf/ovdbflow.h"
+#include "xbase/index/ovndx.h"
 #include "xbase/memo/memo.h"
 #include "xbase/workarea/TypedFieldText.h"
 #include "xbase/workarea/dbf4.h"
@@ -93,5 +94,6 @@ void WriteSample(const std::string& folder) {
       Append();
     }
   }
+  IndexOnExpr("ENTRY", folder + "/CLUES.NDX");
   CloseArea();
 }
