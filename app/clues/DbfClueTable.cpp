@@ -31,7 +31,6 @@ std::string TDbfClueTable::Open(const std::string& path) {
   if (!xbase::FileFound(ndx))
     return "The clue database \"" + dbf + "\" has no index: \"" + ndx + "\" was not found.";
   table_.SetDbfFileName(dbf);
-  table_.SetExclusive(false);
   table_.Open();
   table_.SetIndexToLFN(ndx, 1);
   table_.SetHideDeletedRecs(true);

@@ -12,8 +12,8 @@ import dbf
 path, seed, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 length = int(sys.argv[4]) if len(sys.argv) > 4 else 30
 rng = random.Random(seed)
-spec = 'ENTRY C(%d); MORE L; %s; NOTE M' % (length, '; '.join('CLUE%d C(60)' % n for n in range(1, 11)))
-table = dbf.Table(path, spec, dbf_type='db3', codepage='cp1252')
+fields = 'ENTRY C(%d); MORE L; %s; NOTE M' % (length, '; '.join('CLUE%d C(60)' % n for n in range(1, 11)))
+table = dbf.Table(path, fields, dbf_type='db3', codepage='cp1252')
 table.open(dbf.READ_WRITE)
 
 words = set()
