@@ -14,6 +14,7 @@
 #include "app/clues/ClueSlots.h"
 #include "app/clues/CluesDBUnit.h"
 #include "app/clues/DefListUnit.h"
+#include "app/clues/ToolBarButton.h"
 #include "app/grid/GridCursor.h"
 #include "app/grid/GridLayout.h"
 #include "app/grid/XwdGridUnit.h"
@@ -61,16 +62,6 @@ bool Matches(const TWalkTarget& target, const TWordRef& word) {
   return false;
 }
 
-QToolButton* ToolButton(QToolBar* bar, const QIcon& icon, const QString& text, const QString& hint) {
-  auto* button = new QToolButton(bar);
-  button->setIcon(icon);
-  if (icon.isNull()) button->setText(text);
-  button->setToolTip(hint);
-  button->setFocusPolicy(Qt::NoFocus);
-  bar->addWidget(button);
-  return button;
-}
-
 }  // namespace
 
 TAutoclueForm::TAutoclueForm()
@@ -81,16 +72,16 @@ TAutoclueForm::TAutoclueForm()
       DefEdit(new QLineEdit(this)),
       OkBtn(new QPushButton("&Close", this)),
       ToolBar1(new QToolBar(this)),
-      PrevBtn(ToolButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowLeft), "<", "Previous definition")),
-      NextBtn(ToolButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowRight), ">", "Next definition")),
-      BlankBtn(ToolButton(ToolBar1, style()->standardIcon(QStyle::SP_MediaSkipForward), ">>", "Next undefined word")),
-      InsertBtn(ToolButton(ToolBar1, QIcon(), "Paste", "Paste")),
-      CharsBtn(ToolButton(ToolBar1, QIcon(), QString(QChar(0x00E9)), "Insert special character")),
-      ListDefsBtn(ToolButton(ToolBar1, style()->standardIcon(QStyle::SP_FileDialogDetailedView), "List",
+      PrevBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowLeft), "<", "Previous definition")),
+      NextBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_ArrowRight), ">", "Next definition")),
+      BlankBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_MediaSkipForward), ">>", "Next undefined word")),
+      InsertBtn(AddToolBarButton(ToolBar1, QIcon(), "Paste", "Paste")),
+      CharsBtn(AddToolBarButton(ToolBar1, QIcon(), QString(QChar(0x00E9)), "Insert special character")),
+      ListDefsBtn(AddToolBarButton(ToolBar1, style()->standardIcon(QStyle::SP_FileDialogDetailedView), "List",
                              "List all definitions")),
       ClueBar(new QToolBar(this)),
-      CluesBtn(ToolButton(ClueBar, style()->standardIcon(QStyle::SP_DirOpenIcon), "DB", "Open clue database")),
-      AddBtn(ToolButton(ClueBar, QIcon(), "+", kAddHint)) {
+      CluesBtn(AddToolBarButton(ClueBar, style()->standardIcon(QStyle::SP_DirOpenIcon), "DB", "Open clue database")),
+      AddBtn(AddToolBarButton(ClueBar, QIcon(), "+", kAddHint)) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   SetCaption("Autoclue");
 
@@ -139,6 +130,7 @@ TAutoclueForm::TAutoclueForm()
   connectClick(CharsBtn, &TAutoclueForm::CharsBtnClick);
   connectClick(ListDefsBtn, &TAutoclueForm::ListdefsBtnClick);
   connectClick(CluesBtn, &TAutoclueForm::CluesBtnClick);
+  connectClick(AddBtn, &TAutoclueForm::AddBtnClick);
   connectClick(CtBtn, &TAutoclueForm::CtBtnClick);
   connectClick(OkBtn, &TAutoclueForm::OkBtnClick);
   QObject::connect(DefEdit, &QLineEdit::textChanged, this, Handler([this] { DefEditChange(); }));
@@ -380,11 +372,18 @@ void TAutoclueForm::ListdefsBtnClick() {
 }
 
 void TAutoclueForm::CluesBtnClick() {
-  if (CluesDBForm->Visible())
+  if (CluesDBForm->Visible()) {
     CluesDBForm->Hide();
-  else
+  } else {
     CluesDBForm->Show();
+    // A clue table that could not be opened has been reported: the window does not stay.
+    if (!CluesDBForm->TableOpen()) CluesDBForm->Hide();
+  }
   UpdateClueBar();
+}
+
+void TAutoclueForm::AddBtnClick() {
+  if (AddBtn->isEnabled()) CluesDBForm->AddClue(ToAnsi(DefEdit->text(), 0));
 }
 
 void TAutoclueForm::UpdateClueBar() {

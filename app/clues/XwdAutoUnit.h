@@ -79,6 +79,8 @@ class TAutoclueForm : public platform::gui::TForm {
   void CharsBtnClick();
   void ListdefsBtnClick();
   void CluesBtnClick();
+  // Adds the clue in the edit to the clue database for the current word.
+  void AddBtnClick();
   void OkBtnClick();
   void DefEditChange();
   // Enter, Ctrl+N (14), Ctrl+U (21) and Ctrl+Y (25) are handled here and set Key to 0.

@@ -1,8 +1,10 @@
-// The program's entry: the application object, every window once, then the message loop.
+// The program's entry: the application object, the table library, every window once, then the
+// message loop.
 
 #include <QApplication>
 
 #include "app/main/ApplicationForms.h"
+#include "app/main/LibraryStart.h"
 #include "app/main/XwdMainUnit.h"
 
 int main(int argc, char* argv[]) {
@@ -12,6 +14,7 @@ int main(int argc, char* argv[]) {
   // The grid, clue list and clock windows are top-level too: only the main window ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
 
+  StartLibrary();
   CreateApplicationForms();
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
@@ -19,5 +22,6 @@ int main(int argc, char* argv[]) {
   XwdMainForm->Show();
   const int status = QApplication::exec();
   DestroyApplicationForms();
+  FinishLibrary();
   return status;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/main/ApplicationForms.h"
+#include "app/main/LibraryStart.h"
 #include "app/puzzle/XwdProcsUnit.h"
 
 void AppTest::SetUp() {
@@ -17,11 +18,13 @@ void AppTest::SetUp() {
   AllowChildClose = 0;
   SoundLevel = 1;
   SettingsKey = ApplicationSettingsKey;
+  StartLibrary();
   CreateApplicationForms();
 }
 
 void AppTest::TearDown() {
   DestroyApplicationForms();
+  FinishLibrary();
   GuiTest::TearDown();
 }
 

@@ -299,35 +299,14 @@ TEST_F(Autoclue, FollowsTheClickedWordByItsPosition) {
   }
 }
 
-TEST_F(Autoclue, ClueDatabaseButtonOpensTheWindowThatHasNoTableYet) {
-  Open(kFourWords);
-  EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Open clue database");
-  EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled());
-  AutoclueForm->CluesBtnClick();
-  EXPECT_TRUE(CluesDBForm->Visible());
-  EXPECT_EQ(CluesDBForm->Caption(), "CATS");
-  EXPECT_EQ(CluesDBForm->NoTableLbl->text(), "The clue database table is not available.");
-  EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Close clue database");
-  EXPECT_EQ(AutoclueForm->AddBtn->property("ImageIndex").toInt(), 8);
-  EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled()) << "nothing to add to";
-  AutoclueForm->NextBtnClick();
-  EXPECT_EQ(CluesDBForm->Caption(), "CAR");
-  AutoclueForm->CluesBtnClick();
-  EXPECT_FALSE(CluesDBForm->Visible());
-  EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Open clue database");
-  EXPECT_EQ(AutoclueForm->AddBtn->property("ImageIndex").toInt(), 7);
-}
-
 TEST_F(Autoclue, ClosingClosesItsHelperWindows) {
   Open(kFourWords);
   AutoclueForm->CharsBtnClick();
   AutoclueForm->ListdefsBtnClick();
-  AutoclueForm->CluesBtnClick();
-  EXPECT_TRUE(CharMapForm->Visible() && DefListForm->Visible() && CluesDBForm->Visible());
+  EXPECT_TRUE(CharMapForm->Visible() && DefListForm->Visible());
   AutoclueForm->OkBtnClick();
   EXPECT_FALSE(AutoclueForm->Visible());
-  EXPECT_FALSE(CharMapForm->Visible() || DefListForm->Visible() || CluesDBForm->Visible());
-  EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Open clue database");
+  EXPECT_FALSE(CharMapForm->Visible() || DefListForm->Visible());
 }
 
 TEST_F(Autoclue, AnEmptySquareShowsAsAnUnderscore) {

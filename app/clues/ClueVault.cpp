@@ -1,0 +1,287 @@
+#include "app/clues/ClueVault.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "platform/os/CodePage1252.h"
+#include "xbase/core/ovutils.h"
+
+namespace {
+
+constexpr char kEntryField[] = "ENTRY";
+constexpr char kMoreField[] = "MORE";
+constexpr int kFirstClueField = 3;
+constexpr std::size_t kCluesPerRecord = 10;
+constexpr std::size_t kMaxKey = 255;
+
+bool IsContinuation(std::string_view entry) { return !entry.empty() && entry.back() == '&'; }
+
+std::string BaseWord(std::string entry) {
+  while (IsContinuation(entry)) entry.pop_back();
+  return entry;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  return platform::os::AnsiUpper(a) == platform::os::AnsiUpper(b);
+}
+
+// Releases a lock on every way out of a scope; a table error while releasing is left to the
+// next operation, which reports it.
+class LockRelease {
+ public:
+  explicit LockRelease(std::function<void()> release) : release_(std::move(release)) {}
+  ~LockRelease() {
+    try {
+      release_();
+    } catch (...) {
+    }
+  }
+  LockRelease(const LockRelease&) = delete;
+  LockRelease& operator=(const LockRelease&) = delete;
+
+ private:
+  std::function<void()> release_;
+};
+
+}  // namespace
+
+// The clue fields of the table: the listed ones are the C and memo fields from field 3 on; the
+// first ten C fields take the clues that a rewrite packs, the other C fields are blanked.
+struct TClueVault::ClueFields {
+  std::vector<std::string> Listed;
+  std::vector<std::string> Written;
+  std::vector<std::string> Blanked;
+  std::vector<char> ListedTypes;
+  int EntryLength = 0;
+};
+
+// The records of one entry, first to last, and what they hold.
+struct TClueVault::EntryRecords {
+  std::string Word;
+  std::vector<std::uint32_t> RecNos;
+  std::size_t RecordsWithMemo = 0;  // the records up to the last one that holds a memo
+  std::vector<std::string> Listed;  // every clue, memos too
+  std::vector<std::string> Packed;  // the C-field clues
+};
+
+bool TClueVault::IsCompleteWord(std::string_view word) {
+  return !word.empty() && word.find('\0') == word.npos && word.find(' ') == word.npos;
+}
+
+TClueVault::ClueFields TClueVault::FindClueFields() {
+  ClueFields fields;
+  fields.EntryLength = table_.FieldLength(kEntryField);
+  const int count = table_.FieldCount();
+  for (int n = kFirstClueField; n <= count; ++n) {
+    const std::string name = table_.Field(n);
+    const char type = table_.FieldType(name);
+    if (type != 'C' && type != 'M') continue;
+    fields.Listed.push_back(name);
+    fields.ListedTypes.push_back(type);
+    if (type != 'C') continue;
+    (fields.Written.size() < kCluesPerRecord ? fields.Written : fields.Blanked).push_back(name);
+  }
+  return fields;
+}
+
+std::string TClueVault::CurrentEntryText() {
+  if (table_.IsEmpty()) return {};
+  return xbase::RTrimStr(table_.FieldText(kEntryField));
+}
+
+// ---- Reading
+
+TClueVault::EntryRecords TClueVault::ReadEntry(const std::string& word, const ClueFields& fields) {
+  EntryRecords records;
+  records.Word = word;
+  for (std::size_t continuations = 0;; ++continuations) {
+    records.RecNos.push_back(table_.RecNo());
+    for (std::size_t i = 0; i < fields.Listed.size(); ++i) {
+      const std::string text = xbase::RTrimStr(table_.FieldText(fields.Listed[i]));
+      if (text.empty()) continue;
+      records.Listed.push_back(text);
+      if (fields.ListedTypes[i] == 'C')
+        records.Packed.push_back(text);
+      else
+        records.RecordsWithMemo = records.RecNos.size();
+    }
+    if (!table_.GetFieldAsBoolean(kMoreField)) break;
+    // A damaged entry may say "more" on the last record or before another word.
+    table_.Skip(1);
+    if (table_.IsEof()) break;
+    if (CurrentEntryText() != word + std::string(continuations + 1, '&')) {
+      table_.Skip(-1);
+      break;
+    }
+  }
+  SeekEntryStart();
+  return records;
+}
+
+const TClueEntry& TClueVault::LookupEntry(const std::string& word) {
+  entry_ = {word, false, {}};
+  missStand_ = MissStand::None;
+  if (!IsCompleteWord(word)) return entry_;
+  const ClueFields fields = FindClueFields();
+  const std::string key = word.substr(0, kMaxKey);
+  if (table_.FindExact(key)) {
+    entry_.Found = true;
+    entry_.Clues = ReadEntry(word, fields).Listed;
+  } else {
+    table_.FindNear(key);
+    missStand_ = table_.IsEof() || table_.IsEmpty() ? MissStand::PastEnd : MissStand::OnFollowing;
+  }
+  return entry_;
+}
+
+std::string TClueVault::FollowingEntryText() {
+  return missStand_ == MissStand::OnFollowing ? CurrentEntryText() : std::string();
+}
+
+void TClueVault::SeekEntryStart() {
+  if (table_.IsEmpty()) return;
+  const std::string base = BaseWord(CurrentEntryText());
+  while (IsContinuation(CurrentEntryText())) {
+    table_.Skip(-1);
+    if (table_.IsBof()) return;
+    // An orphaned continuation starts its own group.
+    if (BaseWord(CurrentEntryText()) != base) {
+      table_.Skip(1);
+      return;
+    }
+  }
+}
+
+const TClueEntry& TClueVault::NextEntry() {
+  if (table_.IsEmpty()) return entry_;
+  // After a miss the table stands on the entry that follows the word: that one is next.
+  const bool onFollowing = missStand_ == MissStand::OnFollowing && !IsContinuation(CurrentEntryText());
+  if (!onFollowing) {
+    table_.Skip(1);
+    while (IsContinuation(CurrentEntryText()) && !table_.IsEof()) table_.Skip(1);
+    if (table_.IsEof()) {
+      // The last entry, whole: from its first record.
+      table_.LastRec();
+      SeekEntryStart();
+    }
+  }
+  return LookupEntry(BaseWord(CurrentEntryText()));
+}
+
+const TClueEntry& TClueVault::PriorEntry() {
+  if (table_.IsEmpty()) return entry_;
+  if (missStand_ == MissStand::PastEnd) {
+    // The word lies after every entry: the last one comes before it.
+    table_.LastRec();
+    SeekEntryStart();
+  } else {
+    table_.Skip(-1);
+    SeekEntryStart();
+    if (table_.IsBof()) table_.FirstRec();
+  }
+  return LookupEntry(BaseWord(CurrentEntryText()));
+}
+
+// ---- Adding
+
+bool TClueVault::WaitForLock(const std::function<bool()>& tryLock) {
+  for (int waited = 0;; waited += LockTryMilliseconds) {
+    if (tryLock()) return true;
+    if (waited >= LockWaitMilliseconds) return false;
+    if (Pause)
+      Pause(LockTryMilliseconds);
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(LockTryMilliseconds));
+  }
+}
+
+TClueAddResult TClueVault::AddClue(const std::string& clue) {
+  const std::string word = entry_.Word;
+  const TClueAddResult result = [&] {
+    if (!IsCompleteWord(word)) return TClueAddResult::NoRoom;
+    if (xbase::AllTrim(clue).empty()) return TClueAddResult::Blank;
+    const ClueFields fields = FindClueFields();
+    if (fields.Written.empty() || word.size() > static_cast<std::size_t>(fields.EntryLength))
+      return TClueAddResult::NoRoom;
+    // The entry is read again and written under the table lock: what another program added
+    // meanwhile is kept.
+    if (!WaitForLock([this] { return table_.FLock(); })) return TClueAddResult::Busy;
+    const LockRelease tableLock([this] { table_.FUnLock(); });
+    if (!table_.FindExact(word)) return AppendNewEntry(clue, fields);
+    const EntryRecords records = ReadEntry(word, fields);
+    const std::string added = xbase::RTrimStr(clue);
+    if (std::any_of(records.Listed.begin(), records.Listed.end(),
+                    [&](const std::string& listed) { return SameTextIgnoringCase(listed, added); }))
+      return TClueAddResult::Duplicate;
+    std::vector<std::string> clues = records.Packed;
+    clues.push_back(clue);
+    return AddClueToVault(records, clues, fields);
+  }();
+  // The list shows what the table holds now, also after a refusal.
+  LookupEntry(word);
+  return result;
+}
+
+TClueAddResult TClueVault::AppendNewEntry(const std::string& clue, const ClueFields& fields) {
+  if (!WaitForLock([this] { return table_.ALock(); })) return TClueAddResult::Busy;
+  const LockRelease appendLock([this] { table_.UnLock(); });
+  table_.ClearRecord();
+  table_.SetFieldAsString(kEntryField, entry_.Word);
+  table_.SetFieldAsBoolean(kMoreField, false);
+  table_.SetFieldAsString(fields.Written.front(), clue);
+  table_.AppendRec();
+  return TClueAddResult::Added;
+}
+
+TClueAddResult TClueVault::AddClueToVault(const EntryRecords& records, const std::vector<std::string>& clues,
+                                          const ClueFields& fields) {
+  const std::size_t perRecord = fields.Written.size();
+  // A record that holds a memo stays, so that its memo is kept.
+  const std::size_t needed =
+      std::max({std::size_t{1}, (clues.size() + perRecord - 1) / perRecord, records.RecordsWithMemo});
+  if (records.Word.size() + needed - 1 > static_cast<std::size_t>(fields.EntryLength))
+    return TClueAddResult::NoRoom;
+
+  // Record r of the entry as it is to be: its key, its flag and its share of the clues.
+  const auto fill = [&](std::size_t r) {
+    table_.SetFieldAsString(kEntryField, records.Word + std::string(r, '&'));
+    table_.SetFieldAsBoolean(kMoreField, r + 1 < needed);
+    for (std::size_t i = 0; i < perRecord; ++i) {
+      const std::size_t at = r * perRecord + i;
+      table_.SetFieldAsString(fields.Written[i], at < clues.size() ? clues[at] : std::string());
+    }
+    for (const std::string& name : fields.Blanked) table_.SetFieldAsString(name, {});
+  };
+
+  {
+    // Every record of the entry is locked before the first is written, so that a record
+    // another program holds leaves the entry as it was.
+    const LockRelease recordLocks([this] { table_.UnLock(); });
+    for (const std::uint32_t recNo : records.RecNos) {
+      table_.GoToRecNo(recNo);
+      if (!WaitForLock([this] { return table_.RLock(); })) return TClueAddResult::Busy;
+    }
+    const std::size_t kept = std::min(needed, records.RecNos.size());
+    for (std::size_t r = 0; r < kept; ++r) {
+      table_.GoToRecNo(records.RecNos[r]);
+      fill(r);
+      table_.ReplaceRec();
+    }
+    // The records no longer needed, collected while reading; a delete may move the table on
+    // and release the record locks, so each one is found and locked again.
+    for (std::size_t r = kept; r < records.RecNos.size(); ++r) {
+      table_.GoToRecNo(records.RecNos[r]);
+      if (!WaitForLock([this] { return table_.RLock(); })) return TClueAddResult::Busy;
+      table_.DeleteRec();
+    }
+  }
+  for (std::size_t r = records.RecNos.size(); r < needed; ++r) {
+    if (!WaitForLock([this] { return table_.ALock(); })) return TClueAddResult::Busy;
+    const LockRelease appendLock([this] { table_.UnLock(); });
+    table_.ClearRecord();
+    fill(r);
+    table_.AppendRec();
+  }
+  return TClueAddResult::Added;
+}

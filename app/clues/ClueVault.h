@@ -1,0 +1,90 @@
+#pragma once
+// The clue database: looking answers up in a clue table and adding clues to it, shared by the
+// clue database window and tools/cluedb. No Qt here.
+//
+// Content of the table: field 1 ENTRY (C) holds the answer; field 2 MORE (L) says that the
+// entry goes on in the next record; every C and memo field from field 3 on holds a clue. An
+// entry is its first record (ENTRY the word) and continuation records whose ENTRY is the word
+// followed by one "&" per continuation; the index on ENTRY keeps them together, since "&" sorts
+// after the blank that pads the word and before every letter.
+//
+// Writing packs the entry's C-field clues, ten to a record (fewer when the table has fewer C
+// fields from field 3 on), the new clue last; memos are listed as clues but never rewritten: a
+// record that holds one is kept. Records the entry no longer needs are deleted. An add holds the
+// table lock from the moment it reads the entry again until its last write, so programs that
+// add at the same time take turns and lose nothing; every write has its own lock beside it. A
+// lock is waited for a bounded time while Pause lets the program's messages run.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/clues/ClueTable.h"
+
+struct TClueEntry {
+  std::string Word;  // the answer looked up
+  bool Found = false;
+  std::vector<std::string> Clues;  // trailing blanks removed, in record and field order
+};
+
+enum class TClueAddResult {
+  Added,
+  Duplicate,  // the entry holds the clue already, in any letter case
+  Blank,      // nothing but blanks
+  NoRoom,     // no word to add to, no clue field, or a key longer than ENTRY
+  Busy,       // a lock was not granted within the wait
+};
+
+class TClueVault {
+ public:
+  explicit TClueVault(TClueTable& table) : table_(table) {}
+
+  // Waits between lock tries: the pause (milliseconds) and the longest wait for one lock.
+  std::function<void(int milliseconds)> Pause;
+  int LockWaitMilliseconds = 2000;
+  int LockTryMilliseconds = 50;
+
+  // An answer with an empty square (0) or a placeholder (blank) is not looked up.
+  static bool IsCompleteWord(std::string_view word);
+
+  // The last look-up.
+  const TClueEntry& Entry() const { return entry_; }
+
+  // Reads the entry of the word and stands on its first record. On a miss the table stands on
+  // the entry that follows the word (FindNear). An incomplete word is not looked up.
+  const TClueEntry& LookupEntry(const std::string& word);
+  // The next and the previous entry of the table, staying on the last and the first.
+  const TClueEntry& NextEntry();
+  const TClueEntry& PriorEntry();
+  // Back from a continuation record to the first record of its entry.
+  void SeekEntryStart();
+  // The ENTRY the table stands on, trailing blanks removed; "" when it has no record.
+  std::string CurrentEntryText();
+  // After a miss: the ENTRY of the record that follows the word; "" past the last entry.
+  std::string FollowingEntryText();
+
+  // Adds a clue to the entry of the last look-up, then reads the entry again (also when the
+  // add did not happen).
+  TClueAddResult AddClue(const std::string& clue);
+
+ private:
+  struct EntryRecords;
+  struct ClueFields;
+  // Where a miss left the table: on the record that follows the word, or after the last one.
+  enum class MissStand { None, OnFollowing, PastEnd };
+
+  ClueFields FindClueFields();
+  // Reads the entry whose first record the table stands on.
+  EntryRecords ReadEntry(const std::string& word, const ClueFields& fields);
+  TClueAddResult AppendNewEntry(const std::string& clue, const ClueFields& fields);
+  TClueAddResult AddClueToVault(const EntryRecords& records, const std::vector<std::string>& clues,
+                                const ClueFields& fields);
+  // Tries a lock until it is granted or the wait is over.
+  bool WaitForLock(const std::function<bool()>& tryLock);
+
+  TClueTable& table_;
+  TClueEntry entry_;
+  MissStand missStand_ = MissStand::None;
+};
