@@ -378,7 +378,10 @@ void HandleSemafore(std::uint8_t action) {
     SemaphoreFileName(semaphore->FileName);
     const TableLock tableLock(*table);
     if (!tableLock.Held()) return ReportTableLockRefused(semaphore->FileName, action);
-    if (Login(*semaphore)) area.Semaphore = std::move(semaphore);
+    if (!Login(*semaphore)) return;
+    area.Semaphore = std::move(semaphore);
+    // Keys written before the log-in may point to records appended since the table was opened.
+    if (WorkAreaRecord* grown = WorkArea(CurrentWorkArea)) RefreshRecCount(*grown);
     return;
   }
   SemaphoreRecord* semaphore = area.Semaphore.get();

@@ -96,6 +96,19 @@ class IndexSharingTest : public DbfTest {
   std::string table_;
 };
 
+// A key written between a program's opening of the table and of its index points to a record
+// the program did not count when it opened the table.
+TEST_F(IndexSharingTest, AnIndexOpenedAfterAnotherPeersAppendFindsTheNewRecord) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "index TAG TO tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(a, "lockappend TAG=NEW1 N=6", "6");
+  Expect(b, "setindex tags", "1");
+  Expect(b, "find NEW1", "1 6");
+  Expect(b, "list", "6,1,2,3,4,5");
+}
+
 TEST_F(IndexSharingTest, APeerSeesAnotherPeersNewKeysWithoutReopening) {
   PeerGroup peers(temp.path());
   PeerProcess& a = Joined(peers);
