@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,37 @@ XSession::XSession(const std::string& folder, Manager manager) : folder_(folder)
       },
       kStartTime);
   if (!managed) throw std::runtime_error("openbox did not start");
+  // openbox names itself before it handles map requests: one that comes too early leaves its
+  // window unmapped for good. A window of the session's own, managed and gone again, shows
+  // that openbox is ready.
+  if (!ManagesNewWindows()) throw std::runtime_error("openbox does not manage windows");
+}
+
+bool XSession::ManagesNewWindows() {
+  const xcb_window_t probe = xcb_generate_id(connection_);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+  xcb_create_window(connection_, XCB_COPY_FROM_PARENT, probe, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    screen->root_visual, 0, nullptr);
+  const xcb_atom_t clients = Atom("_NET_CLIENT_LIST");
+  const auto listed = [&] {
+    auto reply = Owned(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, root_, clients, XCB_ATOM_WINDOW, 0, 1024), nullptr));
+    if (!reply) return false;
+    const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::find(windows, windows + count, probe) != windows + count;
+  };
+  // A request that came too early is lost, not kept: the window is mapped again until it is.
+  const bool managed = WaitUntil(
+      [&] {
+        xcb_map_window(connection_, probe);
+        xcb_flush(connection_);
+        return WaitUntil(listed, std::chrono::milliseconds(250));
+      },
+      kStartTime);
+  xcb_destroy_window(connection_, probe);
+  xcb_flush(connection_);
+  return managed && WaitUntil([&] { return !listed(); }, kStartTime);
 }
 
 XSession::~XSession() {

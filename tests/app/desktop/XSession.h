@@ -65,6 +65,7 @@ class XSession {
 
  private:
   void StartServer();  // Xvfb on a display it finds free, connected to
+  bool ManagesNewWindows();  // whether openbox maps a new window and lets it go again
   std::optional<xcb_window_t> FindWindow(xcb_window_t under, const std::string& title);
   std::string Title(xcb_window_t window);
   bool RunXdotool(std::vector<std::string> command, const std::string& keys);
