@@ -46,18 +46,26 @@ int SetOfdLock(int fd, short type, std::int64_t offset, std::int64_t length) {
   return 0;
 }
 
-}  // namespace
-
-std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length) {
+std::uint16_t TakeRange(int fd, short type, std::int64_t offset, std::int64_t length) {
   if (!ValidRange(offset, length)) return DosErrorCode(EINVAL, IoOperation::kLock);
   auto& held = Registry()[fd];
   if (OverlapsHeld(held, offset, length)) return kErrorLockViolation;
-  if (const int err = SetOfdLock(fd, F_WRLCK, offset, length)) {
+  if (const int err = SetOfdLock(fd, type, offset, length)) {
     if (held.empty()) Registry().erase(fd);
     return DosErrorCode(err, IoOperation::kLock);
   }
   held.emplace(offset, length);
   return 0;
+}
+
+}  // namespace
+
+std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length) {
+  return TakeRange(fd, F_WRLCK, offset, length);
+}
+
+std::uint16_t ShareFileRange(int fd, std::int64_t offset, std::int64_t length) {
+  return TakeRange(fd, F_RDLCK, offset, length);
 }
 
 std::uint16_t UnlockFileRange(int fd, std::int64_t offset, std::int64_t length) {

@@ -26,6 +26,10 @@ inline constexpr std::uint16_t kErrorNotLocked = 158;      // ERROR_NOT_LOCKED
 // failures as DosErrorCode of a lock. A length below 1 or a range beyond 2^63 is refused.
 std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length);
 
+// Locks [offset, offset + length) for reading without waiting: other opens may hold read locks
+// on it too, none a write lock. Refused as LockFileRange refuses; released with UnlockFileRange.
+std::uint16_t ShareFileRange(int fd, std::int64_t offset, std::int64_t length);
+
 // Releases a range this descriptor holds exactly. 0 on success; 158 for any other range.
 std::uint16_t UnlockFileRange(int fd, std::int64_t offset, std::int64_t length);
 
