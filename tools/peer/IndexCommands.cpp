@@ -3,6 +3,7 @@
 //   index <expression> TO <name and options>   IndexOnExpr: builds and opens it as order 1
 //   keyindex <FIELD> TO <name and options>     IndexOnKeyMaker with the field's stored text as key
 //   setindex <names>            SetIndexToList       order <n>     Set_Order_To
+//   indexto <slot> <name>       SetIndexTo: one more order, the others kept
 //   reindex                     Reindex              closeindex    CloseAllIndexes
 //       (each of these answers CurrentOrder; closeindex "-")
 //   find <text>    findkey <text>    "<IndexFound> <RecNo>"
@@ -91,6 +92,12 @@ std::optional<std::string> RunIndexCommand(const std::string& command, std::istr
   }
   if (command == "setindex") {
     SetIndexToList(Rest(words));
+    return Current();
+  }
+  if (command == "indexto") {
+    int slot = 0;
+    words >> slot;
+    SetIndexTo(Rest(words), static_cast<std::uint8_t>(slot));
     return Current();
   }
   if (command == "order") {

@@ -16,6 +16,9 @@
 //                                   bytes ("-" for empty), N with six decimals, D as its day
 //                                   number, L as T or F; "-" for no value)
 //   list                           (GoTop, then Skip to EOF: the record numbers, comma-separated)
+//   faultafter <n> <text> kill|stop
+//                                  (after the n-th write from now to a file whose path holds the text,
+//                                   the program dies or stops: WriteFault.h)
 //   and the memo commands of MemoCommands.cpp and the index commands of IndexCommands.cpp
 //
 // Every command answers one line "ok <ErrorCode> <result>", or "error <text>" for a command it
@@ -24,6 +27,7 @@
 // its line breaks turned into blanks. The program ends at the end of its input.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -38,6 +42,7 @@
 #include "tools/peer/IndexCommands.h"
 #include "tools/peer/MemoCommands.h"
 #include "tools/peer/Words.h"
+#include "tools/peer/WriteFault.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
 #include "xbase/core/ovutils.h"
@@ -182,6 +187,14 @@ std::optional<std::string> Run(const std::string& line) {
   if (command == "filter") return Filter(Rest(words));
   if (command == "eval") return Eval(Rest(words));
   if (command == "list") return List();
+  if (command == "faultafter") {
+    unsigned n = 0;
+    std::string fileText, action;
+    words >> n >> fileText >> action;
+    if (action != "kill" && action != "stop") return std::nullopt;
+    peer::ArmWriteFault(n, fileText, action == "kill" ? SIGKILL : SIGSTOP);
+    return "-";
+  }
   if (command == "probe") {
     std::string offset, length;
     words >> offset >> length;

@@ -4,13 +4,16 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -112,6 +115,34 @@ int PeerProcess::Reap() {
   }
   pid_ = -1;
   return status;
+}
+
+bool PeerProcess::AwaitStop() {
+  int status = 0;
+  for (;;) {
+    const pid_t changed = waitpid(pid_, &status, WUNTRACED | WNOHANG);
+    if (changed == pid_) break;
+    if (changed < 0 && errno != EINTR) Throw("waiting for peer " + std::to_string(pid_));
+    if (Clock::now() > deadline_) throw std::runtime_error("watchdog: peer " + std::to_string(pid_) + " never stopped");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (WIFSTOPPED(status)) return true;
+  pid_ = -1;
+  return false;
+}
+
+void PeerProcess::Continue() { kill(pid_, SIGCONT); }
+
+void PeerProcess::AwaitLockWait() {
+  // The pause between lock tries is a sleep: clock_nanosleep or nanosleep.
+  const std::string file = "/proc/" + std::to_string(pid_) + "/syscall";
+  for (;;) {
+    std::ifstream syscall(file);
+    long number = -1;
+    if (syscall >> number && (number == SYS_clock_nanosleep || number == SYS_nanosleep)) return;
+    if (Clock::now() > deadline_) throw std::runtime_error("watchdog: peer " + std::to_string(pid_) + " never waited for a lock");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 int PeerProcess::Kill(int signal) {

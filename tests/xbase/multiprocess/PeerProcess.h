@@ -41,6 +41,13 @@ class PeerProcess {
 
   // Ends the peer with a signal and reaps it; returns the wait status.
   int Kill(int signal);
+  // Waits until the peer has stopped itself (SIGSTOP, the "faultafter" command), or has died
+  // (then reaped); true when it stopped. Continue lets a stopped peer go on.
+  bool AwaitStop();
+  void Continue();
+  // Waits until the peer sleeps in a pause between two lock tries: it is waiting for a lock
+  // another program holds.
+  void AwaitLockWait();
   // Closes the peer's input and waits for its exit; returns the exit status.
   int Finish();
 
