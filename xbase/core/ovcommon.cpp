@@ -230,6 +230,10 @@ void SetError(std::uint16_t code, const std::string& message) {
   if (ImmediateErrors) FatalErrorHandler();
 }
 
+void ReportWarning(std::uint16_t code, const std::string& message) {
+  if (ErrorHookTable.Warning) ErrorHookTable.Warning(code, message);
+}
+
 void FatalErrorHandler() {
   if (InErrorHandler) return;
   PendingError = ErrorCode;

@@ -55,6 +55,9 @@ void SetError(std::uint16_t code, const std::string& message);
 // EOrvelError when raising is on, or the "Program halted." box and the end of the process.
 void FatalErrorHandler();
 
+// Passes a warning to ErrorHookTable.Warning, when it is filled; the error state stays as it is.
+void ReportWarning(std::uint16_t code, const std::string& message);
+
 // "" for 0, else "Error # <code> (<text of the code>)".
 std::string ErrorText(std::uint16_t code);
 
@@ -172,8 +175,9 @@ struct IndexHooks {
   std::function<KeyTextFunction()> CurrentKeyFunc;                      // 20 empty without an order
   std::function<bool(std::uint8_t order)> IsAscending;                  // 21
   std::function<bool(std::uint8_t order)> IsSoundex;                    // 22
-  std::function<void(bool on)> ReadSemaphore;                           // 23
-  std::function<void(bool on)> LockSemaphore;                           // 24
+  // 23 and 24: the read and write brackets; false when the bracket did not open (or close)
+  std::function<bool(bool on)> ReadSemaphore;                           // 23
+  std::function<bool(bool on)> LockSemaphore;                           // 24
 };
 
 // Filled by the expression engine.
@@ -199,9 +203,13 @@ struct MemoHooks {
   std::function<std::int32_t(const std::string& text)> AddMemo;           // 7 the new block
 };
 
-// Slot 0 holds FatalErrorHandler from start-up; the table's other six slots are never filled.
+// Slot 0 holds FatalErrorHandler from start-up; slot 1, empty unless a caller fills it, hears
+// the library's warnings; the other five are never filled.
 struct ErrorHooks {
   std::function<void()> FatalError;  // 0
+  // 1: something the library put right by itself, which the caller may want to know (the code
+  // is 0 when no error code fits); nothing else follows from it.
+  std::function<void(std::uint16_t code, const std::string& message)> Warning;
 };
 
 extern IndexHooks IndexHookTable;

@@ -99,6 +99,9 @@ void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
     area.RecordCount = n;
     area.RecNo = n;
     area.State = AreaAppended;
+    // Other programs reading a shared table count its records by the header: they see the new
+    // one at once (the caller holds the append lock).
+    if (countFromSize) WriteDbfCount(area);
     if (FlushAfterWrite) FlushDbf(area);
   } else {
     if (area.State != AreaAppended) area.State = AreaChanged;

@@ -172,6 +172,13 @@ bool ReadDbfProlog(DbfTable& area, std::uint64_t fileSize) {
   return IsDbase2(area) ? ReadDbase2Header(area, fileSize) : ReadDbfHeader(area);
 }
 
+// The end byte follows record n.
+bool EndByteAfter(const DbfTable& area, std::uint32_t n) {
+  std::uint8_t byte = 0;
+  const platform::os::Transfer read = area.DataFile.ReadAt(RecordOffset(area, n + 1), &byte, 1);
+  return read.code == 0 && read.count == 1 && byte == EofByte;
+}
+
 void StoreIoResult(std::uint16_t code) {
   ErrorCode = code;
   if (code != 0 && ImmediateErrors) FatalErrorHandler();
@@ -246,6 +253,14 @@ void OpenDbf(DbfTable& area) {
   // end of the file, one failed read a record.
   const std::uint32_t whole = RecordsInSize(area, fileSize);
   if (CountFromFileSize || area.RecordCount > whole) area.RecordCount = whole;
+  if (area.RecordCount < whole && !EndByteAfter(area, area.RecordCount)) {
+    // Whole records past the count and no end byte where it says the records end: a program
+    // that appended them died before its count was written. They are the table's, and an
+    // append must not go over them.
+    ReportWarning(0, std::to_string(whole - area.RecordCount) + " records past the record count of " +
+                         area.FileName + " are counted [USE/OpenDbf]");
+    area.RecordCount = whole;
+  }
   const bool empty = area.RecordCount < 1;
   area.RecNo = empty ? 0 : 1;
   area.BofFlag = area.EofFlag = empty;
@@ -292,26 +307,45 @@ void ParseFieldDescriptor(const DbfTable& area, std::span<const std::uint8_t> de
   }
 }
 
-void WriteDbfHeader(DbfTable& area) {
+namespace {
+
+// Today's date and the record count into the header image: bytes 1 to 5 of dBase II, 1 to 7
+// of the others.
+void EncodeDateAndCount(DbfTable& area) {
   const CalendarDate today = Today();
   auto& header = area.Header;
-  std::uint16_t code = 0;
   if (IsDbase2(area)) {
     PutLE16(&header[1], static_cast<std::uint16_t>(area.RecordCount));
     header[3] = static_cast<std::uint8_t>(today.month);
     header[4] = static_cast<std::uint8_t>(today.day);
     header[5] = static_cast<std::uint8_t>(today.year - 1900);
-    code = area.DataFile.WriteAt(0, header.data(), 8).code;
   } else {
-    // Another program may have written the reserved bytes since the open.
-    code = area.DataFile.ReadAt(16, &header[16], 12).code;
     header[1] = static_cast<std::uint8_t>(today.year - 1900);
     header[2] = static_cast<std::uint8_t>(today.month);
     header[3] = static_cast<std::uint8_t>(today.day);
     PutLE32(&header[4], area.RecordCount);
+  }
+}
+
+}  // namespace
+
+void WriteDbfHeader(DbfTable& area) {
+  EncodeDateAndCount(area);
+  auto& header = area.Header;
+  std::uint16_t code = 0;
+  if (IsDbase2(area)) {
+    code = area.DataFile.WriteAt(0, header.data(), 8).code;
+  } else {
+    // Another program may have written the reserved bytes since the open.
+    code = area.DataFile.ReadAt(16, &header[16], 12).code;
     if (code == 0) code = area.DataFile.WriteAt(0, header.data(), header.size()).code;
   }
   StoreIoResult(code);
+}
+
+void WriteDbfCount(DbfTable& area) {
+  EncodeDateAndCount(area);
+  StoreIoResult(area.DataFile.WriteAt(1, &area.Header[1], IsDbase2(area) ? 5 : 7).code);
 }
 
 void FlushDbf(DbfTable& area) {

@@ -55,7 +55,9 @@ bool IsVfpWithMemo(const DbfTable& area);  // version 0x30 with table flags 2
 // Opens the table named by area.FileName in area.OpenMode and reads its header and field
 // descriptors; the record buffer is allocated, no record is read. RecNo is 1, or 0 with BOF
 // and EOF set for an empty table. With CountFromFileSize the record count comes from the file
-// size, as it does when the header claims more records than the file holds. Any failure leaves
+// size, as it does when the header claims more records than the file holds, and when the file
+// holds whole records past the header's count without the end byte after them (a program died
+// appending them; ReportWarning says so). Any failure leaves
 // the area closed with no file open:
 //   the file cannot be opened (2, 5, 32 held by another open, ...) "Failure to open ..."
 //   not a table: 210 (file under 32 bytes, unknown version byte, field count out of range,
@@ -78,6 +80,10 @@ void ParseFieldDescriptor(const DbfTable& area, std::span<const std::uint8_t> de
 // bytes 16..27 that another program may have written since the open. A failure stores its code
 // in ErrorCode and, with ImmediateErrors on, calls FatalErrorHandler with the last message.
 void WriteDbfHeader(DbfTable& area);
+
+// Today's date and the record count alone into the header on disk: what other programs read
+// to count the records, written at every append of a shared table.
+void WriteDbfCount(DbfTable& area);
 
 // When the table changed or grew: the header, after appends the end byte 0x1A, the state clean
 // and the file flushed to the device. After a failure the state stays as it was, so that a

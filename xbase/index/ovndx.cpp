@@ -45,11 +45,12 @@ void CloseAllQuietly() {
 
 // The work-area engine ends its brackets from a destructor, where an error must not escape:
 // one raised there stays stored.
-void Bracket(void (*proc)(bool), bool on) {
+bool Bracket(bool (*proc)(bool), bool on) {
   if (on) return proc(true);
   try {
-    proc(false);
+    return proc(false);
   } catch (const EOrvelError&) {
+    return false;
   }
 }
 
@@ -98,8 +99,8 @@ void FillHookTable() {
   };
   hooks.Reindex = Reindex;
   hooks.CloseAll = CloseAllQuietly;
-  hooks.ReadSemaphore = [](bool on) { Bracket(SetReadSemaphoreProc, on); };
-  hooks.LockSemaphore = [](bool on) { Bracket(SetLockSemaphoreProc, on); };
+  hooks.ReadSemaphore = [](bool on) { return Bracket(SetReadSemaphoreProc, on); };
+  hooks.LockSemaphore = [](bool on) { return Bracket(SetLockSemaphoreProc, on); };
 }
 
 }  // namespace

@@ -79,6 +79,12 @@ struct OrderDescriptor {
   std::string KeyText;  // the key expression; empty for key-maker orders
   KeyComparator Comparator = CompareCharKey;
   bool HeaderDirty = false;  // root or next free changed since the header was written
+  // A change of several writes is under way (a key replaced), or the file is known to lack keys
+  // (a program died in a change, or wrote records without this index): header writes carry
+  // ChangingStamp instead of the record count.
+  bool ChangeInProgress = false;
+  bool NeedsRebuild = false;
+  std::int64_t OpenedStamp = -1;  // the header's stamp as the file was opened (IndexStamp)
   // The index file holds at least this many bytes: its size when last asked, or the end of a
   // node written since (nobody shortens an index file that an order has open).
   std::uint64_t FileBytesKnown = 0;

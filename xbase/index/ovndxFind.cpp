@@ -20,14 +20,15 @@ bool AreaFilters(const WorkAreaRecord& table) {
 void Seek(WorkAreaRecord& table, OrderDescriptor& order, std::string_view text) {
   {
     dbf4::IndexBracket reading(dbf4::IndexBracket::Read, true);
+    if (!reading.Held()) return;
     if (order.Path.Depth == 0 || table.RecordCount == 0) {
-      CheckIndexGeneration();
+      CatchUpWithGeneration();
       FindFirstRec();
-      if (order.AtEof) return;
+      if (ErrorCode != 0 || order.AtEof) return;
     }
     KeyBytes key;
     const std::size_t compared = SearchKey(order, text, key);
-    CheckIndexGeneration();
+    CatchUpWithGeneration();
     SeekKey(order, key);
     // Nothing at or after the key (every greater record hidden, or none at all): EOF.
     const auto toEof = [&] {
@@ -40,6 +41,7 @@ void Seek(WorkAreaRecord& table, OrderDescriptor& order, std::string_view text) 
       Dbf4RawGo(record);
       while (ErrorCode == 0 && !dbf4::EvalFilter(table)) {
         record = FindNextRec();
+        if (ErrorCode != 0) return;
         if (order.AtEof) return toEof();
         Dbf4RawGo(record);
       }

@@ -101,6 +101,12 @@ void PutIndexStamp(std::uint8_t* block, std::uint32_t recordCount);
 // The record count of a block's stamp, -1 when its two words disagree.
 std::int64_t IndexStamp(const std::uint8_t* block);
 
+// The stamp a header carries while a change of several node writes is under way, and from
+// then on in an index that lacks keys: a record count of 2^32 - 1, which no table reaches and
+// every reader of the stamp takes as "record count unknown" (-1 as a signed number). A file
+// left with it was cut short in a change, and must be rebuilt.
+inline constexpr std::uint32_t ChangingStamp = 0xFFFFFFFF;
+
 // ---------------------------------------------------------------------------------------------
 // Node images. Positions in an interior node count its children: 0 .. count - 1 the entries'
 // children, count the trailing child.

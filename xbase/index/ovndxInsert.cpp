@@ -6,8 +6,17 @@
 // up its last entry, whose child becomes its trailing child. The pending entry (the new key, or
 // the separator coming up from below) joins the half it belongs to, and the parent learns the
 // largest key of the node that split, followed by the new node.
+//
+// The writes are ordered so that a program killed between any two of them loses no key that
+// was there before: first every new node, then the node that leads to them (the parent with
+// room, or a new root and the header that names it), then the shortened halves from the top
+// down. Until its shortened image is written a node still holds all its old entries, so a key
+// that moved to a new node is found through either. The header with the table's count comes
+// last: until then its stamp lags, or says ChangingStamp, and the next program rebuilds.
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "xbase/index/ovndxInternal.h"
 
@@ -50,6 +59,23 @@ struct Inserted {
   int index = 0;
 };
 
+// The shortened halves of the nodes that split, leaf first, waiting for their parents' write.
+class ShortenedNodes {
+ public:
+  void Add(std::uint32_t node, std::uint8_t* image) { nodes_[count_++] = {node, image}; }
+  void WriteFromTheTop(OrderDescriptor& order) {
+    while (count_ > 0) {
+      const auto& [node, image] = nodes_[--count_];
+      SeekAndWrite(order, node, image);
+    }
+  }
+
+ private:
+  // A tree of 2^32 keys is at most 33 levels deep.
+  std::array<std::pair<std::uint32_t, std::uint8_t*>, 64> nodes_{};
+  std::size_t count_ = 0;
+};
+
 // Inserts (key, record) at the cursor of a seek for insertion; where the new entry landed.
 Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumber record) {
   const std::uint16_t entrySize = order.Header.EntrySize;
@@ -68,6 +94,7 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
       InsertSeparator(order, image, at, separator, left, right);
     }
   };
+  ShortenedNodes shortened;
   while (true) {
     PathLevel& here = order.Path.Levels[level];
     std::uint8_t* image = here.Image.data();
@@ -75,6 +102,7 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
     if (HasRoom(order, image)) {
       place(image, here.Node, position, leaf);
       SeekAndWrite(order, here.Node, image);
+      shortened.WriteFromTheTop(order);
       return inserted;
     }
     const int count = NodeCount(image);
@@ -91,7 +119,9 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
       place(image, here.Node, position, leaf);
     else
       place(split.data(), newNode, position - kept, leaf);
-    SeekAndWrite(order, here.Node, image);
+    // The separator below reads the kept half through the cache and the path.
+    StageNode(order, here.Node, image);
+    shortened.Add(here.Node, image);
     SeekAndWrite(order, newNode, split.data());
 
     const int remaining = NodeCount(image);
@@ -110,6 +140,12 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
       SetChildAt(rootImage.data(), 1, entrySize, right);
       order.Header.Root = root;
       SeekAndWrite(order, root, rootImage.data());
+      {
+        // The old root is shortened only once the header leads through the new one.
+        Restore<bool> changing(order.ChangeInProgress, true);
+        WriteHeaderBlock(order);
+      }
+      shortened.WriteFromTheTop(order);
       return inserted;
     }
     --level;
@@ -124,6 +160,8 @@ int Insert(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
   if (order.Unique()) {
     SeekKey(order, key);
     if (IndexFound != 0) {
+      // No entry, but the stamp keeps up with the table, which has the record.
+      if (!order.ChangeInProgress) WriteHeaderBlock(order);
       GoAndSync(record);
       return 0;
     }
@@ -132,7 +170,8 @@ int Insert(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
   const std::uint32_t nextFree = order.Header.NextFree;
   const Inserted inserted = InsertAtCursor(order, key, record);
   order.HeaderDirty = true;
-  WriteHeaderBlock(order);
+  // A replaced key writes the header when the whole change is done.
+  if (!order.ChangeInProgress) WriteHeaderBlock(order);
   order.AtBof = order.AtEof = false;
   if (slot != 1) {
     order.Path.Owner = 0;

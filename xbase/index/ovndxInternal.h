@@ -84,6 +84,8 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
 // Writes an image as node n (bytes 2-3 and everything after its entries zeroed first) and
 // refreshes the copies of the node cache and the order's path.
 void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
+// SeekAndWrite without the write: the copies see the image now, the file later.
+void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 
 // The node a position of an interior node leads to, checked: not 0, below next free.
 std::uint32_t ChildNode(const OrderDescriptor& order, const std::uint8_t* image,
@@ -100,7 +102,16 @@ inline bool PathIsOwned(const OrderDescriptor& order) {
   return order.Path.Owner == order.Id && order.Path.Depth > 0;
 }
 
-// WriteAnchorNode and ReadAnchorNodes, stopping the operation on failure.
+// CheckIndexGeneration, stopping the operation when the headers cannot be read again.
+bool CatchUpWithGeneration();
+
+// A header's stamp says the file lacks keys: the changing stamp, or a count other than the
+// table's (-1, a stamp other programs did not keep, says nothing).
+bool StampShowsMissingKeys(std::int64_t stamp, RecordNumber recordCount);
+
+// WriteAnchorNode and ReadAnchorNodes, stopping the operation on failure. A header written
+// carries ChangingStamp while a change is in progress or the file needs rebuilding; one read
+// again marks its order NeedsRebuild when its stamp shows missing keys.
 void WriteHeaderBlock(OrderDescriptor& order);
 void ReadHeaderImages();
 

@@ -1,12 +1,12 @@
 // Making index files: MakeIndex with its header, the entries with options around it, and the
 // rebuild of every open order.
 
-#include <unistd.h>
-
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/os/CodePage850.h"
+#include "platform/os/ReplacementFile.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/expr/ovparser.h"
 #include "xbase/index/ovndxBuild.h"
@@ -85,11 +85,6 @@ class IndexMaker {
 
   ~IndexMaker() {
     if (compiled_ != nullptr) ExprHookTable.Free(compiled_);
-    if (created_ && !finished_) {
-      // A file left half-written would only be refused as corrupt later.
-      order_.IndexFile.Close();
-      unlink(order_.FileName.c_str());
-    }
   }
   IndexMaker(const IndexMaker&) = delete;
   IndexMaker& operator=(const IndexMaker&) = delete;
@@ -102,11 +97,11 @@ class IndexMaker {
     const std::string path = ResolvedFileName(ResolveIndexPath(DefaultExtension(name, "NDX")));
     if (!request_.keyMaker) Compile();
     CheckNotOpenAnywhere(path);
-    if (!table_->ExclusiveFlag) HoldFile(path);
-
+    // The new file is built beside the old one, which stays as it was until the new one is
+    // whole: a rebuild that fails, or is killed, costs no index.
+    BeginReplacement(path);
     order_.FileName = path;
-    if (const std::uint16_t code = order_.IndexFile.Create(path)) Fail(code, "File not open " + path);
-    created_ = true;
+    order_.IndexFile = std::move(replacement_.File());
     order_.OrderNumber = request_.orderNumber;
     order_.AreaNumber = CurrentWorkArea;
     order_.KeyText = RTrimStr(request_.expression);
@@ -132,7 +127,8 @@ class IndexMaker {
     const std::uint32_t root = BuildIndex(order_);
     if (root == 0) throw OperationFailed{};
     WriteIndexHeader(order_, *table_, root);
-    finished_ = true;
+    replacement_.File() = std::move(order_.IndexFile);
+    if (const std::uint16_t code = replacement_.Commit()) Fail(code, "Error writing index file: " + path + " [MakeIndex]");
   }
 
   // The table goes back to shared use when it was reopened exclusively for the file.
@@ -152,24 +148,78 @@ class IndexMaker {
     if (compiled_ == nullptr) throw OperationFailed{};
   }
 
-  // An existing file of a shared table goes first; one that another program holds needs the
-  // table exclusively, and is then left to Create, which never empties a file in use.
-  void HoldFile(const std::string& path) {
-    if (!FileFound(path)) return;
-    const std::uint16_t code = EraseFile(path);
-    ErrorCode = 0;
-    if (code != 5 && code != 32) return;
-    if (ReopenDbf(true) != 0) Fail(225, table_->FileName);
-    reopened_ = true;
+  // An existing file that another program holds needs the table exclusively: a program that
+  // has the index open without the table is then still refused.
+  void BeginReplacement(const std::string& path) {
+    std::uint16_t code = replacement_.Begin(path);
+    if ((code == 5 || code == 32) && !table_->ExclusiveFlag) {
+      if (ReopenDbf(true) != 0) Fail(225, table_->FileName);
+      reopened_ = true;
+      code = replacement_.Begin(path);
+    }
+    if (code != 0) Fail(code, "File not open " + path);
   }
 
   const MakeRequest& request_;
   WorkAreaRecord* table_ = nullptr;
+  platform::os::ReplacementFile replacement_;
   OrderDescriptor order_;
   CompiledExpr* compiled_ = nullptr;
-  bool created_ = false;
-  bool finished_ = false;
   bool reopened_ = false;
+};
+
+// The orders of the current area as SetIndexTo opens them again: each file with its options and
+// key maker, and the controlling order.
+class AreaOrders {
+ public:
+  AreaOrders() : controlling_(CurrentOrder()) {
+    for (std::uint8_t slot = 1; slot <= MaxOrders; ++slot)
+      if (const OrderDescriptor* order = OrderInSlot(slot)) orders_.push_back(Describe(*order));
+  }
+
+  // Opens them again after they were closed; the error pending before stays the one reported.
+  void Reopen() const {
+    const std::uint16_t code = ErrorCode;
+    const std::string message = LastErrorMessage;
+    for (const Opened& order : orders_) SetIndexTo(order.nameWithOptions, order.slot, order.keyMaker, order.keyMakerArg);
+    if (OrderInSlot(1) != nullptr) Set_Order_To(controlling_);
+    if (code != 0) {
+      ErrorCode = code;
+      LastErrorMessage = message;
+    }
+  }
+
+  struct Opened {
+    std::uint8_t slot;
+    std::string name;
+    std::string nameWithOptions;
+    std::string keyText;
+    KeyMakerProc keyMaker;
+    std::uint32_t keyMakerArg;
+    bool soundex, descending, unique;
+  };
+  const std::vector<Opened>& Orders() const { return orders_; }
+
+ private:
+  // Each order goes back into the slot it was opened into (the controlling order's is slot 1
+  // only while it is order 1).
+  static Opened Describe(const OrderDescriptor& order) {
+    const bool noCache = AreaIndexOf(CurrentWorkArea).Cache == nullptr;
+    const bool soundex = order.SoundexKeys, descending = order.DescendingKeys, unique = order.Unique();
+    return {order.OrderNumber,
+            order.FileName,
+            order.FileName + (soundex ? " SOUNDEX" : "") + (descending ? " DESCENDING" : "") + (unique ? " UNIQUE" : "") +
+                (noCache ? " NOCACHE" : ""),
+            order.KeyText,
+            order.KeyMaker,
+            order.KeyMakerArg,
+            soundex,
+            descending,
+            unique};
+  }
+
+  std::uint8_t controlling_;
+  std::vector<Opened> orders_;
 };
 
 }  // namespace
@@ -226,25 +276,35 @@ bool Index_On() {
 }
 
 void IndexOnExpr(const std::string& keyExpr, const std::string& nameWithOptions) {
+  // A build that fails leaves the area with the orders it had.
+  const AreaOrders kept;
   if (!Index_On()) return;
   if (!ParserPresent) {
     SetError(221, "OVParser unit not linked in. [Index_On]");
     return;
   }
   IndexOnWithOptions(keyExpr, nameWithOptions);
-  if (ErrorCode == 0) SetIndexToOrder(nameWithOptions, 1);
+  if (ErrorCode == 0)
+    SetIndexToOrder(nameWithOptions, 1);
+  else
+    kept.Reopen();
 }
 
 void IndexOnKeyMaker(const std::string& nameWithOptions, KeyMakerProc keyMaker, std::uint32_t keyMakerArg) {
+  const AreaOrders kept;
   if (!Index_On()) return;
   IndexOnWithOptionsEx(nameWithOptions, keyMaker, keyMakerArg);
-  if (ErrorCode == 0) SetIndexToKeyMaker(nameWithOptions, 1, std::move(keyMaker), keyMakerArg);
+  if (ErrorCode == 0)
+    SetIndexToKeyMaker(nameWithOptions, 1, std::move(keyMaker), keyMakerArg);
+  else
+    kept.Reopen();
 }
 
 void Reindex() {
   if (CheckAreaOpen("Reindex") || CheckIndexOpen("Reindex") == nullptr) return;
   const std::uint8_t controlling = CurrentOrder();
   SwapControllingOrder(1);
+  const AreaOrders orders;
   ErrorCode = 0;
   // The first failure stays the result: every later step starts afresh.
   std::uint16_t failure = 0;
@@ -254,25 +314,16 @@ void Reindex() {
     failure = ErrorCode;
     failureMessage = LastErrorMessage;
   };
-  for (std::uint8_t slot = 1; slot <= MaxOrders; ++slot) {
-    const OrderDescriptor* order = OrderInSlot(slot);
-    if (order == nullptr) continue;
-    const std::string name = order->FileName;
-    const std::string keyText = order->KeyText;
-    const KeyMakerProc keyMaker = order->KeyMaker;
-    const std::uint32_t keyMakerArg = order->KeyMakerArg;
-    const bool soundex = order->SoundexKeys, descending = order->DescendingKeys, unique = order->Unique();
-    const bool noCache = slot == 1 && AreaIndexOf(CurrentWorkArea).Cache == nullptr;
-    CloseOrder(slot);
+  for (const AreaOrders::Opened& order : orders.Orders()) {
+    CloseOrder(order.slot);
     noteFailure();
-    if (keyMaker)
-      MakeIndex(name, "", soundex, slot, unique, descending, keyMaker, keyMakerArg);
+    if (order.keyMaker)
+      MakeIndex(order.name, "", order.soundex, order.slot, order.unique, order.descending, order.keyMaker,
+                order.keyMakerArg);
     else
-      MakeIndex(name, keyText, false, slot, unique, false, nullptr, 0);
+      MakeIndex(order.name, order.keyText, false, order.slot, order.unique, false, nullptr, 0);
     noteFailure();
-    SetIndexTo(name + (soundex ? " SOUNDEX" : "") + (descending ? " DESCENDING" : "") + (unique ? " UNIQUE" : "") +
-                   (noCache ? " NOCACHE" : ""),
-               slot, keyMaker, keyMakerArg);
+    SetIndexTo(order.nameWithOptions, order.slot, order.keyMaker, order.keyMakerArg);
     noteFailure();
   }
   if (OrderInSlot(1) != nullptr) Set_Order_To(controlling);

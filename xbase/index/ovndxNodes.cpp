@@ -45,6 +45,21 @@ void SeekAndRead(OrderDescriptor& order, std::uint32_t node, std::uint8_t* buffe
   ClearNodeModified(buffer);
 }
 
+// Whether a node past next free is in the file after all, in an index other programs write: a
+// program that died in a split leaves the new node, and the parent that leads to it, without
+// the header that counts it. Next free follows the header as written since, and the file.
+bool NodeWrittenSince(OrderDescriptor& order, std::uint32_t node) {
+  if (AreaIndexOf(order.AreaNumber).Semaphore == nullptr) return false;
+  std::uint8_t image[HeaderImageSize];
+  const platform::os::Transfer read = order.IndexFile.ReadAt(0, image, sizeof image);
+  if (read.code == 0 && read.count == sizeof image)
+    order.Header.NextFree = std::max(order.Header.NextFree, DecodeIndexHeader(image).NextFree);
+  std::uint64_t size = 0;
+  if (node >= order.Header.NextFree && order.IndexFile.Size(size) == 0 && size >= (std::uint64_t{node} + 1) * NodeSize)
+    order.Header.NextFree = static_cast<std::uint32_t>(size / NodeSize);
+  return node < order.Header.NextFree;
+}
+
 void CheckNode(const OrderDescriptor& order, std::uint32_t node, const std::uint8_t* image,
                bool isRoot) {
   const int count = NodeCount(image);
@@ -64,7 +79,7 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
   if (node == 0)
     Fail(254, "Invalid Node Number (0) in DBF Area " + std::to_string(order.AreaNumber) + ", Order " +
                   std::to_string(order.OrderNumber) + " " + order.FileName + " [GetNode]");
-  if (node >= order.Header.NextFree)
+  if (node >= order.Header.NextFree && !NodeWrittenSince(order, node))
     Fail(254, Corrupted(order, node, "is past the last node " + std::to_string(order.Header.NextFree - 1)));
   NodeCache* cache = CacheOf(order);
   const std::uint8_t* image = cache != nullptr ? cache->Find(node) : nullptr;
@@ -77,20 +92,24 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
   return image;
 }
 
-void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) {
+void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) {
   ClearNodeModified(image);
   ZeroNodeTail(image, order.Header.EntrySize, !IsLeafNode(image));
-  const platform::os::Transfer written =
-      order.IndexFile.WriteAt(std::uint64_t{node} * NodeSize, image, NodeSize);
-  if (written.code != 0 || written.count != NodeSize)
-    Fail(written.code != 0 ? written.code : 101, "Error writing index file: " + order.FileName + " [SeekAndWrite]");
-  order.FileBytesKnown = std::max(order.FileBytesKnown, (std::uint64_t{node} + 1) * NodeSize);
   if (NodeCache* cache = CacheOf(order)) cache->Refresh(node, image);
   PathStack& path = order.Path;
   for (std::size_t level = 0; level < path.Depth; ++level) {
     PathLevel& copy = path.Levels[level];
     if (copy.Node == node && copy.Image.data() != image) std::memcpy(copy.Image.data(), image, NodeSize);
   }
+}
+
+void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) {
+  StageNode(order, node, image);
+  const platform::os::Transfer written =
+      order.IndexFile.WriteAt(std::uint64_t{node} * NodeSize, image, NodeSize);
+  if (written.code != 0 || written.count != NodeSize)
+    Fail(written.code != 0 ? written.code : 101, "Error writing index file: " + order.FileName + " [SeekAndWrite]");
+  order.FileBytesKnown = std::max(order.FileBytesKnown, (std::uint64_t{node} + 1) * NodeSize);
 }
 
 std::uint32_t ChildNode(const OrderDescriptor& order, const std::uint8_t* image,
@@ -132,13 +151,17 @@ std::uint32_t AllocateNode(OrderDescriptor& order) {
   if (order.Header.NextFree == std::numeric_limits<std::uint32_t>::max())
     Fail(254, "Index file full: " + order.FileName + " [AppendIndex]");
   // Every node below next free is in the file: a next free past its end is corrupt, and a node
-  // written there would leave a hole up to it. The file is asked only when the nodes written
-  // since do not show it.
+  // written there would leave a hole up to it. Nodes past next free are a dead program's, that
+  // a parent may lead to already: the new node goes after them. The file is asked only when the
+  // nodes written since do not show it (FileBytesKnown is forgotten when other programs write).
   if (std::uint64_t{order.Header.NextFree} * NodeSize > order.FileBytesKnown) {
     if (const std::uint16_t code = order.IndexFile.Size(order.FileBytesKnown))
       Fail(code, "Error reading index file: " + order.FileName + " [SeekAndRead]");
-    if (std::uint64_t{order.Header.NextFree} * NodeSize > order.FileBytesKnown)
+    const std::uint64_t nodesInFile = (order.FileBytesKnown + NodeSize - 1) / NodeSize;
+    if (order.Header.NextFree > nodesInFile)
       Fail(254, Corrupted(order, order.Header.NextFree, "is next free, past the end of the file", "AppendIndex"));
+    if (nodesInFile > order.Header.NextFree && nodesInFile < std::numeric_limits<std::uint32_t>::max())
+      order.Header.NextFree = static_cast<std::uint32_t>(nodesInFile);
   }
   order.HeaderDirty = true;
   return order.Header.NextFree++;
@@ -163,7 +186,9 @@ void CopyKey(const OrderDescriptor& order, const std::uint8_t* from, KeyBytes& t
 
 void WriteHeaderBlock(OrderDescriptor& order) {
   EncodeIndexHeader(order.Header, order.AnchorBlock.data());
-  if (const WorkAreaRecord* table = WorkArea(order.AreaNumber))
+  if (order.ChangeInProgress || order.NeedsRebuild)
+    PutIndexStamp(order.AnchorBlock.data(), ChangingStamp);
+  else if (const WorkAreaRecord* table = WorkArea(order.AreaNumber))
     PutIndexStamp(order.AnchorBlock.data(), table->RecordCount);
   const platform::os::Transfer written = order.IndexFile.WriteAt(0, order.AnchorBlock.data(), NodeSize);
   if (written.code != 0 || written.count != NodeSize)
@@ -173,17 +198,28 @@ void WriteHeaderBlock(OrderDescriptor& order) {
   if (FlushAfterHeaderWrite) order.IndexFile.Sync();
 }
 
+bool StampShowsMissingKeys(std::int64_t stamp, RecordNumber recordCount) {
+  return stamp == ChangingStamp || (stamp >= 0 && stamp != recordCount);
+}
+
 void ReadHeaderImages() {
+  const WorkAreaRecord* table = CurrentTable();
   for (std::uint8_t slot = 1; slot <= MaxOrders; ++slot) {
     OrderDescriptor* order = OrderInSlot(slot);
     if (order == nullptr) continue;
-    std::uint8_t image[HeaderImageSize];
-    const platform::os::Transfer read = order->IndexFile.ReadAt(0, image, sizeof image);
-    const IndexHeader header = DecodeIndexHeader(image);
-    if (read.code != 0 || read.count != sizeof image || !IndexHeaderIsUsable(header))
+    NodeImage block;
+    const platform::os::Transfer read = order->IndexFile.ReadAt(0, block.data(), NodeSize);
+    const IndexHeader header = DecodeIndexHeader(block.data());
+    if (read.code != 0 || read.count != NodeSize || !IndexHeaderIsUsable(header))
       Fail(read.code != 0 ? read.code : 222,
            "Error reading index file:  " + order->FileName + " [ReadAnchorNodes]");
-    order->Header = header;
+    order->Header.Root = header.Root;
+    order->Header.NextFree = header.NextFree;
+    // Read between writes, the stamp is the table's count, unless a program died in a change or
+    // wrote records without the index: the file then keeps the changing stamp until rebuilt.
+    if (table != nullptr && StampShowsMissingKeys(IndexStamp(block.data()), table->RecordCount))
+      order->NeedsRebuild = true;
+    order->FileBytesKnown = 0;
     order->Path.Depth = 0;
     order->Path.Owner = 0;
   }

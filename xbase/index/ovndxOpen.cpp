@@ -8,6 +8,7 @@
 #include "xbase/index/ovndxBuild.h"
 #include "xbase/index/ovndxInternal.h"
 #include "xbase/index/ovndxlow.h"
+#include "xbase/workarea/dbf4Internal.h"
 
 namespace xbase {
 
@@ -16,6 +17,8 @@ using namespace ndx;
 namespace {
 
 const char* const kOpenTag = " [OpenIndex/Set_Index_To]";
+
+std::string OpenFailure(const std::string& path) { return "Unable to open index: " + path + kOpenTag; }
 
 // Refuses a file that an order has open already: in this area in another slot, or in an area
 // of another table (two areas of one table may share an index).
@@ -86,14 +89,50 @@ void MakeKeyMakerOrder(OrderDescriptor& order, const std::string& path, bool sou
   order.Comparator = CompareCharKey;
 }
 
-// Next free as the file's size says; true when the header said otherwise.
-bool SyncNextFree(OrderDescriptor& order) {
+// Next free as the file's size says.
+std::uint32_t NextFreeOfFile(const OrderDescriptor& order) {
   std::uint64_t size = 0;
   if (const std::uint16_t code = order.IndexFile.Size(size)) Fail(code, "Error opening index file: " + order.FileName + kOpenTag);
-  const auto nextFree = static_cast<std::uint32_t>((size - NodeSize) / NodeSize + 1);
+  return static_cast<std::uint32_t>((size - NodeSize) / NodeSize + 1);
+}
+
+// Next free as the file's size says; true when the header said otherwise.
+bool SyncNextFree(OrderDescriptor& order) {
+  const std::uint32_t nextFree = NextFreeOfFile(order);
   if (nextFree == order.Header.NextFree) return false;
   order.Header.NextFree = nextFree;
   return true;
+}
+
+// The correction of a next free that disagreed with the file's size, written under the write
+// bracket from the header and the size as they are then: another program may have changed
+// both since they were first read.
+void CorrectNextFree(OrderDescriptor& order) {
+  const dbf4::IndexBracket writing(dbf4::IndexBracket::Lock, true);
+  if (!writing.Held()) throw OperationFailed{};
+  NodeImage block{};
+  const platform::os::Transfer read = order.IndexFile.ReadAt(0, block.data(), NodeSize);
+  if (read.code != 0 || read.count != NodeSize) Fail(read.code != 0 ? read.code : 222, OpenFailure(order.FileName));
+  IndexHeader header = DecodeIndexHeader(block.data());
+  order.Header.Root = header.Root;
+  order.Header.NextFree = header.NextFree;
+  const std::uint32_t nextFree = NextFreeOfFile(order);
+  if (nextFree == header.NextFree) return;
+  header.NextFree = order.Header.NextFree = nextFree;
+  EncodeIndexHeader(header, block.data());
+  const platform::os::Transfer written = order.IndexFile.WriteAt(0, block.data(), NodeSize);
+  if (written.code != 0 || written.count != NodeSize)
+    Fail(written.code != 0 ? written.code : 101, "Error writing index file:  " + order.FileName + " [WriteAnchorNode]");
+}
+
+// A header whose stamp says the file lacks keys is refused: a program died in a change of
+// it, or records were written without it. It must be rebuilt.
+void CheckStamp(const OrderDescriptor& order, const WorkAreaRecord& table) {
+  if (order.OpenedStamp == ChangingStamp)
+    Fail(222, "Index file " + order.FileName + " was being changed by a program that ended; rebuild it" + kOpenTag);
+  if (StampShowsMissingKeys(order.OpenedStamp, table.RecordCount))
+    Fail(222, "Index file " + order.FileName + " was written for " + std::to_string(order.OpenedStamp) +
+                  " records and the table has " + std::to_string(table.RecordCount) + "; rebuild it" + kOpenTag);
 }
 
 void Open(const std::string& fileName, bool noCache, bool soundex, std::uint8_t slot, bool descending,
@@ -104,28 +143,35 @@ void Open(const std::string& fileName, bool noCache, bool soundex, std::uint8_t 
   CheckIndexNotOpen(path, slot);
   if (OrderInSlot(slot) != nullptr)
     Fail(254, std::string("Internal error: IND pointer already allocated") + kOpenTag);
-  std::unique_ptr<OrderDescriptor> order = OpenOrderFile(path);
-  if (order == nullptr) throw OperationFailed{};
-  NormalizeKeyExpr(order->KeyText, false);
-  order->OrderNumber = slot;
-  order->AreaNumber = CurrentWorkArea;
-  if (keyMaker)
-    MakeKeyMakerOrder(*order, path, soundex, descending, std::move(keyMaker), keyMakerArg);
-  else
-    MakeExpressionOrder(*order, path);
-  const bool corrected = SyncNextFree(*order);
-  if (table->RecordCount > 0 && order->CharacterKey) {
-    const std::string key = BlankRecordKey(*order, *table);
-    if (key.size() != order->KeyLength())
-      Fail(266, "Incorrect key length: Must be 1 to 100.\n\rExpected Length= " + StrInt(order->KeyLength(), 3) +
-                    "\n\rKey= [" + key + "] " + path + " [SetIndexTo/OpenIndex]");
+  std::unique_ptr<OrderDescriptor> order;
+  bool corrected = false;
+  {
+    // The header, the file's size and the table's count are read while no other program
+    // changes the index: a header read in the middle of another program's write is not yet
+    // the header of its nodes.
+    const dbf4::IndexBracket reading(dbf4::IndexBracket::Read, true);
+    if (!reading.Held()) throw OperationFailed{};
+    order = OpenOrderFile(path);
+    if (order == nullptr) throw OperationFailed{};
+    NormalizeKeyExpr(order->KeyText, false);
+    order->OrderNumber = slot;
+    order->AreaNumber = CurrentWorkArea;
+    if (keyMaker)
+      MakeKeyMakerOrder(*order, path, soundex, descending, std::move(keyMaker), keyMakerArg);
+    else
+      MakeExpressionOrder(*order, path);
+    corrected = SyncNextFree(*order);
+    RefreshRecCount(*table);
+    if (table->RecordCount > 0 && order->CharacterKey) {
+      const std::string key = BlankRecordKey(*order, *table);
+      if (key.size() != order->KeyLength())
+        Fail(266, "Incorrect key length: Must be 1 to 100.\n\rExpected Length= " + StrInt(order->KeyLength(), 3) +
+                      "\n\rKey= [" + key + "] " + path + " [SetIndexTo/OpenIndex]");
+    }
+    CheckStamp(*order, *table);
   }
+  if (corrected) CorrectNextFree(*order);
   if (!SeatOrder(std::move(order), slot, noCache)) throw OperationFailed{};
-  if (corrected) {
-    SetLockSemaphoreProc(true);
-    WriteAnchorNode(*OrderInSlot(slot));
-    SetLockSemaphoreProc(false);
-  }
 }
 
 bool AnyOrderOpen() {

@@ -115,6 +115,7 @@ std::unique_ptr<OrderDescriptor> ReadOrderFile(const std::string& name) {
   header.KeyType = KeyTypeOf(header);
   if (header.KeyType != 'C' && header.KeyLength != NumericKeyLength) Fail(222, OpenTag(name));
   order->Header = header;
+  order->OpenedStamp = IndexStamp(block.data());
   order->CharacterKey = header.CharacterKeys();
   order->Comparator = order->CharacterKey ? CompareCharKey : CompareNumericKey;
   const auto* text = reinterpret_cast<const char*>(block.data() + KeyTextOffset);

@@ -52,7 +52,7 @@ WorkAreaRecord& TableOf(const OrderDescriptor& order) { return *WorkArea(order.A
 // After another program changed the index: the record is read again, and the order seated on
 // it, or sent to EOF when the record is gone.
 void RefreshAfterChange(WorkAreaRecord& table, const AreaIndex& area) {
-  if (!CheckIndexGeneration()) return;
+  if (!CatchUpWithGeneration()) return;
   RefreshRecCount(table);
   if (table.RecNo > table.RecordCount) {
     GoIndexEof();
@@ -223,7 +223,7 @@ RecordNumber FirstOrLast(bool first) {
   if (order == nullptr) return 0;
   const RecordNumber neutral = WorkArea(order->AreaNumber)->RecordCount + 1;
   return Guarded(neutral, [&] {
-    CheckIndexGeneration();
+    CatchUpWithGeneration();
     return GoFirstLast(*order, first);
   });
 }

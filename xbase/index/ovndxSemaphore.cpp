@@ -38,6 +38,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kLockOffset = 1;
 constexpr std::int64_t kLockLength = 4;
+// Every registered reader holds a read lock on this byte while it is counted: the kernel drops
+// it with a program that dies, so a count that no live lock backs can be told from a real one.
+constexpr std::int64_t kReaderMarkOffset = kLockOffset + kLockLength;
 constexpr std::int8_t kMostReaders = 127;
 
 std::string ActionName(std::uint8_t action) {
@@ -52,33 +55,32 @@ void Pause() {
 }
 
 // A failure of the file itself: the text, the file and the action.
-void ReportFileError(std::uint16_t code, const char* what, const SemaphoreRecord& semaphore,
+bool ReportFileError(std::uint16_t code, const char* what, const SemaphoreRecord& semaphore,
                      std::uint8_t action) {
   ReportIndexError(code, what + semaphore.FileName + " " + ActionName(action));
+  return false;
 }
 
 // The counters are read and written through the mapping once there is one: readers register
-// at every seek, and a read and a write of the file would cost more than the seek.
-bool ReadCounters(SemaphoreRecord& semaphore) {
+// at every seek, and a read and a write of the file would cost more than the seek. Both answer
+// 0 or the code of the failure and leave ErrorCode alone: they run when a bracket closes, after
+// the operation has stored its result.
+std::uint16_t ReadCounters(SemaphoreRecord& semaphore) {
   if (semaphore.Mapped != nullptr) {
     std::memcpy(semaphore.Counters.data(), semaphore.Mapped, 4);
-    ErrorCode = 0;
-    return true;
+    return 0;
   }
   const platform::os::Transfer read = semaphore.File.ReadAt(0, semaphore.Counters.data(), 4);
-  ErrorCode = read.code != 0 ? read.code : read.count == 4 ? 0 : 100;
-  return ErrorCode == 0;
+  return read.code != 0 ? read.code : read.count == 4 ? 0 : 100;
 }
 
-bool WriteCounters(SemaphoreRecord& semaphore) {
+std::uint16_t WriteCounters(SemaphoreRecord& semaphore) {
   if (semaphore.Mapped != nullptr) {
     std::memcpy(semaphore.Mapped, semaphore.Counters.data(), 4);
-    ErrorCode = 0;
-    return true;
+    return 0;
   }
   const platform::os::Transfer written = semaphore.File.WriteAt(0, semaphore.Counters.data(), 4);
-  ErrorCode = written.code != 0 ? written.code : written.count == 4 ? 0 : 101;
-  return ErrorCode == 0;
+  return written.code != 0 ? written.code : written.count == 4 ? 0 : 101;
 }
 
 // Maps the counters of a file that holds them; 0 or the code of the failure. Nobody shortens
@@ -102,6 +104,17 @@ void SetReaders(SemaphoreRecord& semaphore, int readers) {
   semaphore.Counters[1] = static_cast<std::uint8_t>(readers);
 }
 
+// Another program holds a reader's mark, or the file at all. Without network locking nobody
+// takes locks, and the counts are all there is.
+bool OtherReaderLives(const SemaphoreRecord& semaphore) {
+  return !NetworkLocking ||
+         platform::os::ProbeFileRange(semaphore.File.Descriptor(), kReaderMarkOffset, 1).has_value();
+}
+bool OtherLoginLives(const SemaphoreRecord& semaphore) {
+  return !NetworkLocking ||
+         platform::os::ProbeFileRange(semaphore.File.Descriptor(), platform::os::kShareByteOffset, 1).has_value();
+}
+
 bool LockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
   const int fd = semaphore.File.Descriptor();
   std::uint32_t code = 0;
@@ -120,38 +133,37 @@ bool LockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
   return false;
 }
 
-void UnlockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
-  if (!semaphore.Locked) return;
+bool UnlockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
+  if (!semaphore.Locked) return true;
   semaphore.Locked = false;
   if (const std::uint32_t code = LockRegion(true, semaphore.File.Descriptor(), kLockOffset, kLockLength))
-    ReportFileError(static_cast<std::uint16_t>(code), "Cannot unlock index semaphore file: ", semaphore, action);
+    return ReportFileError(static_cast<std::uint16_t>(code), "Cannot unlock index semaphore file: ", semaphore, action);
+  return true;
 }
 
 // Reads the counters under the lock, which it keeps; false (the lock given up) on failure.
 bool LockAndRead(SemaphoreRecord& semaphore, std::uint8_t action) {
   if (!LockSemaphore(semaphore, action)) return false;
-  if (ReadCounters(semaphore)) return true;
-  const std::uint16_t code = ErrorCode;
+  const std::uint16_t code = ReadCounters(semaphore);
+  if (code == 0) return true;
   UnlockSemaphore(semaphore, action);
-  ReportFileError(code, "Cannot read: ", semaphore, action);
-  return false;
+  return ReportFileError(code, "Cannot read: ", semaphore, action);
 }
 
 // Writes the counters and gives the lock up.
 bool WriteAndUnlock(SemaphoreRecord& semaphore, std::uint8_t action) {
-  const bool written = WriteCounters(semaphore);
-  const std::uint16_t code = ErrorCode;
-  UnlockSemaphore(semaphore, action);
-  if (!written) ReportFileError(code, "Cannot write to: ", semaphore, action);
-  return written;
+  const std::uint16_t code = WriteCounters(semaphore);
+  const bool unlocked = UnlockSemaphore(semaphore, action);
+  if (code != 0) return ReportFileError(code, "Cannot write to: ", semaphore, action);
+  return unlocked;
 }
 
-void ReportReadTimeout(const SemaphoreRecord& semaphore) {
-  const std::string& file = semaphore.FileName;
-  ReportIndexError(1202, std::to_string(ReadTimeoutSeconds) + " second timeout, cannot read: " + file +
-                             "\r\nPossible cause: Other user's program has terminated abnormally.\r\n"
-                             "Cure: Log all users of this application off the network,\r\nthen delete " +
-                             file);
+// Dead programs are never waited for (see OtherReaderLives): only a live one keeps a writer out
+// this long.
+bool ReportReadTimeout(const SemaphoreRecord& semaphore) {
+  ReportIndexError(1202, std::to_string(ReadTimeoutSeconds) + " second timeout, cannot read: " +
+                             semaphore.FileName + "\r\nThe index is busy: another program is reading it.");
+  return false;
 }
 
 bool TimedOut(Clock::time_point start) {
@@ -162,14 +174,31 @@ bool TimedOut(Clock::time_point start) {
 bool WaitReadable(const SemaphoreRecord& semaphore) {
   const auto start = Clock::now();
   while (platform::os::ProbeFileRange(semaphore.File.Descriptor(), kLockOffset, kLockLength)) {
-    if (TimedOut(start)) {
-      ReportReadTimeout(semaphore);
-      return false;
-    }
+    if (TimedOut(start)) return ReportReadTimeout(semaphore);
     Pause();
   }
   return true;
 }
+
+// A nesting count raised for a bracket that is opening, lowered again unless it opened: on a
+// failure, reported or raised, no closing action will follow.
+class OpeningNesting {
+ public:
+  explicit OpeningNesting(std::int32_t& nesting) : nesting_(nesting) { ++nesting_; }
+  ~OpeningNesting() {
+    if (!opened_) --nesting_;
+  }
+  OpeningNesting(const OpeningNesting&) = delete;
+  OpeningNesting& operator=(const OpeningNesting&) = delete;
+  bool Opened() {
+    opened_ = true;
+    return true;
+  }
+
+ private:
+  std::int32_t& nesting_;
+  bool opened_ = false;
+};
 
 // The table lock around log-in and log-out, unless the area holds it already.
 class TableLock {
@@ -198,9 +227,10 @@ class TableLock {
   bool taken_ = false;
 };
 
-void ReportTableLockRefused(const std::string& file, std::uint8_t action) {
+bool ReportTableLockRefused(const std::string& file, std::uint8_t action) {
   ReportIndexError(1202, "Cannot lock database for: " + file + " Action=" + ActionName(action) +
                              " [Database Semaphore]");
+  return false;
 }
 
 // A file nobody else holds starts afresh; one that others hold is joined. Either way the
@@ -218,7 +248,7 @@ bool Login(SemaphoreRecord& semaphore) {
     code = code == 2 ? semaphore.File.CreateNew(file) : semaphore.File.Truncate(0);
     if (code != 0) return failed(code, "Cannot open/create: ");
     semaphore.Counters = {};
-    if (!WriteCounters(semaphore)) return failed(ErrorCode, "Cannot write to: ");
+    if (const std::uint16_t written = WriteCounters(semaphore)) return failed(written, "Cannot write to: ");
     if (const std::uint16_t mapped = MapCounters(semaphore)) return failed(mapped, "Cannot open: ");
     const int error = platform::os::LockShareByte(semaphore.File.Descriptor(), ShareMode::kShared);
     if (error != 0) return failed(platform::os::DosErrorCode(error, platform::os::IoOperation::kShareLock), "Cannot open: ");
@@ -226,14 +256,10 @@ bool Login(SemaphoreRecord& semaphore) {
   } else if (code == 3 || code == 5 || code == 32 || code == 150 || code == 162 || code == 163) {
     code = semaphore.File.Open(file, FileAccess::kReadWrite, ShareMode::kShared);
     if (code == 0) code = MapCounters(semaphore);
-    if (code != 0) {
-      ReportFileError(code, "Cannot open: ", semaphore, LOGIN);
-      return false;
-    }
+    if (code != 0) return ReportFileError(code, "Cannot open: ", semaphore, LOGIN);
     if (!LockAndRead(semaphore, LOGIN)) return false;
   } else {
-    ReportFileError(code, "Cannot open/create: ", semaphore, LOGIN);
-    return false;
+    return ReportFileError(code, "Cannot open/create: ", semaphore, LOGIN);
   }
   ++semaphore.Counters[0];
   semaphore.LoginNumber = semaphore.Logins();
@@ -243,30 +269,31 @@ bool Login(SemaphoreRecord& semaphore) {
 }
 
 // The end of a write: the generation one up, the writer no longer counted.
-void EndWrite(SemaphoreRecord& semaphore, std::uint8_t action) {
-  if (!ReadCounters(semaphore)) {
-    const std::uint16_t code = ErrorCode;
+bool EndWrite(SemaphoreRecord& semaphore, std::uint8_t action) {
+  if (const std::uint16_t code = ReadCounters(semaphore)) {
     UnlockSemaphore(semaphore, action);
-    ReportFileError(code, "Cannot read: ", semaphore, action);
-    return;
+    return ReportFileError(code, "Cannot read: ", semaphore, action);
   }
   const std::uint16_t generation = semaphore.Generation();
   PutLE16(semaphore.Counters.data() + 2, static_cast<std::uint16_t>(generation + 1));
   SetReaders(semaphore, semaphore.Reading ? 1 : 0);
-  if (!WriteAndUnlock(semaphore, action)) return;
+  if (!WriteAndUnlock(semaphore, action)) return false;
   // Another program's write before this one is still to be caught up with.
   if (semaphore.LastGeneration == generation) semaphore.LastGeneration = semaphore.Generation();
+  return true;
 }
 
-void Logout(SemaphoreRecord& semaphore) {
+bool Logout(SemaphoreRecord& semaphore) {
   if (semaphore.Locked) EndWrite(semaphore, LOGOUT);
   semaphore.LockNesting = 0;
-  if (!LockAndRead(semaphore, LOGOUT)) return;
+  if (!LockAndRead(semaphore, LOGOUT)) return false;
   if (semaphore.Reading && semaphore.Readers() > 0) SetReaders(semaphore, semaphore.Readers() - 1);
   semaphore.Reading = false;
   if (semaphore.Logins() > 0) --semaphore.Counters[0];
-  if (!WriteAndUnlock(semaphore, LOGOUT)) return;
-  const bool last = semaphore.Logins() == 0;
+  // Programs that died logged in are counted still; nobody else holding the file says so.
+  const bool last = semaphore.Logins() == 0 || !OtherLoginLives(semaphore);
+  if (last) semaphore.Counters[0] = 0;
+  if (!WriteAndUnlock(semaphore, LOGOUT)) return false;
   UnmapCounters(semaphore);
   semaphore.File.Close();
   if (last) {
@@ -274,78 +301,151 @@ void Logout(SemaphoreRecord& semaphore) {
     ndx::Restore<std::uint16_t> code(ErrorCode);
     EraseFile(semaphore.FileName);
   }
+  return true;
 }
 
-void ChangeReaders(SemaphoreRecord& semaphore, std::uint8_t action) {
-  const bool increase = action == INCREAD;
-  if (increase) {
-    if (++semaphore.ReadNesting > 1) return;
-  } else {
-    if (--semaphore.ReadNesting < 0) {
-      semaphore.ReadNesting = 0;
-      ReportIndexError(254, "Unbalanced IncRead/DecRead for semaphore file: " + semaphore.FileName + " " +
-                                ActionName(action));
-      return;
-    }
-    if (semaphore.ReadNesting > 0) return;
-  }
-  if (semaphore.Locked || semaphore.Reading == increase) return;
-  if (!LockAndRead(semaphore, action)) return;
+// Counted among the readers, with the reader's mark: both change under the semaphore lock, so
+// that a writer holding it sees them agree.
+bool Register(SemaphoreRecord& semaphore) {
+  if (!LockAndRead(semaphore, INCREAD)) return false;
   const int readers = semaphore.Readers();
-  if (increase && readers >= kMostReaders) {
-    UnlockSemaphore(semaphore, action);
+  if (readers >= kMostReaders) {
+    UnlockSemaphore(semaphore, INCREAD);
     ReportIndexError(1202, "Too many readers registered in index semaphore file: " + semaphore.FileName + " " +
-                               ActionName(action));
-    return;
+                               ActionName(INCREAD));
+    return false;
   }
-  SetReaders(semaphore, increase ? readers + 1 : std::max(readers - 1, 0));
-  if (WriteAndUnlock(semaphore, action)) semaphore.Reading = increase;
+  const int fd = semaphore.File.Descriptor();
+  if (const std::uint32_t code = NetworkLocking ? platform::os::ShareFileRange(fd, kReaderMarkOffset, 1) : 0) {
+    UnlockSemaphore(semaphore, INCREAD);
+    return ReportFileError(static_cast<std::uint16_t>(code), "Cannot lock index semaphore file: ", semaphore, INCREAD);
+  }
+  SetReaders(semaphore, readers + 1);
+  if (const std::uint16_t code = WriteCounters(semaphore)) {
+    if (NetworkLocking) platform::os::UnlockFileRange(fd, kReaderMarkOffset, 1);
+    UnlockSemaphore(semaphore, INCREAD);
+    return ReportFileError(code, "Cannot write to: ", semaphore, INCREAD);
+  }
+  semaphore.Reading = true;
+  return UnlockSemaphore(semaphore, INCREAD);
 }
 
-void BeginWrite(SemaphoreRecord& semaphore) {
-  if (++semaphore.LockNesting > 1 || semaphore.Locked) return;
+bool Unregister(SemaphoreRecord& semaphore) {
+  if (!LockAndRead(semaphore, DECREAD)) return false;
+  SetReaders(semaphore, std::max(semaphore.Readers() - 1, 0));
+  const std::uint16_t code = WriteCounters(semaphore);
+  if (code == 0) {
+    semaphore.Reading = false;
+    if (NetworkLocking) platform::os::UnlockFileRange(semaphore.File.Descriptor(), kReaderMarkOffset, 1);
+  }
+  const bool unlocked = UnlockSemaphore(semaphore, DECREAD);
+  if (code != 0) return ReportFileError(code, "Cannot write to: ", semaphore, DECREAD);
+  return unlocked;
+}
+
+bool ChangeReaders(SemaphoreRecord& semaphore, std::uint8_t action) {
+  if (action == INCREAD) {
+    if (semaphore.ReadNesting > 0) return ++semaphore.ReadNesting, true;
+    OpeningNesting nesting(semaphore.ReadNesting);
+    if (!semaphore.Locked && !semaphore.Reading && !Register(semaphore)) return false;
+    return nesting.Opened();
+  }
+  if (semaphore.ReadNesting == 0) {
+    ReportIndexError(254, "Unbalanced IncRead/DecRead for semaphore file: " + semaphore.FileName + " " +
+                              ActionName(action));
+    return false;
+  }
+  if (--semaphore.ReadNesting > 0 || semaphore.Locked || !semaphore.Reading) return true;
+  return Unregister(semaphore);
+}
+
+// Readers counted whose marks are gone died registered (or a writer died holding the
+// semaphore): the count starts again from the living, and what the dead program may have
+// written is caught up with as another program's write.
+void CountOnlyTheLiving(SemaphoreRecord& semaphore) {
+  SetReaders(semaphore, semaphore.Reading ? 1 : 0);
+  if (!OtherLoginLives(semaphore)) semaphore.Counters[0] = 1;
+  semaphore.HeadersStale = true;
+}
+
+bool BeginWrite(SemaphoreRecord& semaphore) {
+  if (semaphore.LockNesting > 0 || semaphore.Locked) return ++semaphore.LockNesting, true;
+  OpeningNesting nesting(semaphore.LockNesting);
   const auto start = Clock::now();
   for (;;) {
-    if (!WaitReadable(semaphore)) return;
-    if (!LockAndRead(semaphore, LOCKSEMAPHORE)) return;
+    if (!WaitReadable(semaphore)) return false;
+    if (!LockAndRead(semaphore, LOCKSEMAPHORE)) return false;
     // This program's own registration as a reader does not hold its write up.
     if (semaphore.Readers() - (semaphore.Reading ? 1 : 0) <= 0) break;
-    UnlockSemaphore(semaphore, LOCKSEMAPHORE);
-    if (TimedOut(start)) {
-      ReportReadTimeout(semaphore);
-      return;
+    if (!OtherReaderLives(semaphore)) {
+      CountOnlyTheLiving(semaphore);
+      break;
     }
+    UnlockSemaphore(semaphore, LOCKSEMAPHORE);
+    if (TimedOut(start)) return ReportReadTimeout(semaphore);
     Pause();
   }
   SetReaders(semaphore, 1);
-  if (WriteCounters(semaphore)) return;
-  const std::uint16_t code = ErrorCode;
-  UnlockSemaphore(semaphore, LOCKSEMAPHORE);
-  ReportFileError(code, "Cannot write to: ", semaphore, LOCKSEMAPHORE);
+  if (const std::uint16_t code = WriteCounters(semaphore)) {
+    UnlockSemaphore(semaphore, LOCKSEMAPHORE);
+    return ReportFileError(code, "Cannot write to: ", semaphore, LOCKSEMAPHORE);
+  }
+  return nesting.Opened();
 }
 
-void FinishWrite(SemaphoreRecord& semaphore) {
-  if (--semaphore.LockNesting < 0) {
-    semaphore.LockNesting = 0;
+bool FinishWrite(SemaphoreRecord& semaphore) {
+  if (semaphore.LockNesting == 0) {
     ReportIndexError(254, "Unbalanced Lock/Unlock for semaphore file: " + semaphore.FileName + " " +
                               ActionName(UNLOCKSEMAPHORE));
-    return;
+    return false;
   }
-  if (semaphore.LockNesting == 0 && semaphore.Locked) EndWrite(semaphore, UNLOCKSEMAPHORE);
-}
-
-// A bracket opened by an action that raised is not opened: no closing action will follow.
-template <typename Action>
-void Undoing(std::int32_t& nesting, bool opening, Action action) {
-  try {
-    action();
-  } catch (...) {
-    if (opening && nesting > 0) --nesting;
-    throw;
-  }
+  if (--semaphore.LockNesting == 0 && semaphore.Locked) return EndWrite(semaphore, UNLOCKSEMAPHORE);
+  return true;
 }
 
 SemaphoreRecord* CurrentSemaphore() { return AreaIndexOf(CurrentWorkArea).Semaphore.get(); }
+
+// HandleSemafore with its outcome: false when the action failed (the error reported).
+bool Act(std::uint8_t action) {
+  if (CurrentWorkArea > WorkAreaCount - 1) {
+    ReportIndexError(254, "Work area [" + std::to_string(CurrentWorkArea) + " ] out of range. [HandleSemafore]");
+    return false;
+  }
+  const WorkAreaRecord* table = WorkArea(CurrentWorkArea);
+  if (table == nullptr || table->ExclusiveFlag || action > UNLOCKSEMAPHORE) return true;
+  AreaIndex& area = AreaIndexOf(CurrentWorkArea);
+  if (action == LOGIN) {
+    if (area.Semaphore != nullptr) return true;
+    auto semaphore = std::make_unique<SemaphoreRecord>();
+    SemaphoreFileName(semaphore->FileName);
+    const TableLock tableLock(*table);
+    if (!tableLock.Held()) return ReportTableLockRefused(semaphore->FileName, action);
+    if (!Login(*semaphore)) return false;
+    area.Semaphore = std::move(semaphore);
+    // Keys written before the log-in may point to records appended since the table was opened.
+    if (WorkAreaRecord* grown = WorkArea(CurrentWorkArea)) RefreshRecCount(*grown);
+    return true;
+  }
+  SemaphoreRecord* semaphore = area.Semaphore.get();
+  if (semaphore == nullptr) return true;
+  switch (action) {
+    case LOGOUT: {
+      // The area leaves the protocol even when the file cannot be updated: the count it
+      // leaves behind is reset by the next log-in that finds the file unheld.
+      const std::unique_ptr<SemaphoreRecord> leaving = std::move(area.Semaphore);
+      const TableLock tableLock(*table);
+      if (!tableLock.Held()) return ReportTableLockRefused(leaving->FileName, action);
+      return Logout(*leaving);
+    }
+    case INCREAD:
+    case DECREAD:
+      return ChangeReaders(*semaphore, action);
+    case LOCKSEMAPHORE:
+      return BeginWrite(*semaphore);
+    default:
+      return FinishWrite(*semaphore);
+  }
+}
 
 }  // namespace
 
@@ -364,46 +464,7 @@ void SemaphoreFileName(std::string& name) {
                                  : SemaphoreFolder + "/" + ForceExtension(FileNameOf(table->FileName), "@S@");
 }
 
-void HandleSemafore(std::uint8_t action) {
-  if (CurrentWorkArea > WorkAreaCount - 1) {
-    ReportIndexError(254, "Work area [" + std::to_string(CurrentWorkArea) + " ] out of range. [HandleSemafore]");
-    return;
-  }
-  const WorkAreaRecord* table = WorkArea(CurrentWorkArea);
-  if (table == nullptr || table->ExclusiveFlag || action > UNLOCKSEMAPHORE) return;
-  AreaIndex& area = AreaIndexOf(CurrentWorkArea);
-  if (action == LOGIN) {
-    if (area.Semaphore != nullptr) return;
-    auto semaphore = std::make_unique<SemaphoreRecord>();
-    SemaphoreFileName(semaphore->FileName);
-    const TableLock tableLock(*table);
-    if (!tableLock.Held()) return ReportTableLockRefused(semaphore->FileName, action);
-    if (!Login(*semaphore)) return;
-    area.Semaphore = std::move(semaphore);
-    // Keys written before the log-in may point to records appended since the table was opened.
-    if (WorkAreaRecord* grown = WorkArea(CurrentWorkArea)) RefreshRecCount(*grown);
-    return;
-  }
-  SemaphoreRecord* semaphore = area.Semaphore.get();
-  if (semaphore == nullptr) return;
-  switch (action) {
-    case LOGOUT: {
-      // The area leaves the protocol even when the file cannot be updated: the count it
-      // leaves behind is reset by the next log-in that finds the file unheld.
-      const std::unique_ptr<SemaphoreRecord> leaving = std::move(area.Semaphore);
-      const TableLock tableLock(*table);
-      if (!tableLock.Held()) return ReportTableLockRefused(leaving->FileName, action);
-      return Logout(*leaving);
-    }
-    case INCREAD:
-    case DECREAD:
-      return Undoing(semaphore->ReadNesting, action == INCREAD, [&] { ChangeReaders(*semaphore, action); });
-    case LOCKSEMAPHORE:
-      return Undoing(semaphore->LockNesting, true, [&] { BeginWrite(*semaphore); });
-    default:
-      return FinishWrite(*semaphore);
-  }
-}
+void HandleSemafore(std::uint8_t action) { Act(action); }
 
 bool LockIndexSemaphore(std::uint8_t action) {
   SemaphoreRecord* semaphore = CurrentSemaphore();
@@ -416,35 +477,66 @@ void UnlockIndexSemaphore(std::uint8_t action) {
 
 namespace {
 
-// A nestable bracket: only the outermost opening and closing act.
-void Bracket(std::uint32_t& brackets, bool on, std::uint8_t opening, std::uint8_t closing, const char* routine) {
+// A nestable bracket: only the outermost opening and closing act. An opening that fails
+// raises no count.
+bool Bracket(std::uint32_t& brackets, bool on, std::uint8_t opening, std::uint8_t closing, const char* routine) {
   if (on) {
-    if (brackets == 0) HandleSemafore(opening);
+    if (brackets == 0 && !Act(opening)) return false;
     ++brackets;
-    return;
+    return true;
   }
-  if (brackets == 0) return ReportIndexError(254, std::string("Non-symmetrical Lock-Unlock [") + routine + "]");
-  if (--brackets == 0) HandleSemafore(closing);
+  if (brackets == 0) {
+    ReportIndexError(254, std::string("Non-symmetrical Lock-Unlock [") + routine + "]");
+    return false;
+  }
+  return --brackets > 0 || Act(closing);
 }
 
 }  // namespace
 
-void SetReadSemaphoreProc(bool on) {
-  Bracket(AreaIndexOf(CurrentWorkArea).ReadBrackets, on, INCREAD, DECREAD, "SetReadSemaphoreProc");
+bool SetReadSemaphoreProc(bool on) {
+  return Bracket(AreaIndexOf(CurrentWorkArea).ReadBrackets, on, INCREAD, DECREAD, "SetReadSemaphoreProc");
 }
 
-void SetLockSemaphoreProc(bool on) {
-  Bracket(AreaIndexOf(CurrentWorkArea).LockBrackets, on, LOCKSEMAPHORE, UNLOCKSEMAPHORE, "SetLockSemaphoreProc");
+bool SetLockSemaphoreProc(bool on) {
+  std::uint32_t& brackets = AreaIndexOf(CurrentWorkArea).LockBrackets;
+  const bool opening = on && brackets == 0;
+  if (!Bracket(brackets, on, LOCKSEMAPHORE, UNLOCKSEMAPHORE, "SetLockSemaphoreProc")) return false;
+  if (!opening) return true;
+  // A write starts from the index as the other programs (or a dead one) left it, before the
+  // table changes: the stamps read are then held against the count they were written with.
+  const auto close = [&] { Bracket(brackets, false, LOCKSEMAPHORE, UNLOCKSEMAPHORE, "SetLockSemaphoreProc"); };
+  bool caughtUp = false;
+  try {
+    caughtUp = ndx::Guarded(false, [] {
+      ndx::CatchUpWithGeneration();
+      return true;
+    });
+  } catch (...) {
+    close();
+    throw;
+  }
+  if (!caughtUp) close();
+  return caughtUp;
 }
 
-bool CheckIndexGeneration() {
+namespace ndx {
+
+bool CatchUpWithGeneration() {
   SemaphoreRecord* semaphore = CurrentSemaphore();
-  if (semaphore == nullptr || semaphore->Generation() == semaphore->LastGeneration) return false;
-  ReadAnchorNodes();
-  semaphore->LastGeneration = semaphore->Generation();
-  // The other program may have appended the records its keys point to.
+  if (semaphore == nullptr || (semaphore->Generation() == semaphore->LastGeneration && !semaphore->HeadersStale))
+    return false;
+  // The other program may have appended the records its keys point to; the headers' stamps
+  // are held against that count.
   if (WorkAreaRecord* table = WorkArea(CurrentWorkArea)) RefreshRecCount(*table);
+  ReadHeaderImages();
+  semaphore->LastGeneration = semaphore->Generation();
+  semaphore->HeadersStale = false;
   return true;
 }
+
+}  // namespace ndx
+
+bool CheckIndexGeneration() { return ndx::Guarded(false, ndx::CatchUpWithGeneration); }
 
 }  // namespace xbase

@@ -7,18 +7,40 @@
 //     1 i8 readers: registered readers, 0 to 127 (a writer counts as one)
 //     2 u16 generation: one up at the end of every write
 // Bytes 1 to 4 are the semaphore lock, an open-file-description lock (LockRegion). Every open of
-// the file holds its share byte (ShareLock.h): the first program to log in, finding nobody
-// else holding the file, starts it afresh; the last to log out erases it.
+// the file holds its share byte (ShareLock.h), and every registered reader a read lock on byte
+// 5, its mark. The kernel drops a program's locks when it dies; so the locks tell the living,
+// and a count left behind by a dead program is corrected by the next writer that meets it
+// (below). The first program to log in, finding nobody else holding the file, starts it
+// afresh; the last to log out (or the last living one) erases it.
 //
-// A reader registers while it walks an index (INCREAD, DECREAD), holding the lock only while it
-// counts. A writer waits until no other reader is registered, then holds the lock from
-// LOCKSEMAPHORE to UNLOCKSEMAPHORE and advances the generation. A program that sees a new
-// generation reads its index headers again (CheckIndexGeneration). Within one program the two
-// brackets nest per work area; only the outermost touches the file. Tables opened exclusively
-// take no part.
+// The two brackets, which nest per work area (only the outermost touches the file):
 //
-// Every failure goes through ReportIndexError, so that it surfaces even with immediate error
-// handling off: the error is then raised as EOrvelError.
+// The read bracket (SetReadSemaphoreProc, INCREAD and DECREAD) surrounds every walk and seek
+// of a shared order. Opened, it guarantees that no other program changes the index until it
+// closes: the program is counted among the readers, and writers wait for the count. It also
+// refreshes the counters, so that CheckIndexGeneration sees another program's write. It fails
+// with 1202 when a writer holds the semaphore lock past SemaphoreLockTries tries ("10 second
+// timeout: Cannot lock index semaphore file: ...").
+//
+// The write bracket (SetLockSemaphoreProc, LOCKSEMAPHORE and UNLOCKSEMAPHORE) surrounds every
+// change of a shared index. Opened, the program holds the semaphore lock alone until it closes:
+// no other program reads or writes the index meanwhile. Closing advances the generation, so
+// that every other program reads its index headers again. Opening waits for the other readers
+// to leave, but never for dead ones: when the count says readers are there and no other program
+// holds a reader's mark, the count is set to the living and the writer goes on, reading its
+// headers again first (CheckIndexGeneration), since the dead program may have been a writer.
+// It fails with 1202 after ReadTimeoutSeconds of live readers ("... second timeout, cannot
+// read: <file> The index is busy: another program is reading it.") or when the lock itself is
+// refused.
+//
+// A failed opening raises no nesting count, so that no closing follows; it answers false and
+// the caller must stop without touching the index (Append and Replace then write nothing, and
+// a walk does not move). A closing answers false only for a failure of its own; it never
+// clears the error code that the operation inside it left. Every failure goes through
+// ReportIndexError, so that it surfaces even with immediate error handling off: the error is
+// then raised as EOrvelError, the bracket not opened.
+//
+// Tables opened exclusively take no part: both brackets then open without touching anything.
 
 #include <array>
 #include <cstdint>
@@ -53,6 +75,7 @@ struct SemaphoreRecord {
   std::uint16_t LastGeneration = 0;        // the generation this program last caught up with
   bool Locked = false;                     // this program holds the semaphore lock
   bool Reading = false;                    // this program is counted among the readers
+  bool HeadersStale = false;               // a dead program was found: read the headers again
   std::int32_t ReadNesting = 0;
   std::int32_t LockNesting = 0;
 
@@ -85,9 +108,10 @@ void HandleSemafore(std::uint8_t action);
 bool LockIndexSemaphore(std::uint8_t action);
 void UnlockIndexSemaphore(std::uint8_t action);
 
-// The nestable read and write brackets of the work-area engine (IndexHookTable slots 23, 24).
-void SetReadSemaphoreProc(bool on);
-void SetLockSemaphoreProc(bool on);
+// The nestable read and write brackets of the work-area engine (IndexHookTable slots 23, 24):
+// true when the bracket opened (or closed) as above, false after a failure of its own.
+bool SetReadSemaphoreProc(bool on);
+bool SetLockSemaphoreProc(bool on);
 
 // Stores an error like SetError; with immediate error handling off raises it as EOrvelError,
 // the error staying stored.

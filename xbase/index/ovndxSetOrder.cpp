@@ -62,6 +62,7 @@ void Set_Order_To(std::uint8_t order) {
     return;
   }
   dbf4::IndexBracket reading(dbf4::IndexBracket::Read, true);
+  if (!reading.Held()) return;
   Restore<std::uint8_t> found(IndexFound);
   if (!Swap(order)) return;
   SyncIndex(true);

@@ -39,7 +39,7 @@ void SyncOrders(bool all) {
   const bool bypassed = area.IndexBypass;
   Restore<bool> bypass(area.IndexBypass, false);
   Restore<std::uint8_t> active(ActiveOrder);
-  CheckIndexGeneration();
+  CatchUpWithGeneration();
   for (std::uint8_t slot = 1; slot <= (all ? MaxOrders : 1); ++slot) {
     OrderDescriptor* order = OrderInSlot(slot);
     if (order == nullptr) continue;
@@ -54,7 +54,7 @@ void SyncOrders(bool all) {
     KeyBytes key;
     MakeOrderKey(*order, key);
     if (Seated(*order, key, table->RecNo)) continue;
-    CheckIndexGeneration();
+    CatchUpWithGeneration();
     SeekKey(*order, key);
     if (IndexFound == 0)
       Fail(212, "Key: \"" + KeyForMessage(*order, key) + "\" not in index: " + order->FileName +
@@ -95,9 +95,16 @@ void ReplaceChangedKeys(WorkAreaRecord& table) {
     if (SameKey(*order, key.data(), order->OldKey.data())) continue;
     Restore<std::uint8_t> active(ActiveOrder, slot);
     DeleteTarget = table.RecNo;
-    // A record may lack its entry only in a UNIQUE order: another record had the key first.
-    if (DeleteKey(order->OldKey, slot) == -1 && !order->Unique() && corrupted == nullptr) corrupted = order;
-    if (AppendIndex(key, slot) == -1) throw OperationFailed{};
+    {
+      // Between the old key's removal and the new one's entry the record is in no key of the
+      // order: a program killed there leaves the changing stamp behind.
+      Restore<bool> changing(order->ChangeInProgress, true);
+      WriteHeaderBlock(*order);
+      // A record may lack its entry only in a UNIQUE order: another record had the key first.
+      if (DeleteKey(order->OldKey, slot) == -1 && !order->Unique() && corrupted == nullptr) corrupted = order;
+      if (AppendIndex(key, slot) == -1) throw OperationFailed{};
+    }
+    WriteHeaderBlock(*order);
     order->SavedKey = key;
   }
   if (corrupted != nullptr) SetError(254, "Index file corrupted. " + corrupted->FileName + " [CompareKeys]");
@@ -114,7 +121,7 @@ void AppendNewKey() {
   std::uint16_t failure = 0;
   std::string failureMessage;
   Guarded([&] {
-    CheckIndexGeneration();
+    CatchUpWithGeneration();
     std::uint8_t failed = 0;
     KeyBytes key;
     for (std::uint8_t slot = 1; slot <= MaxOrders && failed == 0; ++slot) {

@@ -20,7 +20,9 @@ WorkAreaRecord* CurrentRecord();
 bool IndexActive();
 
 // IndexHookTable.ReadSemaphore (or LockSemaphore) on for the scope of a move (or write) of an
-// indexed area, and off again on every way out.
+// indexed area, and off again on every way out. When it does not open (another program holds
+// the index past the time-outs: the error is stored), Held is false and the caller stops
+// without moving or writing anything.
 class IndexBracket {
  public:
   enum Kind { Read, Lock };
@@ -29,8 +31,11 @@ class IndexBracket {
   IndexBracket(const IndexBracket&) = delete;
   IndexBracket& operator=(const IndexBracket&) = delete;
 
+  bool Held() const { return held_; }
+
  private:
-  const std::function<void(bool)>* semaphore_ = nullptr;
+  const std::function<bool(bool)>* semaphore_ = nullptr;
+  bool held_ = true;
 };
 
 // Runs an index hook, when the index engine filled its slot.

@@ -22,8 +22,8 @@ bool IndexActive() {
 IndexBracket::IndexBracket(Kind kind, bool indexed) {
   const auto& slot = kind == Read ? IndexHookTable.ReadSemaphore : IndexHookTable.LockSemaphore;
   if (!indexed || !slot) return;
-  slot(true);
-  semaphore_ = &slot;
+  held_ = slot(true);
+  if (held_) semaphore_ = &slot;
 }
 
 IndexBracket::~IndexBracket() {
@@ -140,7 +140,10 @@ void GoTop() {
   const bool indexed = dbf4::IndexActive();
   {
     IndexBracket bracket(IndexBracket::Read, indexed);
+    if (!bracket.Held()) return;
     RecordNumber r = indexed ? IndexMove(IndexHookTable.FirstRec, 1) : 1;
+    // A failed index step ends the walk with its error, where it stands.
+    if (ErrorCode != 0) return;
     if (r == area->RecordCount + 1) {  // an empty order
       PhantomRecord(*area);
       area->BofFlag = true;
@@ -149,6 +152,7 @@ void GoTop() {
       while (ErrorCode == 0 && !area->EofFlag && Hidden(*area)) {
         if (indexed) {
           r = IndexMove(IndexHookTable.NextRec, area->RecordCount + 1);
+          if (ErrorCode != 0) return;
           if (IndexFlag(IndexHookTable.IsEof)) r = area->RecordCount + 1;
         } else {
           ++r;
@@ -175,7 +179,9 @@ void GoBottom() {
   const bool indexed = dbf4::IndexActive();
   {
     IndexBracket bracket(IndexBracket::Read, indexed);
+    if (!bracket.Held()) return;
     RecordNumber r = indexed ? IndexMove(IndexHookTable.LastRec, area->RecordCount) : area->RecordCount;
+    if (ErrorCode != 0) return;
     if (r == area->RecordCount + 1) {  // an empty order
       PhantomRecord(*area);
       area->BofFlag = true;
@@ -185,6 +191,7 @@ void GoBottom() {
         bool offTheFront;
         if (indexed) {
           r = IndexMove(IndexHookTable.PriorRec, 0);
+          if (ErrorCode != 0) return;
           offTheFront = IndexFlag(IndexHookTable.IsBof);
         } else {
           offTheFront = r <= 1;
@@ -231,10 +238,11 @@ void Skip(std::int32_t n) {
   }
   if (area->BofFlag && n < 0) return;
 
-  area->BofFlag = area->EofFlag = false;
   const bool indexed = dbf4::IndexActive();
   {
     IndexBracket bracket(IndexBracket::Read, indexed);
+    if (!bracket.Held()) return;
+    area->BofFlag = area->EofFlag = false;
     std::int32_t count = 0;
     bool edge = false;
     bool inScope = true;
@@ -247,6 +255,7 @@ void Skip(std::int32_t n) {
         if (n > 0) {
           if (indexed) {
             r = IndexMove(IndexHookTable.NextRec, area->RecNo);
+            if (ErrorCode != 0) break;
             edge = r == area->RecNo;
           } else {
             // Other programs only ever add records at the end: the file is asked only there.
@@ -264,6 +273,7 @@ void Skip(std::int32_t n) {
           if (!Hidden(*area) && inScope) last = area->RecNo;
           if (indexed) {
             r = IndexMove(IndexHookTable.PriorRec, area->RecNo);
+            if (ErrorCode != 0) break;
             edge = r == area->RecNo;
           } else {
             edge = area->RecNo <= 1;
@@ -328,6 +338,7 @@ void Go(std::int32_t n) {
     area->BofFlag = area->EofFlag = false;
     const bool indexed = dbf4::IndexActive();
     IndexBracket bracket(IndexBracket::Read, indexed);
+    if (!bracket.Held()) return;
     ReadRecord(*area, static_cast<RecordNumber>(n));
     if (indexed) {
       IndexCall(IndexHookTable.SyncCurrent);

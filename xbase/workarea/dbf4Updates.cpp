@@ -46,6 +46,8 @@ void Append() {
   const bool indexed = dbf4::IndexActive();
   {
     dbf4::IndexBracket bracket(dbf4::IndexBracket::Lock, indexed);
+    // Without the index's lock nothing is written: other programs would hand out the same nodes.
+    if (!bracket.Held()) return;
     // A shared table's record count is refreshed from the file size, which the append reads.
     AppendDbfRecord(*area, !area->ExclusiveFlag);
     if (ErrorCode == 0) {
@@ -84,6 +86,7 @@ void Replace() {
   const auto typed = dbf4::TypedRecord(*area);
   {
     dbf4::IndexBracket bracket(dbf4::IndexBracket::Lock, indexProtocol);
+    if (!bracket.Held()) return;
     if (indexProtocol) {
       // The orders are seated on the stored (old) keys before the new values are written. The
       // caller's new values wait in the swap buffer and come back on every way out.
@@ -97,7 +100,9 @@ void Replace() {
       } restore{*area, typed};
       dbf4::ReadRecord(*area, area->RecNo);
       if (ErrorCode != 0) return;
+      // An order that lacks the stored key (212) cannot be kept in step: nothing is written.
       dbf4::IndexCall(IndexHookTable.SyncAllOrders);
+      if (ErrorCode != 0) return;
     }
     GatherCurrent();
     PutDbfRecord(*area, area->RecNo);

@@ -231,12 +231,16 @@ TEST_F(ReadAheadTest, ATableCutShortUnderAWalkEndsItWithTheSameError) {
 }
 
 TEST_F(ReadAheadTest, NoRecordComesFromBeyondTheCount) {
-  // The header counts 9 records of the 12 the file holds: a block read from record 1 on holds
-  // file bytes beyond the ninth, which an exclusive open must not give as records.
+  // The header counts 9 records, the end byte follows the ninth, and bytes as long as three
+  // more records lie beyond it: a block read from record 1 on holds them, and an exclusive open
+  // must not give them as records.
   DbfImage image = Numbered(12);
   image.count = 9;
   ReadAheadSize = 64 * 1024;
-  UseTable(image, true);
+  std::string bytes = image.Bytes();
+  bytes[kHeaderLength + 9 * kRecordLength] = '\x1A';
+  Write("numbered.dbf", bytes);
+  Use(At("numbered.dbf") + " EXCLUSIVE", nullptr, 0);
   std::vector<std::string> states;
   Step(states, [] { GoTop(); });
   while (!dEOF()) Step(states, [] { Skip(1); });

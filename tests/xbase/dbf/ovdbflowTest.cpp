@@ -376,6 +376,43 @@ TEST_F(OpenTest, CountFromFileSizeCountsWholeRecords) {
   CloseDbf(area);
 }
 
+// A program killed while it appended to a shared table leaves whole records past the header's
+// count and no end byte after the counted ones: an open counts them (and says so), so that its
+// appends go after them. Bytes past an end byte are no records.
+TEST_F(OpenTest, RecordsADeadAppenderLeftAreCounted) {
+  struct Case {
+    const char* what;
+    bool endByteAfterTheCount;
+    std::uint32_t count;
+    std::size_t warnings;
+  };
+  for (const Case& c : {Case{"no end byte", false, 2, 1}, Case{"an end byte after record 1", true, 1, 0}}) {
+    SCOPED_TRACE(c.what);
+    DbfImage image = Clues();
+    image.count = 1;
+    image.endByte = false;
+    std::string bytes = image.Bytes();
+    if (c.endByteAfterTheCount) bytes[129 + 32] = '\x1A';
+    const std::string path = Write("t.dbf", bytes);
+    std::vector<std::string> warnings;
+    ErrorHookTable.Warning = [&](std::uint16_t, const std::string& message) { warnings.push_back(message); };
+    DbfTable area;
+    Open(area, path);
+    ErrorHookTable.Warning = nullptr;
+    EXPECT_EQ(ErrorCode, 0);
+    EXPECT_EQ(area.RecordCount, c.count);
+    ASSERT_EQ(warnings.size(), c.warnings);
+    if (c.warnings > 0)
+      EXPECT_EQ(warnings[0], "1 records past the record count of " + path + " are counted [USE/OpenDbf]");
+    GetDbfRecord(area, 1);
+    AppendDbfRecord(area);
+    CloseDbf(area);
+    const std::string after = Contents(path);
+    EXPECT_EQ(after[4], static_cast<char>(c.count + 1));
+    if (!c.endByteAfterTheCount) EXPECT_EQ(after.substr(129 + 32, 32), bytes.substr(129 + 32, 32)) << "record 2 kept";
+  }
+}
+
 TEST_F(OpenTest, RecordOffsets) {
   DbfTable area;
   Open(area, Write("t.dbf", Clues().Bytes()));

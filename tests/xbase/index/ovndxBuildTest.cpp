@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tests/xbase/ExternalTool.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/xbase/index/IndexTest.h"
 #include "xbase/index/ovndxBuild.h"
 
@@ -185,6 +186,40 @@ TEST_F(BuildTest, AFailedBuildLeavesNoFiles) {
   EXPECT_EQ(ErrorCode, 999);
   EXPECT_EQ(TemporaryFiles(), 0u);
   EXPECT_FALSE(std::filesystem::exists(At("f.NDX")));
+}
+
+// The new file is built beside the old one: a rebuild that fails leaves the old file, and the
+// order it was open in, as they were.
+TEST_F(BuildTest, AFailedRebuildKeepsTheIndexAndItsOrder) {
+  Table("t.dbf", 3000, 8);
+  IndexOnExpr("KEY", "r");
+  ASSERT_EQ(ErrorCode, 0);
+  const std::string before = Contents(At("r.NDX"));
+  const auto expectKept = [&](std::uint16_t code) {
+    EXPECT_EQ(ErrorCode, code) << LastErrorMessage;
+    EXPECT_EQ(Contents(At("r.NDX")), before);
+    ASSERT_NE(OrderInSlot(1), nullptr) << "the order stays open";
+    EXPECT_EQ(OrderInSlot(1)->KeyText, "KEY");
+    Find(Text("KEY"));
+    EXPECT_EQ(IndexFound, 1);
+    std::size_t besideIt = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path()))
+      besideIt += entry.path().filename().string().rfind("r.NDX.", 0) == 0;
+    EXPECT_EQ(besideIt, 0u) << "no half-built file is left";
+  };
+  QuietErrors();
+  IndexBuildFreeMemory = [] { return std::int64_t{1000}; };
+  Reindex();
+  expectKept(217);
+  IndexOnExpr("NUM", "r");
+  expectKept(217);
+  IndexBuildFreeMemory = nullptr;
+  {
+    // The disk fills up part of the way through the new file.
+    const testing_support::FileSizeLimit limit(before.size() / 2);
+    Reindex();
+  }
+  expectKept(101);
 }
 
 TEST_F(BuildTest, OtherProgramsReadBuiltFiles) {

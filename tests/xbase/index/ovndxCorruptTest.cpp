@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "tests/xbase/index/IndexTest.h"
 
 namespace xbase {
@@ -13,6 +16,7 @@ using CorruptTest = IndexTest;
 struct Entry {
   std::uint32_t child;
   char key;
+  std::uint32_t record = 1;  // of a leaf entry
 };
 
 // A node of 4-byte keys (entry size 12): a count, entries, and a trailing child when given.
@@ -26,7 +30,7 @@ std::string Node(int count, const std::vector<Entry>& entries, std::uint32_t tra
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::size_t at = 4 + i * 12;
     put32(at, entries[i].child);
-    if (entries[i].child == 0) put32(at + 4, 1);
+    if (entries[i].child == 0) put32(at + 4, entries[i].record);
     node.replace(at + 8, 4, std::string(1, entries[i].key) + "   ");
   }
   if (trailing != 0) put32(4 + entries.size() * 12, trailing);
@@ -94,6 +98,60 @@ TEST_F(CorruptTest, AWalkOrSeekIntoABrokenTreeStopsAt254) {
     EXPECT_EQ(DeleteKey(key, 2), -1);
     expectReported("DeleteKey");
     CloseOrder(2);
+  }
+}
+
+// Records A to F in three leaves, the middle one's node past the end of the file: a walk that
+// has to pass it, stepping over hidden records, stops there with the error instead of asking
+// the index again for ever, and a walk that meets it never ends as if at the edge.
+TEST_F(CorruptTest, AWalkOverHiddenRecordsStopsAtTheFirstFailedStep) {
+  CreateTable("t.dbf", {{"NAME", 'C', 4}});
+  for (const char* name : {"A", "B", "C", "D", "E", "F"}) AppendWith({{"NAME", name}});
+  std::string bytes = Contents(CreateIndex("x.ndx", 'C', 4, "NAME")).substr(0, 512);
+  bytes[4] = 5;  // next free: nodes 1 to 4 are in the file
+  bytes += Node(2, {{3, 'B'}, {9, 'D'}}, 4);
+  bytes += Node(2, {{0, 'C', 3}, {0, 'D', 4}});
+  bytes += Node(2, {{0, 'A', 1}, {0, 'B', 2}});
+  bytes += Node(2, {{0, 'E', 5}, {0, 'F', 6}});
+  const std::string path = Write("x.ndx", bytes);
+  const std::string broken = "Index file corrupted: node 1 points to node 9. " + path + " [GetNode]";
+  ASSERT_NE(OpenOrder(path, 1), nullptr);
+  QuietErrors();
+  struct Case {
+    const char* what;
+    std::vector<std::uint32_t> hidden;
+    std::function<void()> walk;
+  };
+  const std::vector<Case> cases = {
+      {"GoTop past hidden A and B", {1, 2}, [] { GoTop(); }},
+      {"GoBottom past hidden F and E", {5, 6}, [] { GoBottom(); }},
+      {"Skip(-1) from EOF past hidden F and E", {5, 6},
+       [] {
+         Go(6);
+         Skip(1);
+         ASSERT_EQ(ErrorCode, 0);
+         ASSERT_TRUE(dEOF());
+         Skip(-1);
+       }},
+      {"Find of A past hidden A and B", {1, 2}, [] { Find("A"); }},
+      {"GoTop past A and B filtered out", {}, [] {
+         WorkArea(CurrentWorkArea)->FilterCallback = [] { return Text("NAME") > "B"; };
+         GoTop();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkArea(CurrentWorkArea)->FilterCallback = nullptr;
+    SetIgnoreDel(false);
+    for (std::uint32_t record = 1; record <= 6; ++record) {
+      Dbf4RawGo(record);  // not through the index, which cannot reach C and D
+      std::count(c.hidden.begin(), c.hidden.end(), record) ? DeleteRec() : RecallRec();
+    }
+    SetIgnoreDel(true);
+    ErrorCode = 0;
+    c.walk();
+    EXPECT_EQ(ErrorCode, 254);
+    EXPECT_EQ(GetErrorMessage(), broken);
   }
 }
 

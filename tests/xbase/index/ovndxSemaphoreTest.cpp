@@ -81,6 +81,46 @@ TEST_F(SemaphoreTest, LoginReadersWritersAndLogout) {
   EXPECT_FALSE(std::filesystem::exists(At("t.@S@")));
 }
 
+// The brackets around an operation on a shared table close after it: the operation's error is
+// what the caller sees, never wiped by the bracket's own success.
+TEST_F(SemaphoreTest, ClosingABracketKeepsTheErrorOfWhatItHeld) {
+  QuietErrors();
+  const auto patch = [&](const std::string& file, std::size_t at, const std::string& bytes) {
+    std::string contents = Contents(At(file));
+    contents.replace(at, bytes.size(), bytes);
+    Write(file, contents);
+  };
+  // An index whose root lies past its end is refused, the slot left free.
+  std::filesystem::copy_file(At("names.NDX"), At("bad.NDX"));
+  patch("bad.NDX", 0, std::string("\x09\0\0\0", 4));
+  Use(table_, nullptr, 0);
+  EXPECT_FALSE(SetIndexToOrder("bad", 1));
+  EXPECT_EQ(ErrorCode, 254);
+  EXPECT_EQ(OrderInSlot(1), nullptr);
+  // An append whose third order fails answers the failure, the other orders without its key.
+  for (const char* name : {"n2", "n3"}) MakeIndex(name, "NAME", false, 0, false, false, nullptr, 0);
+  SetIndexToList("names n2 n3");
+  ASSERT_EQ(ErrorCode, 0);
+  patch("n3.NDX", 512, std::string("\x63\0", 2));  // node 1 holds 99 keys
+  ASSERT_TRUE(ALock());
+  AppendWith({{"NAME", "D"}});
+  EXPECT_EQ(ErrorCode, 254);
+  EXPECT_EQ(GetErrorMessage(), "Index file corrupted: node 1 holds 99 keys. " + At("n3.NDX") + " [GetNode]");
+  Unlock();
+  Find("D");
+  EXPECT_EQ(IndexFound, 0);
+  CloseArea();
+  // Skip(-1) from EOF after another program's write left a root past the end.
+  Join();
+  GoBottom();
+  Skip(1);
+  ASSERT_TRUE(dEOF());
+  patch("names.NDX", 0, std::string("\x09\0\0\0", 4));
+  patch("t.@S@", 2, std::string("\x01", 1));  // the generation another program's write leaves
+  Skip(-1);
+  EXPECT_EQ(ErrorCode, 254);
+}
+
 TEST_F(SemaphoreTest, UnbalancedCalls) {
   Join();
   QuietErrors();

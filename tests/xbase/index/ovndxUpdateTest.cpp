@@ -288,15 +288,33 @@ TEST_F(DogTest, AKeyMissingFromItsOrderIsReportedWithItsRecord) {
   EXPECT_EQ(GetErrorMessage(), "Record with key: \"DOG\" not in index: " + At("t.ndx") + ". [SyncIndex-2]");
 }
 
-TEST_F(DogTest, ARewriteWhoseOldKeyIsMissingIsReportedAndTheNewKeyStillGoesIn) {
+// An order that lacks the record's stored key cannot be kept in step with a rewrite: the 212
+// stands, and neither the record nor any key is written.
+TEST_F(DogTest, ARewriteWhoseOldKeyIsMissingIsRefusedWithNothingWritten) {
   QuietErrors();
   Go(4);
   DeleteTarget = 4;
   ASSERT_EQ(DeleteKey(KeyOf("CAT"), 1), 0);
+  const std::string table = Contents(At("t.dbf")), index = Contents(At("t.ndx"));
   ReplaceWith("NAME", "ANT");
-  EXPECT_EQ(ErrorCode, 254);
-  EXPECT_EQ(GetErrorMessage(), "Index file corrupted. " + At("t.ndx") + " [CompareKeys]");
-  EXPECT_EQ(Records(testing::ReadNdxTree(At("t.ndx"))), (std::vector<std::uint32_t>{4, 2, 5, 1, 3}));
+  EXPECT_EQ(ErrorCode, 212);
+  EXPECT_EQ(GetErrorMessage(), "Key: \"CAT\" not in index: " + At("t.ndx") + ". [SyncIndex-1] Record: 4");
+  EXPECT_EQ(Contents(At("t.dbf")), table);
+  EXPECT_EQ(Contents(At("t.ndx")), index);
+}
+
+// A UNIQUE order that skips a duplicate keeps its stamp with the table all the same, so that
+// the next open takes the file as whole instead of rebuilding it.
+TEST_F(DogTest, ASkippedDuplicateKeepsTheStampOfAUniqueOrder) {
+  CloseArea();
+  Use(At("t.dbf") + " EXCLUSIVE", nullptr, 0);
+  IndexOnExpr("NAME", "u UNIQUE");
+  ASSERT_EQ(ErrorCode, 0);
+  AppendWith({{"NAME", "EMU"}});
+  CloseArea();
+  EXPECT_EQ(ReadIndexStamp(At("u.NDX")), 6);
+  Use(At("t.dbf") + " EXCLUSIVE", nullptr, 0);
+  EXPECT_TRUE(SetIndexToOrder("u", 1));
 }
 
 TEST_F(UpdateTest, TheHookSlotsDescribeTheOrders) {

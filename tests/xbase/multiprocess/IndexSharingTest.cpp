@@ -195,33 +195,133 @@ TEST_F(IndexSharingTest, WritersWaitForReadersAndReadersForWriters) {
   Expect(b, "find W1", "1 6");
 }
 
-TEST_F(IndexSharingTest, APeerKilledInsideAWrite) {
+// A program killed while it is counted, as a reader or as the writer, holds nobody up: the
+// kernel drops its locks, and the next writer counts only the living.
+TEST_F(IndexSharingTest, AProgramKilledWhileCountedHoldsNobodyUp) {
+  PeerGroup peers(temp.path());
+  PeerProcess& b = Joined(peers);
+  Expect(b, "index TAG TO tags", "1");
+  int records = 5;
+  for (const char* bracket : {"read on", "write on"}) {
+    SCOPED_TRACE(bracket);
+    PeerProcess& a = Joined(peers);
+    Expect(a, "setindex tags", "1");
+    const std::string killed = std::to_string(++records);
+    Expect(a, "lockappend TAG=K" + killed + " N=" + killed, killed);
+    Expect(a, bracket, "-");
+    EXPECT_EQ(Read().readers, 1);
+    a.Kill(SIGKILL);
+    Expect(b, "find K" + killed, "1 " + killed);
+    const std::string survivor = std::to_string(++records);
+    Expect(b, "lockappend TAG=B" + survivor + " N=" + survivor, survivor);
+    const Counters counters = Read();
+    EXPECT_EQ(counters.logins, 1);
+    EXPECT_EQ(counters.readers, 0);
+  }
+  Expect(b, "list", "7,9,6,8,1,2,3,4,5");
+  EXPECT_EQ(testing::ReadNdxTree(At("tags.NDX")).fault, "");
+  ExpectPerlReads(At("tags.NDX"), records);
+  // The last living program out erases the file.
+  Expect(b, "closeindex", "-");
+  EXPECT_FALSE(std::filesystem::exists(Semaphore()));
+}
+
+// B opens the index while A is between the first node write of a root split and its header.
+// B waits for A's write to end before it reads the header, so it never writes back the header
+// it would have read in the middle: the split is kept, and A's later keys with it.
+TEST_F(IndexSharingTest, AnIndexOpenedInTheMiddleOfAnotherProgramsWriteKeepsThatWrite) {
+  {
+    Use(table_ + " EXCLUSIVE", nullptr, 0);
+    // 31 keys fill the root leaf of a C(8) index: the next one splits it.
+    for (int n = 6; n <= 31; ++n) {
+      ClearRecord();
+      SetTypedFieldText(1, "T" + std::to_string(n));
+      SetTypedFieldText(2, std::to_string(n));
+      Append();
+    }
+    MakeIndex("tags", "TAG", false, 0, false, false, nullptr, 0);
+    MakeIndex("nums", "N", false, 0, false, false, nullptr, 0);
+    CloseArea();
+  }
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  Expect(a, "setindex tags", "1");
+  PeerProcess& b = Joined(peers);
+  Expect(b, "semtries 4000 5", "-");
+  Expect(b, "readtimeout 20", "-");
+  Expect(b, "setindex nums", "1");  // B is logged in: its next open reads the header at once
+  Expect(a, "faultafter 1 tags.NDX stop", "-");
+  a.Send("lockappend TAG=A32 N=32");
+  ASSERT_TRUE(a.AwaitStop());
+  b.Send("indexto 2 tags");
+  b.AwaitLockWait();
+  a.Continue();
+  EXPECT_EQ(a.Receive().code, 0);
+  const PeerAnswer opened = b.Receive();
+  EXPECT_EQ(opened.code, 0) << opened.result;
+  for (int n = 33; n <= 80; ++n) Expect(a, "lockappend TAG=A" + std::to_string(n) + " N=" + std::to_string(n), std::to_string(n));
+  Expect(b, "order 2", "2");
+  Expect(b, "find A80", "1 80");
+  Expect(b, "find T1", "1 1");
+  for (PeerProcess* peer : {&a, &b}) peer->Finish();
+  const auto keys = Walked({"tags"});
+  EXPECT_EQ(keys.at("tags").size(), 80u);
+  EXPECT_EQ(testing::ReadNdxTree(At("tags.NDX")).fault, "");
+  ExpectCheckndx(table_, At("tags.NDX"), 80);
+  ExpectPerlReads(At("tags.NDX"), 80);
+}
+
+// A write whose lock is not granted (a reader holds the index past the time-out) writes
+// nothing when the error hook returns: no record, no key, no step of the generation, and the
+// next write after the reader has gone is whole.
+TEST_F(IndexSharingTest, AWriteWithoutItsLockWritesNothing) {
+  PeerGroup peers(temp.path());
+  PeerProcess& b = Joined(peers);
+  Expect(b, "index TAG TO tags", "1");
+  Expect(b, "read on", "-");
+  int reports = 0;
+  ErrorCallback = [&] { ++reports; };
+  SemaphoreLockTries = TableLockTries = 40;
+  SemaphorePauseMs = 5;
+  ReadTimeoutSeconds = 1;
+  Use(table_, nullptr, 0);
+  ASSERT_TRUE(SetIndexTo("tags", 1));
+  const std::string tableBefore = Contents(table_), indexBefore = Contents(At("tags.NDX"));
+  const Counters countersBefore = Read();
+  ASSERT_TRUE(ALock());
+  ClearRecord();
+  SetTypedFieldText(1, "W1");
+  Append();
+  EXPECT_EQ(ErrorCode, 1202);
+  EXPECT_NE(LastErrorMessage.find("The index is busy"), std::string::npos) << LastErrorMessage;
+  EXPECT_EQ(reports, 1);
+  EXPECT_EQ(Contents(table_), tableBefore);
+  EXPECT_EQ(Contents(At("tags.NDX")), indexBefore);
+  EXPECT_EQ(Read(), countersBefore);
+  Expect(b, "read off", "-");
+  Append();
+  EXPECT_EQ(ErrorCode, 0);
+  Unlock();
+  EXPECT_EQ(Read().generation, countersBefore.generation + 1);
+  Expect(b, "find W1", "1 6");
+  CloseArea();
+  ErrorCallback = nullptr;
+}
+
+// A rebuild killed half-way leaves the index it was to replace as it was.
+TEST_F(IndexSharingTest, ARebuildKilledHalfWayLeavesTheOldIndex) {
   PeerGroup peers(temp.path());
   PeerProcess& a = Joined(peers);
   Expect(a, "index TAG TO tags", "1");
+  const std::string before = Contents(At("tags.NDX"));
+  // Killed at the rebuild's first write to an index file.
+  Expect(a, "faultafter 1 tags.NDX kill", "-");
+  a.Send("reindex");
+  EXPECT_FALSE(a.AwaitStop());
+  EXPECT_EQ(Contents(At("tags.NDX")), before);
   PeerProcess& b = Joined(peers);
   Expect(b, "setindex tags", "1");
-  Expect(a, "lockappend TAG=K1 N=6", "6");
-  Expect(a, "write on", "-");
-  a.Kill(SIGKILL);
-  // The survivor reads on; its writes meet the reader the dead writer left behind.
-  Expect(b, "find K1", "1 6");
-  Expect(b, "list", "6,1,2,3,4,5");
-  const PeerAnswer write = b.Ask("lockappend TAG=K2 N=7");
-  EXPECT_EQ(write.code, 1202);
-  EXPECT_NE(write.result.find("second timeout, cannot read: " + Semaphore()), std::string::npos) << write.result;
-  Expect(b, "reccount", "6");
-  EXPECT_EQ(testing::ReadNdxTree(At("tags.NDX")).fault, "");
-  // checkndx goes by the header's count, which the killed peer never rewrote.
-  ExpectCheckndx(table_, At("tags.NDX"), 5);
-  ExpectPerlReads(At("tags.NDX"), 6);
-  // Once the survivor has closed, the next log-in finds the file unheld and starts it afresh.
-  Expect(b, "closeindex", "-");
-  EXPECT_EQ(Read(), (Counters{1, 1, 1}));
-  Expect(b, "setindex tags", "1");
-  EXPECT_EQ(Read(), (Counters{1, 0, 0}));
-  Expect(b, "lockappend TAG=K2 N=7", "7");
-  Expect(b, "find K2", "1 7");
+  Expect(b, "find T4", "1 4");
 }
 
 TEST_F(IndexSharingTest, FourPeersAppendWithTwoOrdersOpen) {
@@ -279,9 +379,10 @@ TEST_F(IndexSharingTest, LoggingInAndOutAndFilesInUse) {
   PeerProcess& b = Joined(peers);
   Expect(b, "setindex tags", "1");
   const std::string before = Contents(At("tags.NDX"));
-  // Neither a new build nor a rebuild replaces the file under the other peer.
-  Expect(b, "index N TO tags", "0", 225);
-  Expect(b, "setindex tags", "1");
+  // Neither a new build nor a rebuild replaces the file under the other peer; the build that is
+  // refused leaves the orders B had.
+  Expect(b, "index N TO tags", "1", 225);
+  Expect(b, "find T2", "1 2");
   const PeerAnswer rebuilt = b.Ask("reindex");
   EXPECT_EQ(rebuilt.code, 225);
   EXPECT_EQ(Contents(At("tags.NDX")), before);

@@ -162,7 +162,10 @@ class FakeIndex {
     IndexHookTable.IsBof = [this] { return pos_ == npos; };
     IndexHookTable.SyncCurrent = [this] { calls.push_back("SyncCurrent"); };
     IndexHookTable.SyncAfterMove = [this] { calls.push_back("SyncAfterMove"); };
-    IndexHookTable.ReadSemaphore = [this](bool on) { calls.push_back(on ? "read on" : "read off"); };
+    IndexHookTable.ReadSemaphore = [this](bool on) {
+      calls.push_back(on ? "read on" : "read off");
+      return true;
+    };
   }
 
   std::vector<std::string> calls;

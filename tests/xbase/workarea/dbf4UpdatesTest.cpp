@@ -146,7 +146,10 @@ struct RecordingIndex {
   RecordingIndex() {
     IndexingEnabled = true;
     IndexHookTable.IsActive = [] { return true; };
-    IndexHookTable.LockSemaphore = [this](bool on) { calls.push_back(on ? "lock on" : "lock off"); };
+    IndexHookTable.LockSemaphore = [this](bool on) {
+      calls.push_back(on ? "lock on" : "lock off");
+      return true;
+    };
     IndexHookTable.SyncAllOrders = [this] { calls.push_back("SyncAllOrders " + WorkAreaTest::Text("NAME")); };
     IndexHookTable.UpdateKeys = [this] { calls.push_back("UpdateKeys " + WorkAreaTest::Text("NAME")); };
     IndexHookTable.AppendKeys = [this] { calls.push_back("AppendKeys " + WorkAreaTest::Text("NAME")); };
@@ -186,6 +189,31 @@ TEST_F(UpdatesTest, AFailedRereadKeepsTheNewValues) {
   EXPECT_EQ(Text("NAME"), "NEW");
   EXPECT_EQ(Text("AGE"), "99");
   EXPECT_EQ(index.calls, (std::vector<std::string>{"lock on", "lock off"}));
+}
+
+// The index engine answers that its lock was refused (another program holds the index); the
+// error it stored stands, and neither the record nor its keys are written.
+TEST_F(UpdatesTest, AWriteWhoseIndexLockIsRefusedWritesNothing) {
+  const std::string path = UsePeople(3, {}, " EXCLUSIVE");
+  RecordingIndex index;
+  IndexHookTable.LockSemaphore = [&index](bool on) {
+    index.calls.push_back(on ? "lock refused" : "lock off");
+    ErrorCode = 1202;
+    return false;
+  };
+  const std::string before = Contents(path);
+  ClearRecord();
+  Set("NAME", "ADDED");
+  Append();
+  EXPECT_EQ(ErrorCode, 1202);
+  Go(2);
+  Set("NAME", "NEW");
+  Replace();
+  EXPECT_EQ(ErrorCode, 1202);
+  EXPECT_EQ(index.calls, (std::vector<std::string>{"lock refused", "lock refused"}));
+  EXPECT_EQ(RecCount(), 3u);
+  CloseArea();
+  EXPECT_EQ(Contents(path), before);
 }
 
 TEST_F(UpdatesTest, AppendRunsTheMoveCallback) {
