@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -62,6 +63,33 @@ class PrintPdf : public AppTest {
     XwdMainForm->Print1Click();
   }
 
+  // What the note window says while `action` runs, each text once, and whether the note was
+  // wide enough for it.
+  struct Note {
+    QString Text;
+    bool Fits = false;
+    bool operator==(const Note&) const = default;
+    friend void PrintTo(const Note& note, std::ostream* out) {
+      *out << '"' << note.Text.toStdString() << '"' << (note.Fits ? "" : " (cut off)");
+    }
+  };
+  static std::vector<Note> NotesShown(const std::function<void()>& action) {
+    std::vector<Note> notes;
+    // Looked at whenever the program lets events run, as its pauses do.
+    const QMetaObject::Connection watch =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&notes] {
+          if (!InfoWin->Visible()) return;
+          const Note note{InfoWin->Panel->text(), InfoWin->Width() >= InfoWin->Panel->sizeHint().width()};
+          if (notes.empty() || notes.back() != note) notes.push_back(note);
+        });
+    action();
+    QObject::disconnect(watch);
+    return notes;
+  }
+  static std::vector<Note> PrintingThenPrinted(const QString& where) {
+    return {{"Printing puzzle ...   ", true}, {"Printed to " + where + "   ", true}};
+  }
+
   // Where the printable area's five columns of the puzzle page begin, in points.
   static std::vector<double> ColumnStarts() {
     const QPrinter& printer = SharedPrinter();
@@ -84,7 +112,9 @@ class PrintPdf : public AppTest {
 
 TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
   EditMode = emSolve;
-  XwdMainForm->Print1Click();
+  const QSize noteSize(InfoWin->Width(), InfoWin->Height());
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(pdf));
+  EXPECT_EQ(QSize(InfoWin->Width(), InfoWin->Height()), noteSize) << "the note's own size again";
   ASSERT_TRUE(QFile::exists(pdf));
   EXPECT_EQ(PdfPageCount(pdf), 1);
   EXPECT_EQ(PdfTitle(pdf), "Sunday");
@@ -116,7 +146,10 @@ TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
 
 TEST_F(PrintPdf, EveryFormatPrintsInOrderAndEachCopyIsAFile) {
   XwdPrintForm->TitleEdit->setText("My Puzzle");
-  PrintAll("2");
+  // The print window closes, and the note says where the copies went.
+  EXPECT_EQ(NotesShown([this] { PrintAll("2"); }),
+            (std::vector<Note>{{"Printed to " + pdf + " and Sunday-2.pdf   ", true}}));
+  EXPECT_FALSE(XwdPrintForm->Visible());
   for (const QString& file : {pdf, TempPath("Sunday-2.pdf")}) {
     ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
     // Manuscript, its grid, manuscript grid, numbered grid, solution grid, puzzle page.
@@ -155,6 +188,25 @@ TEST_F(PrintPdf, AFileChosenInPrinterSetupTakesTheJobs) {
   for (const QString& copy : {chosen, TempPath("chosen-2.pdf"), TempPath("chosen-3.pdf")})
     EXPECT_EQ(PdfPageCount(copy), 6) << copy.toStdString();
   EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// The solver's Print goes to the file chosen in Printer Setup for this puzzle; another puzzle
+// prints into that folder under its own name, and the first print stays.
+TEST_F(PrintPdf, SolveModePrintFollowsThePuzzleIntoTheChosenFolderAndSaysWhere) {
+  EditMode = emSolve;
+  ASSERT_TRUE(QDir(TempPath("")).mkdir("prints"));
+  const QString chosen = TempPath("prints/final.pdf");
+  SharedQtPrinter().Document = PuzzleFileName;
+  AcceptPrinterSetup(SharedQtPrinter(), chosen);
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(chosen));
+  EXPECT_EQ(PdfTitle(chosen), "Sunday");
+
+  PuzzleFileName = WritePuzzle("Monday.xwd", "");
+  const QString monday = TempPath("prints/Monday.pdf");
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(monday));
+  EXPECT_EQ(PdfTitle(monday), "Monday");
+  EXPECT_EQ(PdfTitle(chosen), "Sunday");
+  EXPECT_FALSE(QFile::exists(TempPath("Monday.pdf")));
 }
 
 TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
