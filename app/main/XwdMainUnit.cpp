@@ -435,7 +435,7 @@ void TXwdMainForm::Print1Click() {
   if (EditMode == emSolve) {
     TInfoNote note(2);
     XwdProcs->Pause(5);
-    XwdPrintForm->QuickPrintPuzzle();
+    const TPrintedNote printed(XwdPrintForm->QuickPrintPuzzle());
     XwdProcs->Pause(1000);
     return;
   }

@@ -1,5 +1,7 @@
 #include "app/output/ManuscriptPrint.h"
 
+#include <algorithm>
+
 #include "app/output/GridPagePrint.h"
 #include "app/output/PageHeader.h"
 #include "app/output/TextWrap.h"
@@ -31,8 +33,7 @@ class TManuscriptWriter {
     indentX_ = clueX_ + canvas_.TextWidth("999 ");
 
     const std::vector<TWordRef> words = NumberWords(Puzzle);
-    DrawLine(clueX_, "ACROSS");
-    y_ += 2 * lineHeight_;
+    PrintHeading("ACROSS", words, DirAcross);
     // The page is tested after every cell of the grid, whatever starts there.
     std::size_t next = 0;
     for (int y = 1; y <= Puzzle.GridSize; ++y)
@@ -42,8 +43,7 @@ class TManuscriptWriter {
         if (PageFull()) NextPage();
       }
 
-    DrawLine(clueX_, "DOWN");
-    y_ += 2 * lineHeight_;
+    PrintHeading("DOWN", words, DirDown);
     for (const TWordRef& word : words)
       if (word.Dir == DirDown) PrintEntry(word, true);
 
@@ -58,26 +58,38 @@ class TManuscriptWriter {
     PrintPageHeader(printer_, layout_, false, false, y_);
   }
 
-  // An entry whose lines would run below the page's last line starts a new page, unless it
-  // already starts one. `testFirst`: the page is tested before the entry even when it takes
-  // one line.
+  // Lines that would run below the page's last line start a new page, unless they already
+  // start one. `testFirst`: the page is tested before a single line too.
   void MakeRoom(std::size_t lines, bool testFirst) {
     if (lines < 2 && !testFirst) return;
     const int last = y_ + static_cast<int>(lines - 1) * 2 * lineHeight_;
     if (last > layout_.Manuscript.LinesPerPage * lineHeight_ && y_ > ContinuationBodyLine * lineHeight_) NextPage();
   }
 
-  void PrintEntry(const TWordRef& word, bool testFirst) {
+  // A heading stays with the first entry of its list: when that does not fit below it, both
+  // go to the next page.
+  void PrintHeading(const char* heading, const std::vector<TWordRef>& words, int dir) {
+    const auto first = std::find_if(words.begin(), words.end(), [dir](const TWordRef& word) { return word.Dir == dir; });
+    MakeRoom(first == words.end() ? 1 : 1 + ClueLines(*first).size(), false);
+    DrawLine(clueX_, heading);
+    y_ += 2 * lineHeight_;
+  }
+
+  // The clue line of an entry: the number field and the clue, wrapped to the column.
+  std::vector<std::string> ClueLines(const TWordRef& word) const {
     const std::string clueLine = NumberField(word.Number) + " " + Puzzle.Clue(WordLink(Puzzle, word));
     const int columnWidth = layout_.Manuscript.ColumnWidth;
-    const std::vector<std::string> pieces =
-        canvas_.TextWidth(FromAnsi(clueLine)) > columnWidth
-            ? WrapText(canvas_, clueLine, columnWidth, 5, canvas_.TextWidth("MMMM"))
-            : std::vector<std::string>{clueLine};
+    return canvas_.TextWidth(FromAnsi(clueLine)) > columnWidth
+               ? WrapText(canvas_, clueLine, columnWidth, 5, canvas_.TextWidth("MMMM"))
+               : std::vector<std::string>{clueLine};
+  }
+
+  void PrintEntry(const TWordRef& word, bool testFirst) {
+    const std::vector<std::string> pieces = ClueLines(word);
     MakeRoom(pieces.size(), testFirst);
     DrawLine(answerX_, XwdProcs->GetEntryWord(word.X, word.Y, word.Dir == DirAcross ? 'a' : 'd'));
     if (pieces.size() == 1) {
-      DrawLine(clueX_, clueLine);
+      DrawLine(clueX_, pieces.front());
     } else {
       // Pieces that begin with the number field start at the clue column, the others below
       // the clue's text; every line is double-spaced.

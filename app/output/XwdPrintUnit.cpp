@@ -5,17 +5,20 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "app/output/GridPagePrint.h"
 #include "app/output/ManuscriptPrint.h"
 #include "app/output/PuzzlePagePrint.h"
+#include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/Dialogs.h"
 
 using namespace platform::gui;
@@ -30,16 +33,11 @@ constexpr TColor kGraySquare = 0xC0C0C0;
 constexpr const char* kFormatSettings[] = {"PrintMSS", "PrintMSG", "PrintNGr", "PrintSGr", "PrintPPg"};
 constexpr const char* kGraySetting = "PrintGSq";
 
-class EConvertError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-int StrToInt(const QString& text) {
+// The copies box's number; none for an empty box.
+std::optional<int> CopiesOf(const QString& text) {
   bool isNumber = false;
   const int value = text.trimmed().toInt(&isNumber);
-  if (!isNumber) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
-  return value;
+  return isNumber ? std::optional<int>(value) : std::nullopt;
 }
 
 // The hourglass for as long as the print jobs run.
@@ -51,29 +49,45 @@ class TWaitCursor {
   TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
-// Runs print jobs under the hourglass. Any failure throws the open job away (pages of earlier
-// jobs stay printed) and gives the cursor back; the failure is raised again naming where the
-// job went, for the error report. The next job begins afresh.
-void RunPrintJobs(TPrinter& printer, const std::function<void()>& jobs) {
-  QString reason;
-  {
-    TWaitCursor wait;
-    try {
-      jobs();
-      printer.Copy = 1;
-      return;
-    } catch (const std::exception& error) {
-      reason = QString::fromUtf8(error.what());
-    } catch (...) {
-      reason = QStringLiteral("Unknown error");
-    }
-    const QString target = printer.JobTarget();
-    printer.Abort();
-    printer.Copy = 1;
-    reason = QStringLiteral("Printing to %1 failed: %2").arg(target, reason);
+// The jobs of one print run and where the finished ones went.
+class TPrintJobs {
+ public:
+  explicit TPrintJobs(TPrinter& printer) : printer_(printer) {}
+
+  void End() {
+    const QString target = printer_.JobTarget();
+    printer_.EndDoc();
+    if (!targets_.contains(target)) targets_.append(target);
   }
-  throw std::runtime_error(reason.toStdString());
-}
+
+  // Runs the jobs under the hourglass. Any failure throws the open job away (pages of earlier
+  // jobs stay printed) and gives the cursor back; the failure is raised again naming where the
+  // job went, for the error report. The next job begins afresh.
+  QStringList Run(const std::function<void()>& jobs) {
+    QString reason;
+    {
+      TWaitCursor wait;
+      try {
+        jobs();
+        printer_.Copy = 1;
+        return targets_;
+      } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
+      } catch (...) {
+        reason = QStringLiteral("Unknown error");
+      }
+      const QString target = printer_.JobTarget();
+      printer_.Abort();
+      printer_.Copy = 1;
+      reason = QStringLiteral("Printing to %1 failed: %2").arg(target, reason);
+    }
+    throw std::runtime_error(reason.toStdString());
+  }
+
+ private:
+  TPrinter& printer_;
+  QStringList targets_;
+};
 
 QString FileTitle(const QString& fileName) { return QFileInfo(fileName).completeBaseName(); }
 
@@ -115,6 +129,8 @@ TXwdPrintForm::TXwdPrintForm()
   copiesLayout->addWidget(CopyEd);
   copiesLayout->addWidget(UpDown1);
   copiesLayout->setSpacing(0);
+  // Whole numbers only, within the up-down's range of two digits.
+  CopyEd->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,2}"), CopyEd));
 
   QFont titleFont("Arial");
   titleFont.setPointSize(10);
@@ -167,6 +183,15 @@ TXwdPrintForm::TXwdPrintForm()
                      PrintBtnClick();
                    }));
   QObject::connect(DefChk, &QCheckBox::clicked, this, Handler([this] { DefChkClick(); }));
+  for (QCheckBox* box : FormatBoxes()) QObject::connect(box, &QCheckBox::toggled, this, [this] { EnablePrint(); });
+  QObject::connect(CopyEd, &QLineEdit::textChanged, this, [this] { EnablePrint(); });
+  EnablePrint();
+}
+
+void TXwdPrintForm::EnablePrint() {
+  const auto boxes = FormatBoxes();
+  PrintBtn->setEnabled(std::any_of(boxes.begin(), boxes.end(), [](QCheckBox* box) { return box->isChecked(); }) &&
+                       CopiesOf(CopyEd->text()));
 }
 
 std::array<QCheckBox*, 5> TXwdPrintForm::FormatBoxes() const { return {MSChk, MSGChk, NGChk, SGChk, PPChk}; }
@@ -213,16 +238,18 @@ void TXwdPrintForm::StepBar() {
 void TXwdPrintForm::PrintBtnClick() {
   const auto boxes = FormatBoxes();
   const int count = static_cast<int>(std::count_if(boxes.begin(), boxes.end(), [](QCheckBox* box) { return box->isChecked(); }));
-  if (count == 0) return;
+  const std::optional<int> typed = CopiesOf(CopyEd->text());
+  if (count == 0 || !typed) return;
   // A copies value of 0 or below prints nothing.
-  const int copies = std::max(0, StrToInt(CopyEd->text()));
+  const int copies = std::max(0, *typed);
   PrintBar->setRange(0, copies * count + 1);
   PrintBar->setValue(0);
   SquareColor = GrayChk->isChecked() ? kGraySquare : clBlack;
   TPrinter& printer = Printer();
   printer.Document = PuzzleFileName;
   const TPrintLayout layout = Layout(TitleEdit->text());
-  RunPrintJobs(printer, [&] {
+  TPrintJobs jobs(printer);
+  const QStringList targets = jobs.Run([&] {
     StepBar();
     for (int copy = 1; copy <= copies; ++copy) {
       printer.Copy = copy;
@@ -240,18 +267,45 @@ void TXwdPrintForm::PrintBtnClick() {
         PrintPuzzlePage(printer, layout);
         StepBar();
       }
-      if (printer.Printing()) printer.EndDoc();
+      if (printer.Printing()) jobs.End();
     }
   });
+  if (targets.isEmpty()) return;
+  Hide();
+  const TInfoNote note(2);
+  const TPrintedNote printed(targets);
+  XwdProcs->Pause(1000);
 }
 
-void TXwdPrintForm::QuickPrintPuzzle() {
+QStringList TXwdPrintForm::QuickPrintPuzzle() {
   TPrinter& printer = Printer();
   printer.Document = PuzzleFileName;
   const TPrintLayout layout = Layout(FileTitle(PuzzleFileName));
   printer.Title = layout.Title;
-  RunPrintJobs(printer, [&] {
+  TPrintJobs jobs(printer);
+  return jobs.Run([&] {
     PrintPuzzlePage(printer, layout);
-    printer.EndDoc();
+    jobs.End();
   });
+}
+
+QString PrintedText(const QStringList& targets) {
+  QString text = QStringLiteral("Printed to ") + targets.value(0);
+  if (targets.size() > 1) text += QStringLiteral(" and ") + QFileInfo(targets[1]).fileName();
+  if (targets.size() > 2) text += QStringLiteral(" to ") + QFileInfo(targets.back()).fileName();
+  return text;
+}
+
+TPrintedNote::TPrintedNote(const QStringList& targets)
+    : text_(InfoWin->Panel->text()), size_(InfoWin->Width(), InfoWin->Height()) {
+  InfoWin->Panel->setText(PrintedText(targets) + QStringLiteral("   "));
+  InfoWin->layout()->activate();
+  InfoWin->SetBounds(InfoWin->Left(), InfoWin->Top(), std::max(size_.width(), InfoWin->sizeHint().width()),
+                     size_.height());
+}
+
+TPrintedNote::~TPrintedNote() {
+  InfoWin->Panel->setText(text_);
+  InfoWin->layout()->activate();
+  InfoWin->SetBounds(InfoWin->Left(), InfoWin->Top(), size_.width(), size_.height());
 }

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSize>
+#include <QStringList>
 #include <array>
 #include <string>
 
@@ -42,10 +44,12 @@ class TXwdPrintForm : public platform::gui::TForm {
 
   // Handlers.
   void DefChkClick();
+  // Prints, then closes the window and says in the note window where the print went.
   void PrintBtnClick();
 
-  // Prints the solver's puzzle page as one job, titled with the puzzle's file name.
-  void QuickPrintPuzzle();
+  // Prints the solver's puzzle page as one job, titled with the puzzle's file name; returns
+  // where it went.
+  QStringList QuickPrintPuzzle();
 
  protected:
   void FormShow() override;
@@ -55,6 +59,26 @@ class TXwdPrintForm : public platform::gui::TForm {
   std::array<QCheckBox*, 5> FormatBoxes() const;
   TPrintLayout Layout(const QString& title) const;
   void StepBar();
+  // Print is offered while a format is checked and the copies box holds a number.
+  void EnablePrint();
 };
 
 extern TXwdPrintForm* XwdPrintForm;
+
+// While it lives, the note window says where a print went: "Printed to " and the printer or
+// the file, with the files of further copies, the note widened to show it all. Afterwards the
+// note has its own text and size again.
+class TPrintedNote {
+ public:
+  explicit TPrintedNote(const QStringList& targets);
+  ~TPrintedNote();
+  TPrintedNote(const TPrintedNote&) = delete;
+  TPrintedNote& operator=(const TPrintedNote&) = delete;
+
+ private:
+  QString text_;
+  QSize size_;
+};
+
+// "Printed to " the first target, and the names of the others after it.
+QString PrintedText(const QStringList& targets);

@@ -10,7 +10,8 @@
 
 namespace platform::gui {
 
-QtCanvas::QtCanvas(QPainter& painter, const QPaintDevice* idle) : painter_(&painter), idle_(idle) {}
+QtCanvas::QtCanvas(QPainter& painter, const QPaintDevice* idle, CanvasSurface surface)
+    : painter_(&painter), idle_(idle), surface_(surface) {}
 
 QtCanvas::QtCanvas(std::function<QImage&()> image, int pixelsPerInch, std::function<void()> drawn)
     : image_(std::move(image)), pixelsPerInch_(pixelsPerInch), drawn_(std::move(drawn)) {}
@@ -56,19 +57,47 @@ QFont QtCanvas::QtFont() const {
   return font;
 }
 
-int QtCanvas::TextWidth(const QString& text) const {
-  return QFontMetrics(QtFont(), Device()).horizontalAdvance(Shown(text));
+std::vector<QtCanvas::PrintedCharacter> QtCanvas::PrintedCharacters(const QFont& font, const QPaintDevice* device,
+                                                                     const QString& text) {
+  const QFontMetrics metrics(font, device);
+  std::vector<PrintedCharacter> characters;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    const QString character = text.mid(i, length);
+    characters.push_back({character, metrics.horizontalAdvance(character)});
+    i += length;
+  }
+  return characters;
 }
+
+int QtCanvas::Width(const QFont& font, const QPaintDevice* device, const QString& text) const {
+  if (surface_ == CanvasSurface::Screen) return QFontMetrics(font, device).horizontalAdvance(text);
+  int width = 0;
+  for (const PrintedCharacter& character : PrintedCharacters(font, device, text)) width += character.Width;
+  return width;
+}
+
+int QtCanvas::TextWidth(const QString& text) const { return Width(QtFont(), Device(), Shown(text)); }
 
 int QtCanvas::TextHeight(const QString&) const { return QFontMetrics(QtFont(), Device()).height(); }
 
-// A width of 1 is Qt's cosmetic pen, which leaves out the end point of a line with a flat cap.
+// On a screen a width of 1 is Qt's cosmetic pen, which leaves out the end point of a line with a
+// flat cap. A printer would draw that pen as thin as it can.
 QPen QtCanvas::QtPen() const {
   QPen pen(ToQColor(Pen.Color));
-  pen.setWidth(Pen.Width > 1 ? Pen.Width : 0);
+  if (surface_ == CanvasSurface::Printer)
+    pen.setWidth(std::max(1, Pen.Width));
+  else
+    pen.setWidth(Pen.Width > 1 ? Pen.Width : 0);
   pen.setCapStyle(Qt::FlatCap);
   if (Pen.Style == PenStyle::Dot) pen.setDashPattern({1.0, 1.0});
   return pen;
+}
+
+// A pen's line is centred on its coordinates; a one-pixel line on a page moves by half a pixel
+// onto the pixels it names, flush with the fill beside it.
+QPointF QtCanvas::PenOffset() const {
+  return surface_ == CanvasSurface::Printer && Pen.Width <= 1 ? QPointF(0.5, 0.5) : QPointF();
 }
 
 void QtCanvas::Paint(const std::function<void(QPainter&)>& draw) {
@@ -96,6 +125,7 @@ void QtCanvas::DrawRectangle(int left, int top, int right, int bottom) {
       p.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), ToQColor(Brush.Color));
     p.setPen(QtPen());
     p.setBrush(Qt::NoBrush);
+    p.translate(PenOffset());
     p.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
   });
 }
@@ -105,6 +135,7 @@ void QtCanvas::DrawLine(QPoint from, QPoint to) {
   Paint([&](QPainter& p) {
     if (Pen.Mode == PenMode::Mask) p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p.setPen(QtPen());
+    p.translate(PenOffset());
     p.drawLine(from, to);
   });
 }
@@ -115,10 +146,19 @@ void QtCanvas::DrawText(int x, int y, const QString& text) {
     const QFontMetrics metrics(font, p.device());
     const QString shown = Shown(text);
     if (Brush.Style == BrushStyle::Solid)
-      p.fillRect(QRect(x, y, metrics.horizontalAdvance(shown), metrics.height()), ToQColor(Brush.Color));
+      p.fillRect(QRect(x, y, Width(font, p.device(), shown), metrics.height()), ToQColor(Brush.Color));
     p.setFont(font);
     p.setPen(ToQColor(Font.Color));
-    p.drawText(QPoint(x, y + metrics.ascent()), shown);
+    const int baseline = y + metrics.ascent();
+    if (surface_ == CanvasSurface::Screen) {
+      p.drawText(QPoint(x, baseline), shown);
+      return;
+    }
+    // Each character where the widths before it put it.
+    for (const PrintedCharacter& character : PrintedCharacters(font, p.device(), shown)) {
+      p.drawText(QPoint(x, baseline), character.Text);
+      x += character.Width;
+    }
   });
 }
 

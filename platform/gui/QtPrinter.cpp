@@ -14,22 +14,39 @@ namespace platform::gui {
 
 // A save file that writes every byte or fails. A short write (a full disk) would go unseen: the
 // PDF writer ignores how much was written, and the file would be committed cut off. Writing
-// the rest again meets the disk's error, which the commit then reports.
+// the rest again meets the disk's error. The save file forgets the error's reason when it is
+// closed, so the first failed write keeps it for the report.
 class QtPrinter::PdfFile final : public QSaveFile {
  public:
   using QSaveFile::QSaveFile;
+
+  // Why the file could not be written: the first failed write's reason, else the last error.
+  QString Failure() const { return writeError_.isEmpty() ? errorString() : writeError_; }
 
  protected:
   qint64 writeData(const char* data, qint64 length) override {
     qint64 written = 0;
     while (written < length) {
       const qint64 n = QSaveFile::writeData(data + written, length - written);
-      if (n <= 0) return -1;
+      if (n <= 0) {
+        if (writeError_.isEmpty()) writeError_ = errorString();
+        return -1;
+      }
       written += n;
     }
     return written;
   }
+
+ private:
+  QString writeError_;
 };
+
+namespace {
+
+// The resolution of every page: fine enough that a pixel-wide line shows as a line.
+constexpr int kPageResolution = 600;
+
+}  // namespace
 
 QPrinter& SharedPrinter() {
   // Never destroyed: its print engine comes from a plugin that is gone once the application
@@ -58,14 +75,20 @@ QString PdfCopy(const QString& pdf, int copy) {
 }
 
 // Between jobs the canvas measures on the printer itself, at the resolution the job will have.
-QtPrinter::QtPrinter(QPrinter& printer) : printer_(printer), canvas_(painter_, &printer) {}
+QtPrinter::QtPrinter(QPrinter& printer)
+    : printer_(printer), canvas_(painter_, &printer, CanvasSurface::Printer) {
+  printer_.setResolution(kPageResolution);
+}
 
 QtPrinter::~QtPrinter() { Abort(); }
 
 bool QtPrinter::Setup(QWidget* parent) {
-  const bool besideDocument = Queue().isEmpty() && printer_.outputFileName().isEmpty();
-  const QString proposal = PdfBeside(Document);
-  if (besideDocument) printer_.setOutputFileName(proposal);
+  const bool toFile = Queue().isEmpty();
+  const QString named = printer_.outputFileName();
+  const bool besideDocument = toFile && named.isEmpty();
+  // Naming a file would turn a printer queue into a PDF file.
+  const QString proposal = DocumentPdf();
+  if (toFile) printer_.setOutputFileName(proposal);
   QPrintDialog dialog(&printer_, parent);
   dialog.setWindowTitle(QCoreApplication::translate("QtPrinter", "Printer Setup"));
   // Setting up chooses the printer and its paper; what to print is decided by each print run.
@@ -75,7 +98,14 @@ bool QtPrinter::Setup(QWidget* parent) {
     if (QPushButton* take = buttons->button(QDialogButtonBox::Ok))
       take->setText(QCoreApplication::translate("QtPrinter", "OK"));
   const bool accepted = dialog.exec() == QDialog::Accepted;
-  if (besideDocument && printer_.outputFileName() == proposal) printer_.setOutputFileName({});
+  if (!accepted) {
+    if (toFile) printer_.setOutputFileName(named);
+  } else if (besideDocument && printer_.outputFileName() == proposal) {
+    printer_.setOutputFileName({});
+  } else {
+    fileNamedFor_ = Document;
+  }
+  printer_.setResolution(kPageResolution);
   return accepted;
 }
 
@@ -84,11 +114,17 @@ QString QtPrinter::Queue() const {
   return printer_.printerName();
 }
 
-QString QtPrinter::PdfTarget() const {
+QString QtPrinter::DocumentPdf() const {
   // Printer Setup names the file only when the user chose to print to one.
-  const QString chosen = printer_.outputFormat() == QPrinter::PdfFormat ? printer_.outputFileName() : QString();
-  return PdfCopy(chosen.isEmpty() ? PdfBeside(Document) : QFileInfo(chosen).absoluteFilePath(), Copy);
+  const QString named = printer_.outputFormat() == QPrinter::PdfFormat ? printer_.outputFileName() : QString();
+  const QString beside = PdfBeside(Document);
+  if (named.isEmpty()) return beside;
+  const QFileInfo file(named);
+  if (Document == fileNamedFor_) return file.absoluteFilePath();
+  return file.absoluteDir().filePath(QFileInfo(beside).fileName());
 }
+
+QString QtPrinter::PdfTarget() const { return PdfCopy(DocumentPdf(), Copy); }
 
 QStringList QtPrinter::Printers() const {
   QStringList names = QPrinterInfo::availablePrinterNames();
@@ -150,7 +186,7 @@ void QtPrinter::StartJob() {
 
 void QtPrinter::StartNextPage() {
   if (pdfWriter_) {
-    if (!pdfWriter_->newPage()) throw EPrinter(pdfFile_->errorString().toStdString());
+    if (!pdfWriter_->newPage()) throw EPrinter(pdfFile_->Failure().toStdString());
   } else if (!printer_.newPage()) {
     throw EPrinter("The printer did not accept a new page");
   }
@@ -164,7 +200,7 @@ void QtPrinter::FinishJob() {
   painter_.end();
   pdfWriter_.reset();
   const bool written = pdfFile_->commit();
-  const QString reason = pdfFile_->errorString();
+  const QString reason = pdfFile_->Failure();
   pdfFile_.reset();
   if (!written) throw EPrinter(reason.toStdString());
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The printer on Qt. Its settings are the one QPrinter that Printer Setup changes. A job goes to
 // the printer queue chosen there or, with none (no queue installed), to a PDF file: the one the
-// user named in Printer Setup, else the document's name with ".pdf" beside it.
+// user named in Printer Setup, else the document's name with ".pdf" beside it. A file named for
+// one document is that document's: another document prints into the same folder under its own
+// name. Pages are drawn at 600 pixels per inch.
 //
 // A PDF is written through a QSaveFile, opened unbuffered so that a failed write (a full disk)
 // is seen: EndDoc commits it, and a failure or Abort leaves no file behind. Qt's own PDF output
@@ -48,9 +50,9 @@ class QtPrinter final : public TPrinter {
 
   platform::gui::Canvas& Canvas() override { return canvas_; }
 
-  // Printer Setup: Qt's print dialog on the printer's settings. While jobs go to the PDF file
-  // beside the document, the dialog proposes that file; accepting it unchanged keeps them
-  // going beside each document. Returns whether the user accepted.
+  // Printer Setup: Qt's print dialog on the printer's settings. It proposes the PDF file that
+  // the document's jobs go to; while that is the file beside the document, accepting it
+  // unchanged keeps jobs going beside each document. Returns whether the user accepted.
   bool Setup(QWidget* parent);
 
  protected:
@@ -62,6 +64,8 @@ class QtPrinter final : public TPrinter {
  private:
   // The queue's name, or an empty name when jobs go to a PDF file.
   QString Queue() const;
+  // The PDF file of the document's first copy.
+  QString DocumentPdf() const;
   // The PDF file of the next job (or the current one).
   QString PdfTarget() const;
   void ClosePdf() noexcept;
@@ -73,6 +77,8 @@ class QtPrinter final : public TPrinter {
   std::unique_ptr<PdfFile> pdfFile_;
   std::unique_ptr<QPdfWriter> pdfWriter_;
   QString jobTarget_;
+  // The document that the PDF file named in Printer Setup was named for.
+  QString fileNamedFor_;
 };
 
 }  // namespace platform::gui

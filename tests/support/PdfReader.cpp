@@ -36,13 +36,36 @@ std::vector<PdfWord> PdfPageWords(const QString& pdf, int page) {
   const QString number = QString::number(page);
   const QString xhtml = ToolOutput("pdftotext", {"-bbox-layout", "-f", number, "-l", number, pdf, "-"});
   static const QRegularExpression word(
-      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re");
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
   std::vector<PdfWord> words;
   for (auto it = word.globalMatch(xhtml); it.hasNext();) {
     const auto m = it.next();
-    words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    words.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
   }
   return words;
+}
+
+QStringList PdfPageContents(const QString& pdf) {
+  // In qpdf's QDF form every content stream is uncompressed and follows a comment naming its page.
+  const QString qdf = ToolOutput("qpdf", {"--qdf", "--object-streams=disable", pdf, "-"});
+  static const QRegularExpression content(R"(%% Contents for page (\d+)\n.*?\nstream\n(.*?)endstream)",
+                                          QRegularExpression::DotMatchesEverythingOption);
+  QStringList pages;
+  for (auto it = content.globalMatch(qdf); it.hasNext();) {
+    const auto m = it.next();
+    const int page = m.captured(1).toInt();
+    while (pages.size() < page) pages.append(QString());
+    pages[page - 1] += m.captured(2);
+  }
+  return pages;
+}
+
+std::vector<double> PdfLineWidths(const QString& pdf) {
+  static const QRegularExpression width(R"((?:^|\s)([-\d.]+) w(?=\s))");
+  std::vector<double> widths;
+  for (const QString& page : PdfPageContents(pdf))
+    for (auto it = width.globalMatch(page); it.hasNext();) widths.push_back(it.next().captured(1).toDouble());
+  return widths;
 }
 
 }  // namespace testing_support

@@ -181,6 +181,29 @@ TEST_F(PrintManuscript, AWrappedEntryThatWouldRunOffThePageStartsTheNext) {
   }
 }
 
+// A list's heading goes to the next page with the list's first entry when the entry, all its
+// lines, would not fit below it.
+TEST_F(PrintManuscript, AHeadingStaysWithTheFirstEntryOfItsList) {
+  SetGrid(kSmallGrid);
+  // The across entries take lines 11, 13 and 15; DOWN comes on line 17.
+  struct Case { int linesPerPage; std::string firstDown; std::size_t page; int line; };
+  for (const Case& c : {Case{19, "Downward", 0, 17}, Case{17, "Downward", 1, 4}, Case{19, std::string(60, 'x'), 1, 4},
+                        Case{21, std::string(60, 'x'), 0, 17}}) {
+    const std::string label = std::to_string(c.linesPerPage) + " lines, " + c.firstDown;
+    printer.Height = (c.linesPerPage + 2) * LH;
+    SetClues({"First across", c.firstDown, "Second down", "Third down", "Middle", "Last"});
+    printer.Pages.clear();
+    Print();
+    ASSERT_GT(printer.Pages.size(), c.page) << label;
+    const PrintedPage& page = printer.Pages[c.page];
+    EXPECT_EQ(At(Line(page, c.line * LH).at(0)), std::pair(kLeft, QString("DOWN"))) << label;
+    const auto entry = Line(page, (c.line + 2) * LH);
+    ASSERT_EQ(entry.size(), 2u) << label;
+    EXPECT_EQ(entry[0].Text, "AFINQ") << label;
+    if (c.page > 0) EXPECT_FALSE(HasText(printer.Pages[0], "DOWN")) << label;
+  }
+}
+
 // ---- The word wrap --------------------------------------------------------------------------
 
 TEST(PrintWrap, EndsForAnyMetricsAndKeepsEveryCharacter) {

@@ -4,18 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
+#include <QRegularExpression>
+#include <functional>
 
 #include "PrintTest.h"
 #include "app/main/XwdMainUnit.h"
+#include "app/output/PrintLayout.h"
 #include "app/output/XwdPrintUnit.h"
 #include "app/tools/XwdMsgUnit.h"
 #include "platform/gui/QtPrinter.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/PdfReader.h"
+#include "tests/support/PrinterSetup.h"
 
 namespace {
 
@@ -58,6 +63,33 @@ class PrintPdf : public AppTest {
     XwdMainForm->Print1Click();
   }
 
+  // What the note window says while `action` runs, each text once, and whether the note was
+  // wide enough for it.
+  struct Note {
+    QString Text;
+    bool Fits = false;
+    bool operator==(const Note&) const = default;
+    friend void PrintTo(const Note& note, std::ostream* out) {
+      *out << '"' << note.Text.toStdString() << '"' << (note.Fits ? "" : " (cut off)");
+    }
+  };
+  static std::vector<Note> NotesShown(const std::function<void()>& action) {
+    std::vector<Note> notes;
+    // Looked at whenever the program lets events run, as its pauses do.
+    const QMetaObject::Connection watch =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&notes] {
+          if (!InfoWin->Visible()) return;
+          const Note note{InfoWin->Panel->text(), InfoWin->Width() >= InfoWin->Panel->sizeHint().width()};
+          if (notes.empty() || notes.back() != note) notes.push_back(note);
+        });
+    action();
+    QObject::disconnect(watch);
+    return notes;
+  }
+  static std::vector<Note> PrintingThenPrinted(const QString& where) {
+    return {{"Printing puzzle ...   ", true}, {"Printed to " + where + "   ", true}};
+  }
+
   // Where the printable area's five columns of the puzzle page begin, in points.
   static std::vector<double> ColumnStarts() {
     const QPrinter& printer = SharedPrinter();
@@ -80,7 +112,9 @@ class PrintPdf : public AppTest {
 
 TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
   EditMode = emSolve;
-  XwdMainForm->Print1Click();
+  const QSize noteSize(InfoWin->Width(), InfoWin->Height());
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(pdf));
+  EXPECT_EQ(QSize(InfoWin->Width(), InfoWin->Height()), noteSize) << "the note's own size again";
   ASSERT_TRUE(QFile::exists(pdf));
   EXPECT_EQ(PdfPageCount(pdf), 1);
   EXPECT_EQ(PdfTitle(pdf), "Sunday");
@@ -112,7 +146,10 @@ TEST_F(PrintPdf, SolveModePrintWritesThePuzzlePageBesideThePuzzle) {
 
 TEST_F(PrintPdf, EveryFormatPrintsInOrderAndEachCopyIsAFile) {
   XwdPrintForm->TitleEdit->setText("My Puzzle");
-  PrintAll("2");
+  // The print window closes, and the note says where the copies went.
+  EXPECT_EQ(NotesShown([this] { PrintAll("2"); }),
+            (std::vector<Note>{{"Printed to " + pdf + " and Sunday-2.pdf   ", true}}));
+  EXPECT_FALSE(XwdPrintForm->Visible());
   for (const QString& file : {pdf, TempPath("Sunday-2.pdf")}) {
     ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
     // Manuscript, its grid, manuscript grid, numbered grid, solution grid, puzzle page.
@@ -144,13 +181,32 @@ TEST_F(PrintPdf, EveryFormatPrintsInOrderAndEachCopyIsAFile) {
 
 TEST_F(PrintPdf, AFileChosenInPrinterSetupTakesTheJobs) {
   const QString chosen = TempPath("chosen.pdf");
-  SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
-  SharedPrinter().setOutputFileName(chosen);
-  PrintAll("2");
+  SharedQtPrinter().Document = PuzzleFileName;
+  AcceptPrinterSetup(SharedQtPrinter(), chosen);
+  PrintAll("3");
   EXPECT_EQ(XwdPrintForm->PrnLbl->text(), chosen);
-  EXPECT_EQ(PdfPageCount(chosen), 6);
-  EXPECT_EQ(PdfPageCount(TempPath("chosen-2.pdf")), 6);
+  for (const QString& copy : {chosen, TempPath("chosen-2.pdf"), TempPath("chosen-3.pdf")})
+    EXPECT_EQ(PdfPageCount(copy), 6) << copy.toStdString();
   EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// The solver's Print goes to the file chosen in Printer Setup for this puzzle; another puzzle
+// prints into that folder under its own name, and the first print stays.
+TEST_F(PrintPdf, SolveModePrintFollowsThePuzzleIntoTheChosenFolderAndSaysWhere) {
+  EditMode = emSolve;
+  ASSERT_TRUE(QDir(TempPath("")).mkdir("prints"));
+  const QString chosen = TempPath("prints/final.pdf");
+  SharedQtPrinter().Document = PuzzleFileName;
+  AcceptPrinterSetup(SharedQtPrinter(), chosen);
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(chosen));
+  EXPECT_EQ(PdfTitle(chosen), "Sunday");
+
+  PuzzleFileName = WritePuzzle("Monday.xwd", "");
+  const QString monday = TempPath("prints/Monday.pdf");
+  EXPECT_EQ(NotesShown([] { XwdMainForm->Print1Click(); }), PrintingThenPrinted(monday));
+  EXPECT_EQ(PdfTitle(monday), "Monday");
+  EXPECT_EQ(PdfTitle(chosen), "Sunday");
+  EXPECT_FALSE(QFile::exists(TempPath("Monday.pdf")));
 }
 
 TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
@@ -168,19 +224,81 @@ TEST_F(PrintPdf, AFolderThatIsMissingFailsAndLeavesNothing) {
   EXPECT_EQ(PdfPageCount(pdf), 6);
 }
 
-// A full disk.
-TEST_F(PrintPdf, AFailedWriteLeavesNoFileAndTheNextRunPrints) {
+// A file larger than the process may write fails as a full disk does.
+TEST_F(PrintPdf, AFailedWriteLeavesNoFileSaysWhyAndTheNextRunPrints) {
   {
     const FileSizeLimit limit(4096);
     PrintAll("1", true);
   }
   ASSERT_FALSE(dialogs.Log().empty());
-  EXPECT_TRUE(dialogs.Log().back().Text.startsWith("Printing to " + pdf + " failed: ")) << dialogs.Log().back().Text.toStdString();
+  EXPECT_EQ(dialogs.Log().back().Text, "Printing to " + pdf + " failed: File too large");
   EXPECT_EQ(QDir(TempPath("")).entryList({"Sunday*"}, QDir::Files), QStringList{"Sunday.xwd"});
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   PrintAll();
   EXPECT_EQ(PdfPageCount(pdf), 6);
+}
+
+// The manuscript's clue column is 40 characters of the fixed-pitch font wide, whatever the
+// font's widths do in fractions of a pixel: a line of 40 characters fits, and a clue of 60
+// letters breaks after 33 of them.
+TEST_F(PrintPdf, TheManuscriptWrapsByWholeCharacters) {
+  const std::string letters(60, 'x');
+  const std::string fits = "abcdefgh ijklmnop rstuvwxyz abcdefgh";  // 36 characters after "  4 "
+  Puzzle.SetClue(1, letters);
+  Puzzle.SetClue(5, fits);
+  XwdProcs->WriteSetting("PrintMSS", true);
+  EditMode = emLetters;
+  dialogs.ExpectModal([](TForm&) {
+    XwdPrintForm->PrintBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Print1Click();
+  QStringList lines;
+  for (const QString& line : PdfPageTexts(pdf).value(0).split('\n'))
+    if (!line.trimmed().isEmpty()) lines << line.simplified();
+  const qsizetype first = lines.indexOf(QString::fromStdString("1 " + letters.substr(0, 33) + "- ABCDE"));
+  ASSERT_GE(first, 0) << lines.join('\n').toStdString();
+  EXPECT_EQ(lines.value(first + 1), QString::fromStdString(letters.substr(0, 27)));
+  EXPECT_TRUE(lines.contains(QString::fromStdString("4 " + fits + " IJKLM"))) << lines.join('\n').toStdString();
+}
+
+// The drawing of every format: pages of 600 pixels per inch, where every line is at least a pixel
+// wide and the borders of the squares exactly one.
+TEST_F(PrintPdf, NoPrintedLineIsAHairline) {
+  PrintAll();
+  const QStringList pages = PdfPageContents(pdf);
+  ASSERT_EQ(pages.size(), 6);
+  for (const QString& page : pages) {
+    const auto scale = QRegularExpression(R"(([\d.]+) 0 0 -[\d.]+ [-\d.]+ [-\d.]+ cm)").match(page);
+    EXPECT_DOUBLE_EQ(scale.captured(1).toDouble(), 72.0 / 600);
+  }
+  const std::vector<double> widths = PdfLineWidths(pdf);
+  ASSERT_FALSE(widths.empty());
+  for (double width : widths) EXPECT_GE(width, 1);
+  EXPECT_NE(std::find(widths.begin(), widths.end(), 1.0), widths.end());
+}
+
+// A heading is never left alone at the foot of a page: with the page one line too short for
+// the first down entry, DOWN goes with it to the next page.
+TEST_F(PrintPdf, TheDownHeadingStartsTheNextPageWithItsFirstEntry) {
+  // ACROSS on line 9, the across entries on 11, 13 and 15, DOWN on 17: the page ends there.
+  const int lines = MeasureManuscriptPage(SharedQtPrinter(), 0).LinesPerPage;
+  XwdProcs->WriteSetting("PageBottomMargin", lines - 17);
+  XwdProcs->WriteSetting("PrintMSS", true);
+  EditMode = emLetters;
+  dialogs.ExpectModal([](TForm&) {
+    XwdPrintForm->PrintBtn->click();
+    return mrNone;
+  });
+  XwdMainForm->Print1Click();
+  const QStringList pages = PdfPageTexts(pdf);
+  ASSERT_EQ(pages.size(), 3);  // the manuscript's two pages and its grid
+  EXPECT_TRUE(pages[0].contains("5 Last")) << pages[0].toStdString();
+  EXPECT_FALSE(pages[0].contains("DOWN")) << pages[0].toStdString();
+  const qsizetype heading = pages[1].indexOf("DOWN");
+  EXPECT_GE(heading, 0) << pages[1].toStdString();
+  EXPECT_GT(pages[1].indexOf("1 Downward"), heading) << pages[1].toStdString();
 }
 
 }  // namespace

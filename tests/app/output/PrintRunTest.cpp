@@ -156,6 +156,41 @@ TEST_F(PrintWindow, UpDownStepsTheCopiesWithinItsRange) {
   EXPECT_EQ(copies->text(), "1");
 }
 
+TEST_F(PrintWindow, TheCopiesBoxTakesUpToTwoDigitsAndNothingElse) {
+  XwdPrintForm->Show();
+  QLineEdit* copies = XwdPrintForm->CopyEd;
+  copies->selectAll();
+  QTest::keyClicks(copies, "x3-y 7.5");
+  EXPECT_EQ(copies->text(), "37");
+}
+
+// Print is offered only while it would print: a format checked and a number of copies given.
+// Enter, which presses Print, then does nothing either, and the window stays open.
+TEST_F(PrintWindow, PrintIsOfferedWhileAFormatIsCheckedAndCopiesAreGiven) {
+  dialogs.ExpectModal([this](TForm& form) {
+    TXwdPrintForm* f = XwdPrintForm;
+    EXPECT_FALSE(f->PrintBtn->isEnabled()) << "no format stored";
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(f->TitleEdit, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(form.ModalResult(), mrNone);
+    Check({f->SGChk});
+    EXPECT_TRUE(f->PrintBtn->isEnabled());
+    f->CopyEd->clear();
+    EXPECT_FALSE(f->PrintBtn->isEnabled()) << "no copies";
+    QTest::keyClicks(f->CopyEd, "2");
+    EXPECT_TRUE(f->PrintBtn->isEnabled());
+    Check({f->GrayChk});
+    EXPECT_FALSE(f->PrintBtn->isEnabled()) << "Gray Squares is no format";
+    return mrCancel;
+  });
+  XwdPrintForm->ShowModal();
+  EXPECT_TRUE(printer.Log.empty());
+  XwdProcs->WriteSetting("PrintPPg", true);
+  XwdPrintForm->Show();
+  EXPECT_TRUE(XwdPrintForm->PrintBtn->isEnabled()) << "a format stored";
+}
+
 TEST_F(PrintWindow, AltPPrintsAndClosesTheWindow) {
   XwdProcs->WriteSetting("PrintPPg", true);
   dialogs.ExpectModal([](TForm& form) {
@@ -212,16 +247,6 @@ TEST_F(PrintRun, EachCopyIsOneJobOfTheCheckedFormats) {
     EXPECT_EQ(printer.Copy, 1) << label;
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << label;
   }
-}
-
-TEST_F(PrintRun, CopiesThatAreNoNumberFailBeforeAnythingPrints) {
-  dialogs.ExpectMessage(mrOk);
-  Run({XwdPrintForm->MSChk}, "x");
-  EXPECT_EQ(LastMessage(), "'x' is not a valid integer value");
-  EXPECT_TRUE(printer.Log.empty());
-  EXPECT_EQ(XwdPrintForm->PrintBar->maximum(), 100);
-  EXPECT_EQ(XwdPrintForm->PrintBar->value(), 0);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PrintRun, GraySquaresColourTheBlackSquaresOfThisAndLaterRuns) {

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include "platform/gui/QtCanvas.h"
 
@@ -50,6 +52,28 @@ TEST_F(PrintCanvas, ByteZeroShowsAsABlank) {
   const QImage before = image;
   canvas.TextOut(10, 10, empty);
   EXPECT_EQ(image, before);
+}
+
+// On a printed page a text is as wide as its characters, each rounded to whole pixels: at 1200
+// pixels per inch a fixed-pitch character is 120.02 pixels wide, which the whole string's
+// advance would add up to one pixel more than 40 characters of 120.
+TEST(PrinterSurface, WidthsAreTheSumOfRoundedCharacterWidths) {
+  QBuffer file;
+  file.open(QIODevice::WriteOnly);
+  QPdfWriter pdf(&file);
+  pdf.setResolution(1200);
+  QPainter painter;
+  QtCanvas canvas(painter, &pdf, CanvasSurface::Printer);
+  canvas.Font.Name = "Courier New";
+  canvas.Font.SetSize(12);
+  EXPECT_EQ(canvas.TextWidth("M"), 120);
+  EXPECT_EQ(canvas.TextWidth(QString(40, 'M')), 40 * 120);
+  canvas.Font.Name = "Arial";
+  for (const char* text : {"Nine clues, one grid", "illicit", "WWW.mmm"}) {
+    int sum = 0;
+    for (QChar ch : QString::fromLatin1(text)) sum += canvas.TextWidth(ch);
+    EXPECT_EQ(canvas.TextWidth(QString::fromLatin1(text)), sum) << text;
+  }
 }
 
 TEST(PrintCanvasIdle, MeasuresOnItsDeviceWhileThePainterIsInactive) {

@@ -6,12 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <set>
 
 #include "platform/gui/QtPrinter.h"
 #include "tests/support/PdfReader.h"
+#include "tests/support/PrinterSetup.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/RecordingPrinter.h"
 
 namespace {
@@ -87,22 +92,50 @@ TEST_F(PrinterPdf, WithoutAPrinterJobsGoToAPdfBesideTheDocument) {
   EXPECT_EQ(printer.JobTarget(), pdf);
   printer.Copy = 2;
   EXPECT_EQ(printer.JobTarget(), folder.filePath("Job-2.pdf"));
-  // A file named in Printer Setup takes the jobs instead.
-  settings.setOutputFileName(folder.filePath("chosen.pdf"));
-  EXPECT_EQ(printer.Printers().value(printer.PrinterIndex()), folder.filePath("chosen-2.pdf"));
+}
+
+// A file named in Printer Setup takes the jobs of the document it was named for; another
+// document prints into its folder under its own name, so that no puzzle's print replaces
+// another's.
+TEST_F(PrinterPdf, AFileNamedInSetupBelongsToItsDocument) {
+  ASSERT_TRUE(QDir(folder.path()).mkdir("prints"));
+  const QString chosen = folder.filePath("prints/chosen.pdf");
+  EXPECT_EQ(testing_support::AcceptPrinterSetup(printer, chosen), folder.filePath("Job.pdf"));
+  EXPECT_EQ(printer.JobTarget(), chosen);
+  printer.Copy = 2;
+  EXPECT_EQ(printer.Printers().value(printer.PrinterIndex()), folder.filePath("prints/chosen-2.pdf"));
   printer.Copy = 1;
-  EXPECT_EQ(printer.JobTarget(), folder.filePath("chosen.pdf"));
+
+  printer.Document = folder.filePath("Other.xwd");
+  EXPECT_EQ(printer.JobTarget(), folder.filePath("prints/Other.pdf"));
+  printer.Document = folder.filePath("Job.xwd");
+  EXPECT_EQ(printer.JobTarget(), chosen);
+
+  // Set up again for the other document: the dialog proposes its file, which then is its own.
+  printer.Document = folder.filePath("Other.xwd");
+  EXPECT_EQ(testing_support::AcceptPrinterSetup(printer), folder.filePath("prints/Other.pdf"));
+  EXPECT_EQ(printer.JobTarget(), folder.filePath("prints/Other.pdf"));
+  printer.Document = folder.filePath("Job.xwd");
+  EXPECT_EQ(printer.JobTarget(), folder.filePath("prints/Job.pdf"));
+}
+
+TEST_F(PrinterPdf, ACancelledSetupKeepsTheTarget) {
+  ASSERT_TRUE(QDir(folder.path()).mkdir("prints"));
+  const QString chosen = folder.filePath("prints/chosen.pdf");
+  testing_support::AcceptPrinterSetup(printer, chosen);
+  printer.Document = folder.filePath("Other.xwd");
+  QTimer::singleShot(0, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  EXPECT_FALSE(printer.Setup(nullptr));
+  EXPECT_EQ(printer.JobTarget(), folder.filePath("prints/Other.pdf"));
+  printer.Document = folder.filePath("Job.xwd");
+  EXPECT_EQ(printer.JobTarget(), chosen);
 }
 
 TEST_F(PrinterPdf, SetupProposesThePdfBesideTheDocumentAndKeepsFollowingIt) {
   // The dialog is accepted as it opens; what it showed is kept.
-  QString proposed;
-  QTimer::singleShot(0, [&] {
-    proposed = settings.outputFileName();
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->accept();
-  });
-  EXPECT_TRUE(printer.Setup(nullptr));
-  EXPECT_EQ(proposed, folder.filePath("Job.pdf"));
+  EXPECT_EQ(testing_support::AcceptPrinterSetup(printer), folder.filePath("Job.pdf"));
   // Accepted unchanged, jobs still go beside whatever document is printed next.
   printer.Document = folder.filePath("Other.xwd");
   EXPECT_EQ(printer.JobTarget(), folder.filePath("Other.pdf"));
@@ -168,6 +201,62 @@ TEST_F(PrinterPdf, AMissingFolderFailsAtTheStart) {
   }
   EXPECT_FALSE(printer.Printing());
   EXPECT_FALSE(QDir(folder.filePath("missing")).exists());
+}
+
+// Pages are drawn at 600 pixels per inch, whatever resolution the printer's settings began
+// with; a pen one pixel wide is one pixel of the page, none a hairline.
+TEST_F(PrinterPdf, PagesAreDrawnAt600PixelsPerInchWithLinesOfTheirWidth) {
+  EXPECT_EQ(printer.XResolution(), 600);
+  EXPECT_EQ(printer.YResolution(), 600);
+  printer.BeginDoc();
+  Canvas& canvas = printer.Canvas();
+  for (int width : {1, 0, 4}) {
+    canvas.Pen.Width = width;
+    canvas.MoveTo(100, 100 * width + 100);
+    canvas.LineTo(2000, 100 * width + 100);
+    canvas.Rectangle(100, 600 + 300 * width, 400, 800 + 300 * width);
+  }
+  printer.EndDoc();
+  const QString pdf = folder.filePath("Job.pdf");
+  const QStringList pages = testing_support::PdfPageContents(pdf);
+  ASSERT_EQ(pages.size(), 1);
+  // The page's scale from pixels to points.
+  const auto scale = QRegularExpression(R"(([\d.]+) 0 0 -([\d.]+) [-\d.]+ [-\d.]+ cm)").match(pages[0]);
+  ASSERT_TRUE(scale.hasMatch()) << pages[0].toStdString();
+  EXPECT_DOUBLE_EQ(scale.captured(1).toDouble(), 72.0 / 600);
+  const std::vector<double> widths = testing_support::PdfLineWidths(pdf);
+  EXPECT_EQ(std::set<double>(widths.begin(), widths.end()), (std::set<double>{1, 4}));
+}
+
+// Each character advances a whole number of pixels, and the width of a text is their sum: the
+// text is printed as wide as it was measured.
+TEST_F(PrinterPdf, TextIsPrintedAsWideAsItsCharactersAddUp) {
+  Canvas& canvas = printer.Canvas();
+  canvas.Font.Name = "Arial";
+  canvas.Font.SetSize(9);  // an "i" is 16.7 pixels wide, 17 when rounded
+  const QString text(40, 'i');
+  const int width = canvas.TextWidth(text);
+  EXPECT_EQ(width, 40 * canvas.TextWidth("i"));
+  printer.BeginDoc();
+  canvas.TextOut(300, 300, text);
+  printer.EndDoc();
+  const auto words = testing_support::PdfPageWords(folder.filePath("Job.pdf"), 1);
+  ASSERT_EQ(words.size(), 1u);
+  EXPECT_NEAR(words[0].Right - words[0].Left, width * 72.0 / 600, 0.1);
+}
+
+// A file system of four kilobytes, mounted in a namespace of the printing program's own: no
+// other way lets a test fill a disk.
+TEST(PrinterFullDisk, AFullDiskIsReportedWithItsReason) {
+  if (QProcess::execute("unshare", {"-rm", "true"}) != 0) GTEST_SKIP() << "no mount namespace to be had";
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  QProcess job;
+  job.start("unshare", {"-rm", "sh", "-c", R"(mount -t tmpfs -o size=4k tmpfs "$1" && exec "$2" "$1/Job.xwd")", "sh",
+                        folder.path(), PRINT_TO_PDF});
+  ASSERT_TRUE(job.waitForFinished(60000));
+  EXPECT_EQ(job.exitCode(), 1) << job.readAllStandardError().toStdString();
+  EXPECT_EQ(QString::fromUtf8(job.readAllStandardOutput()), "No space left on device");
 }
 
 TEST_F(PrinterPdf, TheCanvasMeasuresAsTheJobWillPrint) {
