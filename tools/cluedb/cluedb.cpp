@@ -8,7 +8,8 @@
 //   cluedb add <table> <word> <clue>   adds the clue (exit 1: nothing added, a duplicate, a
 //                                      blank clue or no room; exit 2: the table is busy)
 //
-// Exit status 3: a table error or a wrong command line.
+// Exit status 3: a table error (which file, what to do, the library's text) or a wrong command
+// line.
 
 #include <cstdio>
 #include <exception>
@@ -55,12 +56,17 @@ int WithClueTable(const std::string& table, Work work) {
   xbase::TOvDbf component;
   component.SetName("CLUES");
   TDbfClueTable clueTable(component);
-  if (const std::string failure = clueTable.Open(table); !failure.empty()) {
-    std::fprintf(stderr, "cluedb: %s\n", failure.c_str());
+  try {
+    if (const std::string failure = clueTable.Open(table); !failure.empty()) {
+      std::fprintf(stderr, "cluedb: %s\n", failure.c_str());
+      return kFailed;
+    }
+    TClueVault vault(clueTable);
+    return work(vault);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cluedb: %s\n", clueTable.FailureMessage(error.what()).c_str());
     return kFailed;
   }
-  TClueVault vault(clueTable);
-  return work(vault);
 }
 
 int Lookup(TClueVault& vault, const std::string& word) {

@@ -302,12 +302,47 @@ TEST_F(CluedbTable, MissingTablesAndIndexesAreSaidAndNothingIsCreated) {
   EXPECT_FALSE(std::ifstream(At("plain.ndx")).good());
 }
 
-TEST_F(CluedbTable, DamagedTableIsATableError) {
-  std::ofstream(At("bad.dbf"), std::ios::binary) << std::string(40, '\x7F');
-  std::ofstream(At("bad.ndx"), std::ios::binary) << std::string(1024, '\0');
-  const ToolResult result = Cluedb({"lookup", At("bad.dbf"), "CAT"});
-  EXPECT_EQ(result.status, 3);
-  EXPECT_NE(result.output.find("cluedb: "), std::string::npos) << result.output;
+TEST_F(CluedbTable, DamagedFilesAreNamedWithWhatToDo) {
+  // Bytes written over one file of the sample: where, how many (0: the file cut there).
+  struct Damage {
+    const char* file;
+    std::size_t at;
+    std::size_t bytes;
+    const char* said;     // the first line's end
+    const char* advice;   // in the second line
+    const char* details;  // the library's text
+  };
+  const Damage damages[] = {
+      {"CLUES.DBF", 20, 0, "\" is damaged.", "cluedb index", "Details: Error # 210 "},
+      {"CLUES.NDX", 0, 30, "\", is damaged.", "Rebuild it with: cluedb index", "Details: Error # 222 "},
+      {"CLUES.NDX", 512, 2000, "\", is damaged.", "Rebuild it with: cluedb index", "[GetNode]"},
+      {"CLUES.DBT", 600, 0, "\", are damaged.", "Put back a copy", "Details: Error # 1003 "},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(std::string(damage.file) + " at " + std::to_string(damage.at));
+    const std::string folder = At("sample" + std::to_string(&damage - damages));
+    ASSERT_EQ(Cluedb({"sample", folder}).status, 0);
+    const std::string path = folder + "/" + damage.file;
+    std::string bytes = Contents(path);
+    if (damage.bytes == 0)
+      bytes.resize(damage.at);
+    else
+      bytes.replace(damage.at, damage.bytes, std::string(damage.bytes, '\xFF'));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+    const ToolResult result = Cluedb({"lookup", folder + "/CLUES.DBF", "CAT"});
+    EXPECT_EQ(result.status, 3);
+    const Lines said = SplitLines(result.output);
+    ASSERT_EQ(said.size(), 3u) << result.output;
+    EXPECT_TRUE(said[0].starts_with("cluedb: ")) << said[0];
+    EXPECT_NE(said[0].find("\"" + path + damage.said), std::string::npos) << said[0];
+    EXPECT_NE(said[1].find(damage.advice), std::string::npos) << said[1];
+    EXPECT_NE(said[2].find(damage.details), std::string::npos) << said[2];
+  }
+  // The advice for an index is the cure.
+  const std::string folder = At("sample2");
+  ASSERT_EQ(Cluedb({"index", folder + "/CLUES.DBF"}).status, 0);
+  EXPECT_EQ(Cluedb({"lookup", folder + "/CLUES.DBF", "CAT"}).status, 0);
 }
 
 #ifdef XBASE64_LONGFIX_LIBRARY
