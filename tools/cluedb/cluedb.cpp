@@ -3,8 +3,9 @@
 //
 //   cluedb sample <folder>             writes the sample clue database into the folder
 //   cluedb index <table>               builds <table without extension>.NDX on ENTRY
-//   cluedb lookup <table> <word>       the word's clues, one a line (exit 1: "No Definitions!"
-//                                      and the entry that follows the word, if any)
+//   cluedb lookup <table> <word>       the word's clues, one a line, then its notes, each
+//                                      "Note: <text>" (exit 1: "No Definitions!" and the
+//                                      entry that follows the word, if any)
 //   cluedb add <table> <word> <clue>   adds the clue (exit 1: nothing added, a duplicate, a
 //                                      blank clue or no room; exit 2: the table is busy)
 //
@@ -73,6 +74,7 @@ int Lookup(TClueVault& vault, const std::string& word) {
   const TClueEntry& entry = vault.LookupEntry(platform::os::Utf8ToAnsi(word));
   if (entry.Found) {
     for (const std::string& clue : entry.Clues) Print(clue);
+    for (const std::string& note : entry.Notes) Print("Note: " + note);
     return kDone;
   }
   Print("No Definitions!");
