@@ -103,7 +103,7 @@ void TCluesDBForm::FormShow() {
 void TCluesDBForm::FormHide() { AutoclueForm->UpdateClueBar(); }
 
 void TCluesDBForm::OpenTable() {
-  RunTableOperation([&] {
+  const bool said = !RunTableOperation([&] {
     const std::string failure = table_->Open(path_);
     if (!failure.empty()) {
       XwdProcs->SoundMessage(QString::fromStdString(failure));
@@ -111,6 +111,8 @@ void TCluesDBForm::OpenTable() {
     }
     state_ = TableState::Open;
   });
+  // A table error while opening is said once, as a missing table is.
+  if (said) state_ = TableState::Closed;
 }
 
 bool TCluesDBForm::TableReady() {
@@ -122,7 +124,7 @@ bool TCluesDBForm::TableReady() {
     Hide();
     return false;
   }
-  return state_ == TableState::Open && RunTableOperation([&] { ShowEntry(vault_->LookupEntry(word_)); });
+  return RunTableOperation([&] { ShowEntry(vault_->LookupEntry(word_)); });
 }
 
 void TCluesDBForm::CloseTable() {

@@ -341,7 +341,6 @@ class CluesDBTable : public AppTest {
     XwdMainForm->AutoclueBtnClick();
     ASSERT_TRUE(AutoclueForm->Visible());
     AutoclueForm->CluesBtnClick();
-    ASSERT_TRUE(CluesDBForm->Visible());
   }
 
   static QStringList Listed() { return Lines(CluesDBForm->ClueList); }
@@ -351,6 +350,7 @@ class CluesDBTable : public AppTest {
 
 TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
   OpenPuzzleAndWindow();
+  ASSERT_TRUE(CluesDBForm->Visible());
   EXPECT_EQ(CluesDBForm->Caption(), "CAT");
   ASSERT_EQ(Listed().size(), 14) << "13 clues over two records and the note";
   EXPECT_EQ(Listed().front(), "Feline friend");
@@ -409,6 +409,31 @@ TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
   CluesDBForm->NextBtn->click();
   EXPECT_EQ(CluesDBForm->Caption(), "ABBEY");
   EXPECT_TRUE(dialogs.Log().empty());
+}
+
+TEST_F(CluesDBTable, DamagedIndexIsSaidWithWhatToDo) {
+  const QString index = QString::fromStdString(folder + "/CLUES.NDX");
+  const QByteArray good = ReadFile(index);
+  QByteArray damaged = good;
+  damaged.replace(512, 2000, QByteArray(2000, '\xFF'));
+  WriteFile(index, damaged);
+  dialogs.ExpectMessage(mrOk);
+  OpenPuzzleAndWindow();  // the index fails as the table opens
+  ASSERT_EQ(dialogs.Log().size(), 1u);
+  const QStringList said = dialogs.Log()[0].Text.split('\n');
+  ASSERT_EQ(said.size(), 3) << dialogs.Log()[0].Text.toStdString();
+  EXPECT_EQ(said[0], "The index of the clue database, \"" + index + "\", is damaged.");
+  EXPECT_EQ(said[1], QString::fromStdString("Rebuild it with: cluedb index \"" + folder + "/CLUES.DBF\""));
+  EXPECT_TRUE(said[2].startsWith("Details: Error # 254 ")) << said[2].toStdString();
+  EXPECT_TRUE(said[2].endsWith("[GetNode]")) << said[2].toStdString();
+  EXPECT_FALSE(CluesDBForm->Visible());
+
+  // Mended: the window opens on it again.
+  WriteFile(index, good);
+  AutoclueForm->CluesBtnClick();
+  EXPECT_TRUE(CluesDBForm->Visible());
+  EXPECT_EQ(Listed().size(), 14);
+  EXPECT_EQ(dialogs.Log().size(), 1u);
 }
 
 TEST_F(CluesDBTable, MissingIndexIsSaidOnceAndNothingIsCreated) {
