@@ -22,6 +22,9 @@ class TClueTable {
   // else the one message that says why not (UTF-8, as the path). Nothing is created.
   virtual std::string Open(const std::string& path) = 0;
   virtual void Close() = 0;
+  // What a table error (the text of its exception) means to the user: which file, what to do,
+  // and the error's own text as the last line (UTF-8).
+  virtual std::string FailureMessage(const std::string& error) { return error; }
 
   // True when a record has exactly this ENTRY (the key blank-padded to the key's length): the
   // table stands on it. Else the table stands on the last record with Eof.

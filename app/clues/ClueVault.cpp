@@ -59,14 +59,16 @@ struct TClueVault::ClueFields {
 // The records of one entry, first to last, and what they hold.
 struct TClueVault::EntryRecords {
   std::string Word;
+  // The entry's records, and for an add those that an unfinished add left after them.
   std::vector<std::uint32_t> RecNos;
   std::size_t RecordsWithMemo = 0;  // the records up to the last one that holds a memo
-  std::vector<std::string> Listed;  // every clue, memos too
-  std::vector<std::string> Packed;  // the C-field clues
+  std::vector<std::string> Clues;   // the C-field clues of the entry's records
+  std::vector<std::string> Notes;   // their memos
+  std::vector<std::string> Packed;  // the C-field clues of every record in RecNos
 };
 
 bool TClueVault::IsCompleteWord(std::string_view word) {
-  return !word.empty() && word.find('\0') == word.npos && word.find(' ') == word.npos;
+  return !word.empty() && word.find_first_of(std::string_view("\0 ?", 3)) == word.npos;
 }
 
 TClueVault::ClueFields TClueVault::FindClueFields() {
@@ -92,21 +94,29 @@ std::string TClueVault::CurrentEntryText() {
 
 // ---- Reading
 
-TClueVault::EntryRecords TClueVault::ReadEntry(const std::string& word, const ClueFields& fields) {
+TClueVault::EntryRecords TClueVault::ReadEntry(const std::string& word, const ClueFields& fields, bool forAdd) {
   EntryRecords records;
   records.Word = word;
+  bool unfinished = false;  // past the record whose MORE ends the entry
   for (std::size_t continuations = 0;; ++continuations) {
     records.RecNos.push_back(table_.RecNo());
     for (std::size_t i = 0; i < fields.Listed.size(); ++i) {
       const std::string text = xbase::RTrimStr(table_.FieldText(fields.Listed[i]));
       if (text.empty()) continue;
-      records.Listed.push_back(text);
-      if (fields.ListedTypes[i] == 'C')
+      if (fields.ListedTypes[i] == 'C') {
         records.Packed.push_back(text);
-      else
+        if (!unfinished) records.Clues.push_back(text);
+      } else {
         records.RecordsWithMemo = records.RecNos.size();
+        if (!unfinished) records.Notes.push_back(text);
+      }
     }
-    if (!table_.GetFieldAsBoolean(kMoreField)) break;
+    if (!table_.GetFieldAsBoolean(kMoreField)) {
+      // An add appends its new continuation record before the entry says "more": one that
+      // ended before that left the record behind, and the next add takes it in.
+      if (!forAdd) break;
+      unfinished = true;
+    }
     // A damaged entry may say "more" on the last record or before another word.
     table_.Skip(1);
     if (table_.IsEof()) break;
@@ -120,14 +130,17 @@ TClueVault::EntryRecords TClueVault::ReadEntry(const std::string& word, const Cl
 }
 
 const TClueEntry& TClueVault::LookupEntry(const std::string& word) {
-  entry_ = {word, false, {}};
+  if (adding_) return entry_;
+  entry_ = {word, false, {}, {}};
   missStand_ = MissStand::None;
   if (!IsCompleteWord(word)) return entry_;
   const ClueFields fields = FindClueFields();
   const std::string key = word.substr(0, kMaxKey);
   if (table_.FindExact(key)) {
+    EntryRecords records = ReadEntry(word, fields, false);
     entry_.Found = true;
-    entry_.Clues = ReadEntry(word, fields).Listed;
+    entry_.Clues = std::move(records.Clues);
+    entry_.Notes = std::move(records.Notes);
   } else {
     table_.FindNear(key);
     missStand_ = table_.IsEof() || table_.IsEmpty() ? MissStand::PastEnd : MissStand::OnFollowing;
@@ -153,34 +166,50 @@ void TClueVault::SeekEntryStart() {
   }
 }
 
+bool TClueVault::StepBackToFirstRecord() {
+  while (IsContinuation(CurrentEntryText())) {
+    table_.Skip(-1);
+    if (table_.IsBof()) return false;
+  }
+  return true;
+}
+
+bool TClueVault::StepOnToFirstRecord() {
+  while (IsContinuation(CurrentEntryText())) {
+    table_.Skip(1);
+    if (table_.IsEof()) return false;
+  }
+  return true;
+}
+
 const TClueEntry& TClueVault::NextEntry() {
-  if (table_.IsEmpty()) return entry_;
+  if (adding_ || table_.IsEmpty()) return entry_;
   // After a miss the table stands on the entry that follows the word: that one is next.
   const bool onFollowing = missStand_ == MissStand::OnFollowing && !IsContinuation(CurrentEntryText());
   if (!onFollowing) {
     table_.Skip(1);
-    while (IsContinuation(CurrentEntryText()) && !table_.IsEof()) table_.Skip(1);
-    if (table_.IsEof()) {
+    if (table_.IsEof() || !StepOnToFirstRecord()) {
       // The last entry, whole: from its first record.
       table_.LastRec();
-      SeekEntryStart();
+      if (!StepBackToFirstRecord()) return entry_;
     }
   }
-  return LookupEntry(BaseWord(CurrentEntryText()));
+  return LookupEntry(CurrentEntryText());
 }
 
 const TClueEntry& TClueVault::PriorEntry() {
-  if (table_.IsEmpty()) return entry_;
-  if (missStand_ == MissStand::PastEnd) {
-    // The word lies after every entry: the last one comes before it.
+  if (adding_ || table_.IsEmpty()) return entry_;
+  // After a miss past every entry the last one comes before the word.
+  if (missStand_ == MissStand::PastEnd)
     table_.LastRec();
-    SeekEntryStart();
-  } else {
+  else
     table_.Skip(-1);
-    SeekEntryStart();
-    if (table_.IsBof()) table_.FirstRec();
+  if (!StepBackToFirstRecord()) {
+    // Nothing but orphaned continuations before: the first entry stays.
+    table_.FirstRec();
+    if (!StepOnToFirstRecord()) return entry_;
   }
-  return LookupEntry(BaseWord(CurrentEntryText()));
+  return LookupEntry(CurrentEntryText());
 }
 
 // ---- Adding
@@ -196,38 +225,61 @@ bool TClueVault::WaitForLock(const std::function<bool()>& tryLock) {
   }
 }
 
+bool TClueVault::LockRecords(const std::vector<std::uint32_t>& recNos) {
+  for (const std::uint32_t recNo : recNos) {
+    table_.GoToRecNo(recNo);
+    if (!WaitForLock([this] { return table_.RLock(); })) return false;
+  }
+  return true;
+}
+
 TClueAddResult TClueVault::AddClue(const std::string& clue) {
+  if (adding_) return TClueAddResult::Busy;
+  // The word of the look-up that the add began with, whatever is looked up while it waits.
   const std::string word = entry_.Word;
-  const TClueAddResult result = [&] {
-    if (!IsCompleteWord(word)) return TClueAddResult::NoRoom;
-    if (xbase::AllTrim(clue).empty()) return TClueAddResult::Blank;
-    const ClueFields fields = FindClueFields();
-    if (fields.Written.empty() || word.size() > static_cast<std::size_t>(fields.EntryLength))
-      return TClueAddResult::NoRoom;
-    // The entry is read again and written under the table lock: what another program added
-    // meanwhile is kept.
-    if (!WaitForLock([this] { return table_.FLock(); })) return TClueAddResult::Busy;
-    const LockRelease tableLock([this] { table_.FUnLock(); });
-    if (!table_.FindExact(word)) return AppendNewEntry(clue, fields);
-    const EntryRecords records = ReadEntry(word, fields);
-    const std::string added = xbase::RTrimStr(clue);
-    if (std::any_of(records.Listed.begin(), records.Listed.end(),
-                    [&](const std::string& listed) { return SameTextIgnoringCase(listed, added); }))
-      return TClueAddResult::Duplicate;
-    std::vector<std::string> clues = records.Packed;
-    clues.push_back(clue);
-    return AddClueToVault(records, clues, fields);
-  }();
+  TClueAddResult result;
+  {
+    struct Adding {
+      bool& flag;
+      explicit Adding(bool& f) : flag(f) { flag = true; }
+      ~Adding() { flag = false; }
+    } adding(adding_);
+    result = AddTo(word, clue);
+  }
   // The list shows what the table holds now, also after a refusal.
   LookupEntry(word);
   return result;
 }
 
-TClueAddResult TClueVault::AppendNewEntry(const std::string& clue, const ClueFields& fields) {
+TClueAddResult TClueVault::AddTo(const std::string& word, const std::string& clue) {
+  if (!IsCompleteWord(word)) return TClueAddResult::NoRoom;
+  if (xbase::AllTrim(clue).empty()) return TClueAddResult::Blank;
+  const ClueFields fields = FindClueFields();
+  if (fields.Written.empty() || word.size() > static_cast<std::size_t>(fields.EntryLength))
+    return TClueAddResult::NoRoom;
+  // The entry is read again and written under the table lock: what another program added
+  // meanwhile is kept.
+  if (!WaitForLock([this] { return table_.FLock(); })) return TClueAddResult::Busy;
+  const LockRelease tableLock([this] { table_.FUnLock(); });
+  if (!table_.FindExact(word)) return AppendNewEntry(word, clue, fields);
+  const EntryRecords records = ReadEntry(word, fields, true);
+  const std::string added = xbase::RTrimStr(clue);
+  const auto same = [&](const std::string& held) { return SameTextIgnoringCase(held, added); };
+  if (std::any_of(records.Clues.begin(), records.Clues.end(), same) ||
+      std::any_of(records.Notes.begin(), records.Notes.end(), same))
+    return TClueAddResult::Duplicate;
+  std::vector<std::string> clues = records.Packed;
+  // An add that did not finish may have stored it already.
+  if (std::none_of(clues.begin(), clues.end(), same)) clues.push_back(clue);
+  return AddClueToVault(records, clues, fields);
+}
+
+TClueAddResult TClueVault::AppendNewEntry(const std::string& word, const std::string& clue,
+                                          const ClueFields& fields) {
   if (!WaitForLock([this] { return table_.ALock(); })) return TClueAddResult::Busy;
   const LockRelease appendLock([this] { table_.UnLock(); });
   table_.ClearRecord();
-  table_.SetFieldAsString(kEntryField, entry_.Word);
+  table_.SetFieldAsString(kEntryField, word);
   table_.SetFieldAsBoolean(kMoreField, false);
   table_.SetFieldAsString(fields.Written.front(), clue);
   table_.AppendRec();
@@ -254,34 +306,48 @@ TClueAddResult TClueVault::AddClueToVault(const EntryRecords& records, const std
     for (const std::string& name : fields.Blanked) table_.SetFieldAsString(name, {});
   };
 
-  {
-    // Every record of the entry is locked before the first is written, so that a record
-    // another program holds leaves the entry as it was.
-    const LockRelease recordLocks([this] { table_.UnLock(); });
-    for (const std::uint32_t recNo : records.RecNos) {
-      table_.GoToRecNo(recNo);
-      if (!WaitForLock([this] { return table_.RLock(); })) return TClueAddResult::Busy;
+  // New continuation records go in first, whole, while the entry's last record still ends it:
+  // readers pass them by until the rewrite takes them in. The records to rewrite are tried
+  // before, so that a record another program holds leaves the table as it was.
+  std::vector<std::uint32_t> appended;
+  if (needed > records.RecNos.size()) {
+    {
+      const LockRelease recordLocks([this] { table_.UnLock(); });
+      if (!LockRecords(records.RecNos)) return TClueAddResult::Busy;
     }
-    const std::size_t kept = std::min(needed, records.RecNos.size());
-    for (std::size_t r = 0; r < kept; ++r) {
-      table_.GoToRecNo(records.RecNos[r]);
-      fill(r);
-      table_.ReplaceRec();
-    }
-    // The records no longer needed, collected while reading; a delete may move the table on
-    // and release the record locks, so each one is found and locked again.
-    for (std::size_t r = kept; r < records.RecNos.size(); ++r) {
-      table_.GoToRecNo(records.RecNos[r]);
-      if (!WaitForLock([this] { return table_.RLock(); })) return TClueAddResult::Busy;
-      table_.DeleteRec();
-    }
-  }
-  for (std::size_t r = records.RecNos.size(); r < needed; ++r) {
     if (!WaitForLock([this] { return table_.ALock(); })) return TClueAddResult::Busy;
     const LockRelease appendLock([this] { table_.UnLock(); });
-    table_.ClearRecord();
+    for (std::size_t r = records.RecNos.size(); r < needed; ++r) {
+      table_.ClearRecord();
+      fill(r);
+      table_.AppendRec();
+      appended.push_back(table_.RecNo());
+    }
+  }
+
+  // Every record of the entry is locked before the first is written, so that a record
+  // another program holds leaves the entry as it was.
+  const LockRelease recordLocks([this] { table_.UnLock(); });
+  if (!LockRecords(records.RecNos)) {
+    // Taken by another program since it was tried: the appended records go again.
+    for (const std::uint32_t recNo : appended) {
+      table_.GoToRecNo(recNo);
+      if (WaitForLock([this] { return table_.RLock(); })) table_.DeleteRec();
+    }
+    return TClueAddResult::Busy;
+  }
+  const std::size_t kept = std::min(needed, records.RecNos.size());
+  for (std::size_t r = 0; r < kept; ++r) {
+    table_.GoToRecNo(records.RecNos[r]);
     fill(r);
-    table_.AppendRec();
+    table_.ReplaceRec();
+  }
+  // The records no longer needed, collected while reading; a delete may move the table on
+  // and release the record locks, so each one is found and locked again.
+  for (std::size_t r = kept; r < records.RecNos.size(); ++r) {
+    table_.GoToRecNo(records.RecNos[r]);
+    if (!WaitForLock([this] { return table_.RLock(); })) return TClueAddResult::Busy;
+    table_.DeleteRec();
   }
   return TClueAddResult::Added;
 }

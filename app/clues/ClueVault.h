@@ -8,12 +8,16 @@
 // followed by one "&" per continuation; the index on ENTRY keeps them together, since "&" sorts
 // after the blank that pads the word and before every letter.
 //
+// Memo fields hold the entry's notes, listed apart from its clues.
+//
 // Writing packs the entry's C-field clues, ten to a record (fewer when the table has fewer C
-// fields from field 3 on), the new clue last; memos are listed as clues but never rewritten: a
-// record that holds one is kept. Records the entry no longer needs are deleted. An add holds the
-// table lock from the moment it reads the entry again until its last write, so programs that
-// add at the same time take turns and lose nothing; every write has its own lock beside it. A
-// lock is waited for a bounded time while Pause lets the program's messages run.
+// fields from field 3 on), the new clue last; notes are never rewritten: a record that holds one
+// is kept. Records the entry no longer needs are deleted. An add holds the table lock from the
+// moment it reads the entry again until its last write, so programs that add at the same time
+// take turns and lose nothing; every write has its own lock beside it. A new continuation record
+// is appended, whole, before the entry's records are rewritten to take it in, so that an add
+// refused a lock leaves the table as it was. A lock is waited for a bounded time while Pause lets
+// the program's messages run; a look-up asked for meanwhile leaves the table to the add.
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +31,7 @@ struct TClueEntry {
   std::string Word;  // the answer looked up
   bool Found = false;
   std::vector<std::string> Clues;  // trailing blanks removed, in record and field order
+  std::vector<std::string> Notes;  // the memos, in the same order
 };
 
 enum class TClueAddResult {
@@ -46,7 +51,8 @@ class TClueVault {
   int LockWaitMilliseconds = 2000;
   int LockTryMilliseconds = 50;
 
-  // An answer with an empty square (0) or a placeholder (blank) is not looked up.
+  // An answer with an empty square (0) or a placeholder ("?", or the blank it is stored as) is
+  // not looked up.
   static bool IsCompleteWord(std::string_view word);
 
   // The last look-up.
@@ -55,7 +61,8 @@ class TClueVault {
   // Reads the entry of the word and stands on its first record. On a miss the table stands on
   // the entry that follows the word (FindNear). An incomplete word is not looked up.
   const TClueEntry& LookupEntry(const std::string& word);
-  // The next and the previous entry of the table, staying on the last and the first.
+  // The next and the previous entry of the table, staying on the last and the first; an
+  // orphaned continuation record (one without its first record) is no entry.
   const TClueEntry& NextEntry();
   const TClueEntry& PriorEntry();
   // Back from a continuation record to the first record of its entry.
@@ -66,7 +73,9 @@ class TClueVault {
   std::string FollowingEntryText();
 
   // Adds a clue to the entry of the last look-up, then reads the entry again (also when the
-  // add did not happen).
+  // add did not happen). Every write uses the word of that look-up. While the add waits for a
+  // lock (in Pause), look-ups and steps leave the table alone and answer Entry(), and another
+  // add answers Busy.
   TClueAddResult AddClue(const std::string& clue);
 
  private:
@@ -76,15 +85,24 @@ class TClueVault {
   enum class MissStand { None, OnFollowing, PastEnd };
 
   ClueFields FindClueFields();
-  // Reads the entry whose first record the table stands on.
-  EntryRecords ReadEntry(const std::string& word, const ClueFields& fields);
-  TClueAddResult AppendNewEntry(const std::string& clue, const ClueFields& fields);
+  // Reads the entry whose first record the table stands on. For an add it also takes the
+  // continuation records that an add which did not finish left after the entry's last record.
+  EntryRecords ReadEntry(const std::string& word, const ClueFields& fields, bool forAdd);
+  TClueAddResult AddTo(const std::string& word, const std::string& clue);
+  TClueAddResult AppendNewEntry(const std::string& word, const std::string& clue, const ClueFields& fields);
   TClueAddResult AddClueToVault(const EntryRecords& records, const std::vector<std::string>& clues,
                                 const ClueFields& fields);
+  // Locks every record of the entry, waiting for each; false when one is refused.
+  bool LockRecords(const std::vector<std::uint32_t>& recNos);
   // Tries a lock until it is granted or the wait is over.
   bool WaitForLock(const std::function<bool()>& tryLock);
+  // From a continuation record back to a first record, or on to one; false when there is none
+  // that way (the table then stands at that end).
+  bool StepBackToFirstRecord();
+  bool StepOnToFirstRecord();
 
   TClueTable& table_;
   TClueEntry entry_;
   MissStand missStand_ = MissStand::None;
+  bool adding_ = false;  // an add is waiting for a lock or writing
 };

@@ -1,8 +1,10 @@
 #include "app/clues/CluesDBUnit.h"
 
 #include <QEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/clues/AnswerText.h"
 #include "app/clues/ToolBarButton.h"
@@ -12,6 +14,7 @@
 #include "platform/db/DbErrors.h"
 #include "platform/gui/AnsiText.h"
 #include "platform/gui/Colors.h"
+#include "xbase/core/ovcommon.h"
 
 using namespace platform::gui;
 
@@ -20,7 +23,22 @@ TCluesDBForm* CluesDBForm = nullptr;
 namespace {
 
 const QString kToolsSettingsKey = QStringLiteral("Software\\Quillmere32\\Tools");
-const QString kBusy = QStringLiteral("The clue database is busy: another program is writing to it. Try again in a moment.");
+const QString kBusy = QStringLiteral("The clue database is busy: another program is using it. Try again in a moment.");
+const QString kNotePrefix = QStringLiteral("Note: ");
+// Marks the list's lines that show a note: shown apart, never taken as a clue.
+constexpr int kNoteRole = Qt::UserRole + 1;
+
+// Library errors come to the window as exceptions, so that it says them in its own words.
+class RaiseLibraryErrors {
+ public:
+  RaiseLibraryErrors() : previous_(xbase::SetRaiseErrors(true)) {}
+  ~RaiseLibraryErrors() { xbase::SetRaiseErrors(previous_); }
+  RaiseLibraryErrors(const RaiseLibraryErrors&) = delete;
+  RaiseLibraryErrors& operator=(const RaiseLibraryErrors&) = delete;
+
+ private:
+  bool previous_;
+};
 
 }  // namespace
 
@@ -59,34 +77,58 @@ void TCluesDBForm::SetClueTable(TClueTable* table) {
   vault_->Pause = [](int milliseconds) { XwdProcs->Pause(milliseconds); };
 }
 
+std::string TCluesDBForm::AutoclueAnswer() {
+  return XwdProcs->GetEntryWord(AutoclueForm->CurX, AutoclueForm->CurY, AutoclueForm->CurDir);
+}
+
 // ---- Opening and closing
 
 void TCluesDBForm::FormShow() {
   CentreNoFindLbl();
-  CloseTable();
-  QString path;
   {
     // The clue database's settings are the companion programs'.
     const TSettingsKeySwitch toolsKey(kToolsSettingsKey);
-    path = XwdProcs->ReadSetting("VaultDataFile", "");
+    path_ = XwdProcs->ReadSetting("VaultDataFile", "").toStdString();
     ApplyFontSetting(ClueList, ReadFontSetting("Vault", {"clBlack", "Courier New", 11, 0}));
   }
-  RunTableOperation([&] {
-    const std::string failure = table_->Open(path.toStdString());
-    if (!failure.empty()) {
-      XwdProcs->SoundMessage(QString::fromStdString(failure));
-      return;
-    }
-    tableOpen_ = true;
-  });
+  // An add under way keeps the table it writes to.
+  if (!adding_) {
+    CloseTable();
+    OpenTable();
+  }
   AutoclueForm->UpdateClueBar();
-  LookupEntry(XwdProcs->GetEntryWord(AutoclueForm->CurX, AutoclueForm->CurY, AutoclueForm->CurDir));
+  LookupEntry(AutoclueAnswer());
 }
 
 void TCluesDBForm::FormHide() { AutoclueForm->UpdateClueBar(); }
 
+void TCluesDBForm::OpenTable() {
+  const bool said = !RunTableOperation([&] {
+    const std::string failure = table_->Open(path_);
+    if (!failure.empty()) {
+      XwdProcs->SoundMessage(QString::fromStdString(failure));
+      return;
+    }
+    state_ = TableState::Open;
+  });
+  // A table error while opening is said once, as a missing table is.
+  if (said) state_ = TableState::Closed;
+}
+
+bool TCluesDBForm::TableReady() {
+  if (state_ != TableState::Failed) return state_ == TableState::Open;
+  CloseTable();
+  OpenTable();
+  if (state_ == TableState::Closed) {
+    // Said once, as when the window opens: the window does not stay.
+    Hide();
+    return false;
+  }
+  return RunTableOperation([&] { ShowEntry(vault_->LookupEntry(word_)); });
+}
+
 void TCluesDBForm::CloseTable() {
-  tableOpen_ = false;
+  state_ = TableState::Closed;
   if (table_ == nullptr) return;  // before the first table is set
   try {
     table_->Close();
@@ -95,19 +137,22 @@ void TCluesDBForm::CloseTable() {
   }
 }
 
-void TCluesDBForm::RunTableOperation(const std::function<void()>& operation) {
+bool TCluesDBForm::RunTableOperation(const std::function<void()>& operation) {
   try {
+    const RaiseLibraryErrors raise;
     operation();
-    return;
+    return true;
   } catch (const platform::db::EAbort&) {
     // The library has shown its box.
   } catch (const std::exception& error) {
-    XwdProcs->SoundMessage(FromAnsi(error.what()));
+    XwdProcs->SoundMessage(QString::fromStdString(table_->FailureMessage(error.what())));
   }
   CloseTable();
+  state_ = TableState::Failed;
   ClueList->clear();
   NoFindLbl->hide();
   AutoclueForm->UpdateClueBar();
+  return false;
 }
 
 // ---- Showing entries
@@ -127,46 +172,91 @@ void TCluesDBForm::CentreNoFindLbl() {
 }
 
 void TCluesDBForm::ShowEntry(const TClueEntry& entry) {
+  word_ = entry.Word;
   SetCaption(AnswerForDisplay(entry.Word));
   ClueList->clear();
   for (const std::string& clue : entry.Clues) ClueList->addItem(FromAnsi(clue));
+  for (const std::string& note : entry.Notes) {
+    auto* item = new QListWidgetItem(kNotePrefix + FromAnsi(note), ClueList);
+    item->setData(kNoteRole, true);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(ToQColor(clGray));
+    QFont font = ClueList->font();
+    font.setItalic(true);
+    item->setFont(font);
+  }
   if (!entry.Found) CentreNoFindLbl();
   NoFindLbl->setVisible(!entry.Found);
+  AutoclueForm->UpdateClueBar();
 }
 
 void TCluesDBForm::LookupEntry(const std::string& Word) {
+  if (adding_) {
+    lookupAfterAdd_ = true;
+    return;
+  }
+  word_ = Word;
   NoFindLbl->hide();
   SetCaption(AnswerForDisplay(Word));
   ClueList->clear();
-  if (!tableOpen_) return;
-  RunTableOperation([&] { ShowEntry(vault_->LookupEntry(Word)); });
+  if (state_ == TableState::Failed) {
+    TableReady();  // and looks the word up
+  } else if (state_ == TableState::Open) {
+    RunTableOperation([&] { ShowEntry(vault_->LookupEntry(Word)); });
+  }
+  AutoclueForm->UpdateClueBar();
 }
 
 void TCluesDBForm::NextBtnClick() {
-  if (tableOpen_) RunTableOperation([&] { ShowEntry(vault_->NextEntry()); });
+  if (adding_) {
+    lookupAfterAdd_ = true;
+  } else if (TableReady()) {
+    RunTableOperation([&] { ShowEntry(vault_->NextEntry()); });
+  }
 }
 
 void TCluesDBForm::PrevBtnClick() {
-  if (tableOpen_) RunTableOperation([&] { ShowEntry(vault_->PriorEntry()); });
+  if (adding_) {
+    lookupAfterAdd_ = true;
+  } else if (TableReady()) {
+    RunTableOperation([&] { ShowEntry(vault_->PriorEntry()); });
+  }
 }
 
 void TCluesDBForm::ClueListMouseUp() {
-  if (ClueList->count() == 0 || ClueList->currentItem() == nullptr) return;
-  AutoclueForm->DefEdit->setText(ClueList->currentItem()->text());
+  const QListWidgetItem* item = ClueList->currentItem();
+  if (ClueList->count() == 0 || item == nullptr || !item->isSelected() || item->data(kNoteRole).toBool()) return;
+  AutoclueForm->DefEdit->setText(item->text());
 }
 
 // ---- Adding
 
+bool TCluesDBForm::CanAdd() const {
+  return state_ != TableState::Closed && !adding_ && TClueVault::IsCompleteWord(word_);
+}
+
 void TCluesDBForm::AddClue(const std::string& Clue) {
-  if (!tableOpen_ || !TClueVault::IsCompleteWord(vault_->Entry().Word)) return;
+  if (!CanAdd() || !TableReady()) return;
   // The list's own search for the whole line ignores case.
   if (!ClueList->findItems(FromAnsi(Clue), Qt::MatchFixedString).isEmpty()) return;
-  RunTableOperation([&] {
-    const TClueAddResult result = vault_->AddClue(Clue);
+  lookupAfterAdd_ = false;
+  const std::string word = word_;
+  TClueAddResult result = TClueAddResult::Added;
+  bool done = false;
+  {
+    const QScopedValueRollback<bool> adding(adding_, true);
+    // Autoclue's Add is off while the add waits and writes.
+    AutoclueForm->UpdateClueBar();
+    done = RunTableOperation([&] { result = vault_->AddClue(Clue); });
+  }
+  if (std::exchange(lookupAfterAdd_, false)) {
+    LookupEntry(AutoclueAnswer());
+  } else if (done) {
     ShowEntry(vault_->Entry());
-    if (result == TClueAddResult::Busy) XwdProcs->SoundMessage(kBusy);
-    if (result == TClueAddResult::NoRoom)
-      XwdProcs->SoundMessage("The clue database has no room for another clue of " +
-                             AnswerForDisplay(vault_->Entry().Word) + ".");
-  });
+  }
+  AutoclueForm->UpdateClueBar();
+  if (!done) return;
+  if (result == TClueAddResult::Busy) XwdProcs->SoundMessage(kBusy);
+  if (result == TClueAddResult::NoRoom)
+    XwdProcs->SoundMessage("The clue database has no room for another clue of " + AnswerForDisplay(word) + ".");
 }

@@ -17,6 +17,9 @@ class TDbfClueTable : public TClueTable {
 
   std::string Open(const std::string& path) override;
   void Close() override;
+  // Names the file that the error names (else the one being opened, else the table) and says
+  // what to do when a damaged file is the cause: cluedb index rebuilds an index.
+  std::string FailureMessage(const std::string& error) override;
 
   bool FindExact(const std::string& key) override { return table_.FindExact(key); }
   bool FindNear(const std::string& key) override { return table_.FindNear(key); }
@@ -53,4 +56,7 @@ class TDbfClueTable : public TClueTable {
 
  private:
   xbase::TOvDbf& table_;
+  // The files of the table last opened (Memo empty without one), and the one being opened.
+  std::string tableFile_, indexFile_, memoFile_;
+  const std::string* opening_ = nullptr;
 };

@@ -394,8 +394,9 @@ void TAutoclueForm::UpdateClueBar() {
 }
 
 void TAutoclueForm::UpdateAddBtn() {
-  // A clue can be added while the clue table is open and the current word may hold a clue.
-  const bool enabled = CluesDBForm->Visible() && CluesDBForm->TableOpen() && DefEdit->isEnabled();
+  // A clue can be added while the clue database window can add one for a whole answer and the
+  // current word may hold a clue.
+  const bool enabled = CluesDBForm->Visible() && CluesDBForm->CanAdd() && DefEdit->isEnabled();
   AddBtn->setEnabled(enabled);
   AddBtn->setToolTip(enabled ? kAddHint : QString());
 }

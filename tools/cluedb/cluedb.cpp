@@ -3,12 +3,14 @@
 //
 //   cluedb sample <folder>             writes the sample clue database into the folder
 //   cluedb index <table>               builds <table without extension>.NDX on ENTRY
-//   cluedb lookup <table> <word>       the word's clues, one a line (exit 1: "No Definitions!"
-//                                      and the entry that follows the word, if any)
+//   cluedb lookup <table> <word>       the word's clues, one a line, then its notes, each
+//                                      "Note: <text>" (exit 1: "No Definitions!" and the
+//                                      entry that follows the word, if any)
 //   cluedb add <table> <word> <clue>   adds the clue (exit 1: nothing added, a duplicate, a
 //                                      blank clue or no room; exit 2: the table is busy)
 //
-// Exit status 3: a table error or a wrong command line.
+// Exit status 3: a table error (which file, what to do, the library's text) or a wrong command
+// line.
 
 #include <cstdio>
 #include <exception>
@@ -55,18 +57,24 @@ int WithClueTable(const std::string& table, Work work) {
   xbase::TOvDbf component;
   component.SetName("CLUES");
   TDbfClueTable clueTable(component);
-  if (const std::string failure = clueTable.Open(table); !failure.empty()) {
-    std::fprintf(stderr, "cluedb: %s\n", failure.c_str());
+  try {
+    if (const std::string failure = clueTable.Open(table); !failure.empty()) {
+      std::fprintf(stderr, "cluedb: %s\n", failure.c_str());
+      return kFailed;
+    }
+    TClueVault vault(clueTable);
+    return work(vault);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cluedb: %s\n", clueTable.FailureMessage(error.what()).c_str());
     return kFailed;
   }
-  TClueVault vault(clueTable);
-  return work(vault);
 }
 
 int Lookup(TClueVault& vault, const std::string& word) {
   const TClueEntry& entry = vault.LookupEntry(platform::os::Utf8ToAnsi(word));
   if (entry.Found) {
     for (const std::string& clue : entry.Clues) Print(clue);
+    for (const std::string& note : entry.Notes) Print("Note: " + note);
     return kDone;
   }
   Print("No Definitions!");

@@ -1,6 +1,7 @@
 // The clue database's logic on a clue table in memory: look-ups over continuation records,
-// the walk through the entries, the packing of an entry when a clue is added, damaged tables,
-// busy locks and adds that meet another program's.
+// notes apart from clues, the walk through the entries, the packing of an entry when a clue is
+// added, damaged tables, busy locks, look-ups while an add waits, and adds that meet another
+// program's.
 
 #include "app/clues/ClueVault.h"
 
@@ -25,9 +26,9 @@ class ClueVaultTest : public ::testing::Test {
     vault.LockWaitMilliseconds = 200;
   }
 
-  // CAT (a blank field between two clues), CATS with 11 clues over two records, CAV.
+  // CAT (a blank field between two clues), CATS with 11 clues over two records, CAV with a note.
   void AddCats() {
-    table.Add("CAV", false, {"Hollow in a cliff"});
+    table.Add("CAV", false, {"Hollow in a cliff"}, "Not CAVE");
     table.Add("CATS", true, Numbered("Cats clue ", 10));
     table.Add("CAT", false, {"Feline friend   ", "", "Purring pet"});
     table.Add("CATS&", false, {"Cats clue 11"});
@@ -45,21 +46,24 @@ TEST_F(ClueVaultTest, LookUpsAreExactAndFollowContinuations) {
     bool found;
     Strings clues;
     const char* following;  // after a miss: the ENTRY the table stands on
+    Strings notes;
   };
   const Case cases[] = {
-      {"CAT", true, {"Feline friend", "Purring pet"}, ""},
-      {"CATS", true, Numbered("Cats clue ", 11), ""},
-      {"CA", false, {}, "CAT"},
-      {"CAU", false, {}, "CAV"},
-      {"CAT!", false, {}, "CATS"},
-      {"CATS!", false, {}, "CATS&"},
-      {"ZEBRA", false, {}, ""},
+      {"CAT", true, {"Feline friend", "Purring pet"}, "", {}},
+      {"CATS", true, Numbered("Cats clue ", 11), "", {}},
+      {"CAV", true, {"Hollow in a cliff"}, "", {"Not CAVE"}},
+      {"CA", false, {}, "CAT", {}},
+      {"CAU", false, {}, "CAV", {}},
+      {"CAT!", false, {}, "CATS", {}},
+      {"CATS!", false, {}, "CATS&", {}},
+      {"ZEBRA", false, {}, "", {}},
   };
   for (const Case& c : cases) {
     const TClueEntry& entry = vault.LookupEntry(c.word);
     EXPECT_EQ(entry.Word, c.word);
     EXPECT_EQ(entry.Found, c.found) << c.word;
     EXPECT_EQ(entry.Clues, c.clues) << c.word;
+    EXPECT_EQ(entry.Notes, c.notes) << c.word;
     if (c.found)
       EXPECT_EQ(vault.CurrentEntryText(), c.word) << "the table stands on the first record";
     else
@@ -71,7 +75,9 @@ TEST_F(ClueVaultTest, LookUpsAreExactAndFollowContinuations) {
 TEST_F(ClueVaultTest, IncompleteAnswersAreNeitherLookedUpNorAdded) {
   AddCats();
   vault.LookupEntry("CATS");
-  for (const std::string& word : {std::string("CA\0", 3), std::string("CA T"), std::string()}) {
+  // An empty square, a placeholder as the record stores it and as the answer reads.
+  for (const std::string& word :
+       {std::string("CA\0", 3), std::string("CA T"), std::string("CA?"), std::string()}) {
     const TClueEntry& entry = vault.LookupEntry(word);
     EXPECT_FALSE(entry.Found);
     EXPECT_TRUE(entry.Clues.empty());
@@ -94,14 +100,14 @@ const PackingCase kPacking[] = {
     {"TenPlusOne",
      [](FakeClueTable& t) { t.Add("W", false, Numbered("c", 10)); },
      {"W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F new"},
-     {"replace 1", "append W&"}},
+     {"append W&", "replace 1"}},
     {"TwentyPlusOne",
      [](FakeClueTable& t) {
        t.Add("W", true, Numbered("c", 10));
        t.Add("W&", false, Numbered("c", 10, 11));
      },
      {"W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& T c11|c12|c13|c14|c15|c16|c17|c18|c19|c20", "W&& F new"},
-     {"replace 1", "replace 2", "append W&&"}},
+     {"append W&&", "replace 1", "replace 2"}},
     {"BlankFieldsPackedSurplusDeleted",
      [](FakeClueTable& t) {
        t.Add("W", true, {"a", "", "b"});
@@ -119,6 +125,14 @@ const PackingCase kPacking[] = {
      },
      {"W T a|b|new", "W& F ||||||||||a note"},
      {"replace 1", "replace 2"}},
+    // An add that ended between its append and its rewrite left W& behind W: taken in.
+    {"UnfinishedAddTakenIn",
+     [](FakeClueTable& t) {
+       t.Add("W", false, Numbered("c", 10));
+       t.Add("W&", false, {"c11"});
+     },
+     {"W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F c11|new"},
+     {"replace 1", "replace 2"}},
 };
 
 class PackingTest : public ClueVaultTest, public testing::WithParamInterface<PackingCase> {};
@@ -132,7 +146,7 @@ TEST_P(PackingTest, AddRewritesTheEntryCompactly) {
   EXPECT_FALSE(table.HoldsLocks());
   // The list is read again from the table, the new clue in it.
   EXPECT_TRUE(vault.Entry().Found);
-  EXPECT_EQ(vault.Entry().Clues.back(), GetParam().name == std::string("MemoKeptWhereItIs") ? "a note" : "new");
+  EXPECT_EQ(vault.Entry().Clues.back(), "new");
   EXPECT_EQ(vault.CurrentEntryText(), "W");
 }
 
@@ -149,6 +163,15 @@ TEST_F(ClueVaultTest, AppendedRecordIsWholeBeforeItIsWritten) {
   EXPECT_EQ(appended.Values.at("MORE"), "F");
   EXPECT_EQ(appended.Values.at("CLUE1"), "new");
   EXPECT_EQ(appended.Values.at("CLUE2"), "");
+}
+
+TEST_F(ClueVaultTest, TheClueOfAnUnfinishedAddIsListedOnceItIsAddedAgain) {
+  table.Add("W", false, Numbered("c", 10));
+  table.Add("W&", false, {"again"});
+  EXPECT_EQ(vault.LookupEntry("W").Clues, Numbered("c", 10));
+  ASSERT_EQ(vault.AddClue("AGAIN"), TClueAddResult::Added);
+  EXPECT_EQ(table.Dump(), (Strings{"W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F again"}));
+  EXPECT_EQ(vault.Entry().Clues.back(), "again");
 }
 
 TEST_F(ClueVaultTest, DuplicatesInAnyCaseAndBlankCluesAddNothing) {
@@ -204,10 +227,8 @@ TEST_F(ClueVaultTest, DamagedEntriesEndTheirLoops) {
   EXPECT_EQ(vault.NextEntry().Word, "Z");
   // The orphaned continuation at the top: the walk back stops at the beginning.
   EXPECT_EQ(vault.LookupEntry("M").Word, "M");
-  EXPECT_EQ(vault.PriorEntry().Word, "B");
-  EXPECT_FALSE(vault.Entry().Found);
-  EXPECT_EQ(vault.PriorEntry().Word, "B");
-  EXPECT_EQ(vault.NextEntry().Word, "M");
+  EXPECT_EQ(vault.PriorEntry().Word, "M");
+  EXPECT_TRUE(vault.Entry().Found);
   // An add to M does not take N into the entry.
   vault.AddClue("m2");
   EXPECT_EQ(table.Dump(), (Strings{"B& F orphan", "M F m1|m2", "N F n1", "Z T z1"}));
@@ -233,6 +254,35 @@ TEST_F(ClueVaultTest, NextAndPriorStopAtBothEnds) {
     EXPECT_EQ(entry.Word, step.word);
     EXPECT_EQ(entry.Clues.size(), step.clues) << step.word;
     EXPECT_TRUE(entry.Found);
+  }
+}
+
+TEST_F(ClueVaultTest, NextAndPriorPassOrphanedContinuationsBy) {
+  // Continuation records without their first record: at the top, between two entries and at
+  // the end.
+  table.Add("A&", false, {"orphan a"});
+  table.Add("B", true, {"b1"});
+  table.Add("B&", false, {"b2"});
+  table.Add("C&", false, {"orphan c"});
+  table.Add("D", false, {"d1"});
+  table.Add("E&", false, {"orphan e"});
+  struct Step {
+    bool next;
+    const char* word;
+  };
+  vault.LookupEntry("B");
+  for (const Step& step : {Step{false, "B"}, Step{true, "D"}, Step{true, "D"}, Step{false, "B"}, Step{false, "B"}}) {
+    const TClueEntry& entry = step.next ? vault.NextEntry() : vault.PriorEntry();
+    EXPECT_EQ(entry.Word, step.word) << (step.next ? "next" : "prior");
+    EXPECT_TRUE(entry.Found);
+  }
+  // After misses that leave the table on an orphan, or past the end.
+  for (const char* miss : {"A", "C", "E", "Z"}) {
+    vault.LookupEntry(miss);
+    const std::string prior = vault.PriorEntry().Word;
+    vault.LookupEntry(miss);
+    const std::string next = vault.NextEntry().Word;
+    EXPECT_EQ(prior + " " + next, std::string(miss) == "A" ? "B B" : std::string(miss) == "C" ? "B D" : "D D") << miss;
   }
 }
 
@@ -286,17 +336,91 @@ TEST_F(ClueVaultTest, BusyLocksLeaveTheTableAsItWas) {
   EXPECT_EQ(pauses, (std::vector<int>{50, 50}));
 }
 
-TEST_F(ClueVaultTest, BusyAppendLockAfterTheRewriteKeepsTheEntryReadable) {
+TEST_F(ClueVaultTest, BusyAppendLockLeavesTheTableAsItWas) {
   table.Add("W", false, Numbered("c", 10));
+  const Strings before = table.Dump();
   table.appendLockedElsewhere = true;
   vault.LookupEntry("W");
   EXPECT_EQ(vault.AddClue("new"), TClueAddResult::Busy);
   EXPECT_EQ(vault.Entry().Clues, Numbered("c", 10));
-  EXPECT_FALSE(table.HoldsLocks());
   vault.LookupEntry("NEW");
   EXPECT_EQ(vault.AddClue("first"), TClueAddResult::Busy);
   EXPECT_FALSE(vault.Entry().Found);
+  EXPECT_TRUE(table.writes.empty());
+  EXPECT_EQ(table.Dump(), before);
+  EXPECT_FALSE(table.HoldsLocks());
 }
+
+TEST_F(ClueVaultTest, RecordTakenAfterTheAppendRemovesTheAppendedRecord) {
+  table.Add("W", false, Numbered("c", 10));
+  const Strings before = table.Dump();
+  // Another program locks the entry's record between this add's append and its rewrite.
+  table.afterWrite = [&](const std::string& write) {
+    if (write.starts_with("append")) table.recordsLockedElsewhere = {1};
+  };
+  vault.LookupEntry("W");
+  EXPECT_EQ(vault.AddClue("new"), TClueAddResult::Busy);
+  EXPECT_EQ(table.writes, (Strings{"append W&", "delete 2"}));
+  EXPECT_EQ(table.Dump(), before);
+  EXPECT_EQ(vault.Entry().Clues, Numbered("c", 10));
+  EXPECT_FALSE(table.HoldsLocks());
+}
+
+// While an add waits for a lock, Pause lets the program look another word up, step through the
+// table and press Add again.
+struct WaitingAddCase {
+  const char* name;
+  std::function<void(FakeClueTable&)> fill;  // the entry of W before the add
+  std::function<void(FakeClueTable&, bool held)> hold;  // the lock another program holds
+  Strings after;
+};
+
+const WaitingAddCase kWaitingAdds[] = {
+    {"TableLockNewWord", [](FakeClueTable&) {}, [](FakeClueTable& t, bool held) { t.tableLockedElsewhere = held; },
+     {"OTHER F o1", "W F new"}},
+    {"AppendLockNewWord", [](FakeClueTable&) {},
+     [](FakeClueTable& t, bool held) { t.appendLockedElsewhere = held; }, {"OTHER F o1", "W F new"}},
+    {"TableLockTenClues", [](FakeClueTable& t) { t.Add("W", false, Numbered("c", 10)); },
+     [](FakeClueTable& t, bool held) { t.tableLockedElsewhere = held; },
+     {"OTHER F o1", "W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F new"}},
+    {"AppendLockTenClues", [](FakeClueTable& t) { t.Add("W", false, Numbered("c", 10)); },
+     [](FakeClueTable& t, bool held) { t.appendLockedElsewhere = held; },
+     {"OTHER F o1", "W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F new"}},
+    {"RecordLockTenClues", [](FakeClueTable& t) { t.Add("W", false, Numbered("c", 10)); },
+     [](FakeClueTable& t, bool held) { t.recordsLockedElsewhere = held ? std::set<std::uint32_t>{2} : std::set<std::uint32_t>{}; },
+     {"OTHER F o1", "W T c1|c2|c3|c4|c5|c6|c7|c8|c9|c10", "W& F new"}},
+    {"RecordLockOneRecord", [](FakeClueTable& t) { t.Add("W", false, {"a"}); },
+     [](FakeClueTable& t, bool held) { t.recordsLockedElsewhere = held ? std::set<std::uint32_t>{2} : std::set<std::uint32_t>{}; },
+     {"OTHER F o1", "W F a|new"}},
+};
+
+class WaitingAddTest : public ClueVaultTest, public testing::WithParamInterface<WaitingAddCase> {};
+
+TEST_P(WaitingAddTest, EveryWriteUsesTheAddsWord) {
+  table.Add("OTHER", false, {"o1"});
+  GetParam().fill(table);
+  GetParam().hold(table, true);
+  vault.Pause = [&](int) {
+    pauses.push_back(0);
+    if (pauses.size() == 2) GetParam().hold(table, false);
+    vault.LookupEntry("OTHER");
+    vault.NextEntry();
+    vault.PriorEntry();
+    EXPECT_EQ(vault.AddClue("second"), TClueAddResult::Busy);
+  };
+  vault.LookupEntry("W");
+  ASSERT_EQ(vault.AddClue("new"), TClueAddResult::Added);
+  EXPECT_EQ(pauses.size(), 2u) << "the lock was waited for";
+  EXPECT_EQ(table.Dump(), GetParam().after);
+  EXPECT_FALSE(table.HoldsLocks());
+  // The entry of the add's word, read again; the next look-up is taken.
+  EXPECT_EQ(vault.Entry().Word, "W");
+  EXPECT_EQ(vault.Entry().Clues.back(), "new");
+  EXPECT_EQ(vault.LookupEntry("OTHER").Clues, Strings{"o1"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, WaitingAddTest, testing::ValuesIn(kWaitingAdds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClueVaultTest, AddsMeetWhatAnotherProgramAddedMeanwhile) {
   table.Add("W", false, {"a"});

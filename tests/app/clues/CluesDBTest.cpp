@@ -1,10 +1,13 @@
 // The clue database window with Autoclue, on a clue table in memory: opening by the Tools
-// settings, the clues of the shown word, taking one, adding one, stepping through the entries,
-// and the failures that must leave the puzzle alone.
+// settings, the clues of the shown word and its notes apart, taking one, adding one (also while
+// the program moves on during the add's wait), stepping through the entries, and the failures
+// that must leave the puzzle alone and the window working.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTest>
+#include <QTimer>
 
 #include "AppTest.h"
 #include "app/clues/CluesDBUnit.h"
@@ -130,14 +133,87 @@ TEST_F(CluesDB, NextAndPreviousStayAtTheEnds) {
   }
 }
 
-TEST_F(CluesDB, AnAnswerWithEmptySquaresIsNeitherLookedUpNorAdded) {
-  Puzzle.Solution(2, 1) = EmptySquare;  // C_TS
+TEST_F(CluesDB, NotesAreShownApartAndNeverTaken) {
+  table.records[3].Values["NOTE"] = "Not RAPPED";
   OpenWindow();
-  EXPECT_EQ(CluesDBForm->Caption(), "C_TS");
-  EXPECT_TRUE(NoDefinitions());
-  AutoclueForm->DefEdit->setText("Anything");
+  CluesDBForm->LookupEntry("RAPT");
+  ASSERT_EQ(Listed(), (QStringList{"Spellbound", "Note: Not RAPPED"}));
+  const QListWidgetItem* clue = CluesDBForm->ClueList->item(0);
+  const QListWidgetItem* note = CluesDBForm->ClueList->item(1);
+  EXPECT_NE(note->foreground().color(), CluesDBForm->ClueList->palette().color(QPalette::Text));
+  EXPECT_TRUE(note->font().italic());
+  EXPECT_FALSE(clue->font().italic());
+  EXPECT_FALSE(note->flags() & Qt::ItemIsSelectable);
+  // A click on the note takes nothing, also after a clue was selected; one on the clue takes it.
+  const std::string before = Puzzle.Clue(Puzzle.WordIdx(1, 1).Across);
+  for (const int row : {1, 0, 1}) {
+    const QRect place = CluesDBForm->ClueList->visualItemRect(CluesDBForm->ClueList->item(row));
+    QTest::mouseClick(CluesDBForm->ClueList->viewport(), Qt::LeftButton, {}, place.center());
+    if (row == 0) {
+      EXPECT_EQ(AutoclueForm->DefEdit->text(), "Spellbound");
+      AutoclueForm->DefEdit->setText(QString::fromStdString(before));
+    }
+  }
+  EXPECT_EQ(AutoclueForm->DefEdit->text(), QString::fromStdString(before));
+  CluesDBForm->ClueList->setCurrentRow(1);
+  CluesDBForm->ClueListMouseUp();
+  EXPECT_EQ(AutoclueForm->DefEdit->text(), QString::fromStdString(before));
+}
+
+TEST_F(CluesDB, AnswersWithEmptyOrPlaceholderSquaresAreNeitherLookedUpNorAdded) {
+  for (const auto& [square, caption] : {std::pair{EmptySquare, "C_TS"}, std::pair{PlaceholderLetter, "C?TS"}}) {
+    Puzzle.Solution(2, 1) = square;
+    OpenWindow();
+    EXPECT_EQ(CluesDBForm->Caption(), caption);
+    EXPECT_TRUE(NoDefinitions());
+    EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled()) << caption;
+    AutoclueForm->DefEdit->setText("Anything");
+    AutoclueForm->AddBtnClick();
+    CluesDBForm->AddClue("Anything");
+    EXPECT_TRUE(table.writes.empty()) << caption;
+    // A whole answer takes Add again.
+    AutoclueForm->NextBtnClick();  // CAR
+    EXPECT_TRUE(AutoclueForm->AddBtn->isEnabled());
+    AutoclueForm->CluesBtnClick();
+    AutoclueForm->PrevBtnClick();
+  }
+}
+
+TEST_F(CluesDB, WhileAnAddWaitsTheProgramMovesOnAndTheClueKeepsItsWord) {
+  OpenWindow();
+  AutoclueForm->NextBtnClick();
+  AutoclueForm->NextBtnClick();  // 2 Down TOPS: not in the table
+  table.tableLockedElsewhere = true;
+  bool addEnabledMeanwhile = true;
+  // While the add waits for the table lock: Enter in Autoclue (to 3 Across RAPT), the window's
+  // arrows and Add again; then the other program lets the lock go.
+  QTimer::singleShot(0, CluesDBForm, [&] {
+    addEnabledMeanwhile = AutoclueForm->AddBtn->isEnabled();
+    std::uint8_t enter = 13;
+    AutoclueForm->DefEditKeyPress(enter);
+    CluesDBForm->NextBtnClick();
+    CluesDBForm->PrevBtnClick();
+    AutoclueForm->DefEdit->setText("Second");
+    AutoclueForm->AddBtnClick();
+    CluesDBForm->AddClue("Second");
+    table.tableLockedElsewhere = false;
+  });
+  AutoclueForm->DefEdit->setText("Best of all");
   AutoclueForm->AddBtnClick();
-  EXPECT_TRUE(table.writes.empty());
+  EXPECT_FALSE(addEnabledMeanwhile);
+  EXPECT_EQ(table.writes, std::vector<std::string>{"append TOPS"});
+  EXPECT_EQ(table.Dump().back(), "TOPS F Best of all");
+  EXPECT_EQ(table.Dump().at(3), "RAPT F Spellbound");
+  // The window shows the answer that Autoclue shows, and the next Add goes to it.
+  EXPECT_EQ(AutoclueForm->ClueLbl->text(), "RAPT");
+  EXPECT_EQ(CluesDBForm->Caption(), "RAPT");
+  EXPECT_EQ(Listed(), QStringList{"Spellbound"});
+  EXPECT_TRUE(AutoclueForm->AddBtn->isEnabled());
+  AutoclueForm->DefEdit->setText("Enchanted");
+  AutoclueForm->AddBtnClick();
+  EXPECT_EQ(Listed(), (QStringList{"Spellbound", "Enchanted"}));
+  EXPECT_EQ(table.writes.back(), "replace 4");
+  EXPECT_TRUE(dialogs.Log().empty());
 }
 
 TEST_F(CluesDB, TablesThatCannotBeOpenedAreSaidOnceAndTheWindowStaysClosed) {
@@ -164,25 +240,71 @@ TEST_F(CluesDB, BusyTableIsSaidAndTheListShowsTheTable) {
   AutoclueForm->AddBtnClick();
   ASSERT_EQ(dialogs.Log().size(), 1u);
   EXPECT_EQ(dialogs.Log()[0].Text,
-            "The clue database is busy: another program is writing to it. Try again in a moment.");
+            "The clue database is busy: another program is using it. Try again in a moment.");
   EXPECT_EQ(Listed().size(), 11);
   EXPECT_TRUE(table.writes.empty());
 }
 
-TEST_F(CluesDB, TableErrorClosesTheTableAndKeepsThePuzzle) {
+TEST_F(CluesDB, AfterATableErrorTheNextLookUpOrAddOpensTheTableAgain) {
+  enum class Next { LookUp, Arrow, Add };
+  for (const Next next : {Next::LookUp, Next::Arrow, Next::Add}) {
+    OpenWindow();  // CATS
+    const TXwdPuzzle before = Puzzle;
+    table.damaged = true;
+    dialogs.ExpectMessage(mrOk);
+    AutoclueForm->NextBtnClick();  // CAR
+    ASSERT_EQ(dialogs.Log().size(), 1u);
+    EXPECT_EQ(dialogs.Log()[0].Text, "The clue table is damaged.");
+    EXPECT_FALSE(CluesDBForm->TableOpen());
+    EXPECT_TRUE(Listed().isEmpty());
+    EXPECT_EQ(Puzzle, before);
+    EXPECT_TRUE(CluesDBForm->Visible());
+    EXPECT_TRUE(AutoclueForm->AddBtn->isEnabled()) << "Add opens the table again";
+
+    // The table is readable again (another program mended it).
+    table.damaged = false;
+    switch (next) {
+      case Next::LookUp:
+        AutoclueForm->PrevBtnClick();  // CATS, listed a moment before
+        EXPECT_EQ(CluesDBForm->Caption(), "CATS");
+        EXPECT_EQ(Listed().size(), 11);
+        break;
+      case Next::Arrow:
+        CluesDBForm->NextBtnClick();  // from CAR to CATS
+        EXPECT_EQ(CluesDBForm->Caption(), "CATS");
+        EXPECT_EQ(Listed().size(), 11);
+        break;
+      case Next::Add:
+        AutoclueForm->DefEdit->setText("Motor");
+        AutoclueForm->AddBtnClick();  // listed already: nothing added
+        EXPECT_EQ(Listed(), (QStringList{"Auto", "Motor"}));
+        AutoclueForm->DefEdit->setText("Vehicle");
+        AutoclueForm->AddBtnClick();
+        EXPECT_EQ(Listed(), (QStringList{"Auto", "Motor", "Vehicle"}));
+        break;
+    }
+    EXPECT_TRUE(CluesDBForm->TableOpen());
+    EXPECT_EQ(dialogs.Log().size(), 1u);
+    AutoclueForm->CluesBtnClick();
+    AutoclueForm->ResetWalk();
+    AutoclueForm->FindNextWord({});
+    dialogs = {};
+  }
+}
+
+TEST_F(CluesDB, ATableThatCannotBeOpenedAgainClosesTheWindow) {
   OpenWindow();
-  const TXwdPuzzle before = Puzzle;
   table.damaged = true;
   dialogs.ExpectMessage(mrOk);
   AutoclueForm->NextBtnClick();
-  ASSERT_EQ(dialogs.Log().size(), 1u);
-  EXPECT_EQ(dialogs.Log()[0].Text, "The clue table is damaged.");
-  EXPECT_FALSE(CluesDBForm->TableOpen());
+  table.path = "gone.dbf";
+  dialogs.ExpectMessage(mrOk);
+  AutoclueForm->NextBtnClick();
+  ASSERT_EQ(dialogs.Log().size(), 2u);
+  EXPECT_EQ(dialogs.Log()[1].Text, "The clue database was not found.");
+  EXPECT_FALSE(CluesDBForm->Visible());
   EXPECT_FALSE(AutoclueForm->AddBtn->isEnabled());
-  EXPECT_TRUE(Listed().isEmpty());
-  EXPECT_EQ(Puzzle, before);
-  AutoclueForm->NextBtnClick();  // nothing more is reported
-  EXPECT_EQ(dialogs.Log().size(), 1u);
+  EXPECT_EQ(AutoclueForm->CluesBtn->toolTip(), "Open clue database");
 }
 
 TEST_F(CluesDB, ClosingAutoclueClosesTheWindow) {
@@ -219,7 +341,6 @@ class CluesDBTable : public AppTest {
     XwdMainForm->AutoclueBtnClick();
     ASSERT_TRUE(AutoclueForm->Visible());
     AutoclueForm->CluesBtnClick();
-    ASSERT_TRUE(CluesDBForm->Visible());
   }
 
   static QStringList Listed() { return Lines(CluesDBForm->ClueList); }
@@ -229,10 +350,12 @@ class CluesDBTable : public AppTest {
 
 TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
   OpenPuzzleAndWindow();
+  ASSERT_TRUE(CluesDBForm->Visible());
   EXPECT_EQ(CluesDBForm->Caption(), "CAT");
   ASSERT_EQ(Listed().size(), 14) << "13 clues over two records and the note";
   EXPECT_EQ(Listed().front(), "Feline friend");
-  EXPECT_EQ(Listed().back(), "Kitten, when grown");
+  EXPECT_EQ(Listed().at(12), "Kitten, when grown");
+  EXPECT_EQ(Listed().back(), "Note: Not \"Tom or tabby\" twice in one puzzle.");
   EXPECT_TRUE(AutoclueForm->AddBtn->isEnabled());
 
   // A click takes a clue.
@@ -244,7 +367,7 @@ TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
   AutoclueForm->DefEdit->setText("Whiskered pet");
   AutoclueForm->AddBtnClick();
   EXPECT_EQ(Listed().size(), 15);
-  EXPECT_TRUE(Listed().contains("Whiskered pet"));
+  EXPECT_EQ(Listed().at(13), "Whiskered pet");
   {
     // Another open of the table, as another program, reads it.
     xbase::TOvDbf other;
@@ -253,7 +376,8 @@ TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
     ASSERT_EQ(otherTable.Open(folder + "/CLUES.DBF"), "");
     TClueVault otherVault(otherTable);
     const TClueEntry& cat = otherVault.LookupEntry("CAT");
-    EXPECT_EQ(cat.Clues.size(), 15u);
+    EXPECT_EQ(cat.Clues.size(), 14u);
+    EXPECT_EQ(cat.Notes.size(), 1u);
     EXPECT_EQ(cat.Clues.back(), "Whiskered pet");
   }
   // No lock is left behind: another program sees none on the table.
@@ -285,6 +409,31 @@ TEST_F(CluesDBTable, FlowThroughTheMainWindow) {
   CluesDBForm->NextBtn->click();
   EXPECT_EQ(CluesDBForm->Caption(), "ABBEY");
   EXPECT_TRUE(dialogs.Log().empty());
+}
+
+TEST_F(CluesDBTable, DamagedIndexIsSaidWithWhatToDo) {
+  const QString index = QString::fromStdString(folder + "/CLUES.NDX");
+  const QByteArray good = ReadFile(index);
+  QByteArray damaged = good;
+  damaged.replace(512, 2000, QByteArray(2000, '\xFF'));
+  WriteFile(index, damaged);
+  dialogs.ExpectMessage(mrOk);
+  OpenPuzzleAndWindow();  // the index fails as the table opens
+  ASSERT_EQ(dialogs.Log().size(), 1u);
+  const QStringList said = dialogs.Log()[0].Text.split('\n');
+  ASSERT_EQ(said.size(), 3) << dialogs.Log()[0].Text.toStdString();
+  EXPECT_EQ(said[0], "The index of the clue database, \"" + index + "\", is damaged.");
+  EXPECT_EQ(said[1], QString::fromStdString("Rebuild it with: cluedb index \"" + folder + "/CLUES.DBF\""));
+  EXPECT_TRUE(said[2].startsWith("Details: Error # 254 ")) << said[2].toStdString();
+  EXPECT_TRUE(said[2].endsWith("[GetNode]")) << said[2].toStdString();
+  EXPECT_FALSE(CluesDBForm->Visible());
+
+  // Mended: the window opens on it again.
+  WriteFile(index, good);
+  AutoclueForm->CluesBtnClick();
+  EXPECT_TRUE(CluesDBForm->Visible());
+  EXPECT_EQ(Listed().size(), 14);
+  EXPECT_EQ(dialogs.Log().size(), 1u);
 }
 
 TEST_F(CluesDBTable, MissingIndexIsSaidOnceAndNothingIsCreated) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -73,6 +74,8 @@ class FakeClueTable : public TClueTable {
 
   std::vector<Record> records;      // record n at n - 1
   std::vector<std::string> writes;  // "append <entry>", "replace <n>", "delete <n>" in order
+  // Called after each write with its entry in `writes`: another program acting in between.
+  std::function<void(const std::string& write)> afterWrite;
   // Locks another program holds.
   bool tableLockedElsewhere = false;
   bool appendLockedElsewhere = false;
@@ -207,15 +210,15 @@ class FakeClueTable : public TClueTable {
     edit_.Deleted = false;
     records.push_back(edit_);
     editing_ = false;
-    writes.push_back("append " + Value(edit_, "ENTRY"));
     StandOn(static_cast<std::uint32_t>(records.size()));
+    Wrote("append " + Value(edit_, "ENTRY"));
   }
 
   void ReplaceRec() override {
     if (recordLocks_.count(current_) == 0) throw std::runtime_error("error 1200: replace without the record lock");
     records[current_ - 1] = edit_;
     editing_ = false;
-    writes.push_back("replace " + std::to_string(current_));
+    Wrote("replace " + std::to_string(current_));
   }
 
   void DeleteRec() override {
@@ -224,7 +227,7 @@ class FakeClueTable : public TClueTable {
     const std::vector<std::uint32_t> before = Order();
     const auto at = std::find(before.begin(), before.end(), current_);
     records[current_ - 1].Deleted = true;
-    writes.push_back("delete " + std::to_string(current_));
+    const std::string write = "delete " + std::to_string(current_);
     // The record is hidden now: the locks go and the table moves to the next visible record,
     // or the previous one at the end.
     recordLocks_.clear();
@@ -233,6 +236,7 @@ class FakeClueTable : public TClueTable {
     else
       current_ = at != before.begin() ? *(at - 1) : 0;
     bof_ = eof_ = current_ == 0;
+    Wrote(write);
   }
 
   bool FLock() override {
@@ -263,6 +267,11 @@ class FakeClueTable : public TClueTable {
   }
 
  private:
+  void Wrote(const std::string& write) {
+    writes.push_back(write);
+    if (afterWrite) afterWrite(write);
+  }
+
   static std::string Value(const Record& record, const std::string& name) {
     const auto found = record.Values.find(name);
     return found == record.Values.end() ? std::string() : found->second;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -260,7 +261,6 @@ TEST_F(CluedbTable, ForeignTableIndexedLookedUpAndAddedTo) {
     ASSERT_FALSE(now.empty());
     EXPECT_NE(now.back().find("Added clue"), std::string::npos) << now.back();
     EXPECT_EQ(now.back().substr(now.back().find(' ') + 1, 1), "F") << "the last record ends the entry";
-    // Listed in field order: a note of the first record comes after that record's clues.
     const Lines listed = SplitLines(Cluedb({"lookup", table, word}).output);
     EXPECT_NE(std::find(listed.begin(), listed.end(), "Added clue"), listed.end());
     EXPECT_GE(now.size(), old.size());
@@ -302,12 +302,47 @@ TEST_F(CluedbTable, MissingTablesAndIndexesAreSaidAndNothingIsCreated) {
   EXPECT_FALSE(std::ifstream(At("plain.ndx")).good());
 }
 
-TEST_F(CluedbTable, DamagedTableIsATableError) {
-  std::ofstream(At("bad.dbf"), std::ios::binary) << std::string(40, '\x7F');
-  std::ofstream(At("bad.ndx"), std::ios::binary) << std::string(1024, '\0');
-  const ToolResult result = Cluedb({"lookup", At("bad.dbf"), "CAT"});
-  EXPECT_EQ(result.status, 3);
-  EXPECT_NE(result.output.find("cluedb: "), std::string::npos) << result.output;
+TEST_F(CluedbTable, DamagedFilesAreNamedWithWhatToDo) {
+  // Bytes written over one file of the sample: where, how many (0: the file cut there).
+  struct Damage {
+    const char* file;
+    std::size_t at;
+    std::size_t bytes;
+    const char* said;     // the first line's end
+    const char* advice;   // in the second line
+    const char* details;  // the library's text
+  };
+  const Damage damages[] = {
+      {"CLUES.DBF", 20, 0, "\" is damaged.", "cluedb index", "Details: Error # 210 "},
+      {"CLUES.NDX", 0, 30, "\", is damaged.", "Rebuild it with: cluedb index", "Details: Error # 222 "},
+      {"CLUES.NDX", 512, 2000, "\", is damaged.", "Rebuild it with: cluedb index", "[GetNode]"},
+      {"CLUES.DBT", 600, 0, "\", are damaged.", "Put back a copy", "Details: Error # 1003 "},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(std::string(damage.file) + " at " + std::to_string(damage.at));
+    const std::string folder = At("sample" + std::to_string(&damage - damages));
+    ASSERT_EQ(Cluedb({"sample", folder}).status, 0);
+    const std::string path = folder + "/" + damage.file;
+    std::string bytes = Contents(path);
+    if (damage.bytes == 0)
+      bytes.resize(damage.at);
+    else
+      bytes.replace(damage.at, damage.bytes, std::string(damage.bytes, '\xFF'));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+    const ToolResult result = Cluedb({"lookup", folder + "/CLUES.DBF", "CAT"});
+    EXPECT_EQ(result.status, 3);
+    const Lines said = SplitLines(result.output);
+    ASSERT_EQ(said.size(), 3u) << result.output;
+    EXPECT_TRUE(said[0].starts_with("cluedb: ")) << said[0];
+    EXPECT_NE(said[0].find("\"" + path + damage.said), std::string::npos) << said[0];
+    EXPECT_NE(said[1].find(damage.advice), std::string::npos) << said[1];
+    EXPECT_NE(said[2].find(damage.details), std::string::npos) << said[2];
+  }
+  // The advice for an index is the cure.
+  const std::string folder = At("sample2");
+  ASSERT_EQ(Cluedb({"index", folder + "/CLUES.DBF"}).status, 0);
+  EXPECT_EQ(Cluedb({"lookup", folder + "/CLUES.DBF", "CAT"}).status, 0);
 }
 
 #ifdef XBASE64_LONGFIX_LIBRARY
@@ -340,13 +375,14 @@ class SharedClueTable : public Cluedb_ {
     word = SplitFields(entries[2])[0];
   }
 
-  // A peer with the table open, standing on the first record of `word`.
-  xbase::PeerProcess& PeerOnTheEntry(xbase::PeerGroup& peers) {
+  // A peer with the table open, standing on the first record of the entry (of `word` when none
+  // is named).
+  xbase::PeerProcess& PeerOnTheEntry(xbase::PeerGroup& peers, const std::string& entry = {}) {
     xbase::PeerProcess& peer = peers.Start();
     EXPECT_EQ(peer.Ask("use shared.dbf").code, 0);
     const Lines records = ReadWithPython(table);
     for (std::size_t n = 1; n <= records.size(); ++n) {
-      if (records[n - 1][0] == ' ' && SplitFields(records[n - 1].substr(1))[0] == word) {
+      if (records[n - 1][0] == ' ' && SplitFields(records[n - 1].substr(1))[0] == (entry.empty() ? word : entry)) {
         EXPECT_EQ(peer.Ask("go " + std::to_string(n)).result, std::to_string(n));
       }
     }
@@ -358,25 +394,46 @@ class SharedClueTable : public Cluedb_ {
   std::string word;
 };
 
-TEST_F(SharedClueTable, LocksHeldElsewhereMakeTheAddBusyAndLeaveTheFiles) {
+TEST_F(SharedClueTable, LocksHeldElsewhereMakeTheAddBusyAndLeaveTheFilesAsTheyWere) {
   struct Hold {
     const char* lock;
-    bool newWord;
+    const char* word;
+    int clues;  // the entry's clues before the add (0: a new word)
+    Lines after;  // the entry's records after the add, once the lock is free
   };
-  for (const Hold& hold : {Hold{"rlock", false}, Hold{"alock", true}}) {
-    SCOPED_TRACE(hold.lock);
+  const auto clues = [](const std::string& word, int count) {
+    std::string joined;
+    for (int n = 1; n <= count; ++n) joined += (n > 1 ? "|" : "") + word + " " + std::to_string(n);
+    return joined;
+  };
+  const Hold holds[] = {
+      {"rlock", "ONCE", 1, {"ONCE F " + clues("ONCE", 1) + "|added"}},
+      {"alock", "BRANDNEW", 0, {"BRANDNEW F added"}},
+      // Ten clues fill the record: the eleventh needs a continuation record, appended.
+      {"alock", "TENFOLD", 10, {"TENFOLD T " + clues("TENFOLD", 10), "TENFOLD& F added"}},
+      {"rlock", "DECADE", 10, {"DECADE T " + clues("DECADE", 10), "DECADE& F added"}},
+  };
+  const Lines files{"shared.dbf", "shared.dbt", "shared.ndx"};
+  for (const Hold& hold : holds) {
+    SCOPED_TRACE(std::string(hold.lock) + " " + hold.word);
+    for (int n = 1; n <= hold.clues; ++n)
+      ASSERT_EQ(Cluedb({"add", table, hold.word, std::string(hold.word) + " " + std::to_string(n)}).status, 0);
     xbase::PeerGroup peers(temp.path());
-    xbase::PeerProcess& peer = PeerOnTheEntry(peers);
+    xbase::PeerProcess& peer = PeerOnTheEntry(peers, hold.clues > 0 ? hold.word : "");
     ASSERT_EQ(peer.Ask(hold.lock).result, "1");
-    const std::string target = hold.newWord ? "BRANDNEW" : word;
-    const std::string before = Contents(table) + Contents(At("shared.dbt")) + Contents(At("shared.ndx"));
-    const ToolResult busy = Cluedb({"add", table, target, std::string("Held by ") + hold.lock});
+    for (const std::string& file : files) std::filesystem::copy_file(At(file), At("before-" + file), std::filesystem::copy_options::overwrite_existing);
+
+    const ToolResult busy = Cluedb({"add", table, hold.word, "added"});
     EXPECT_EQ(busy.status, 2) << busy.output;
     EXPECT_NE(busy.output.find("busy"), std::string::npos);
-    EXPECT_EQ(Contents(table) + Contents(At("shared.dbt")) + Contents(At("shared.ndx")), before);
+    for (const std::string& file : files) {
+      const ToolResult same = RunTool("cmp " + At("before-" + file) + " " + At(file));
+      EXPECT_EQ(same.status, 0) << file << ": " << same.output;
+    }
     peer.Ask("unlock");
-    const ToolResult added = Cluedb({"add", table, target, std::string("Held by ") + hold.lock});
+    const ToolResult added = Cluedb({"add", table, hold.word, "added"});
     EXPECT_EQ(added.status, 0) << added.output;
+    EXPECT_EQ(EntryRecords(table, hold.word), hold.after);
   }
   ExpectIndexInStep(table, At("shared.ndx"));
 }

@@ -1,7 +1,7 @@
 # Writes a clue table with python3-dbf, as another program would: ENTRY C(<length>), MORE L,
 # CLUE1 to CLUE10 C(60) and NOTE M, dBase III with its DBT. The records of <count> entries go in
-# a shuffled order, with deleted records between them. Prints every entry as the clue database
-# window lists it: "<word>|<clue>|..." (a first record's note after its clues).
+# a shuffled order, with deleted records between them. Prints every entry as cluedb lookup lists
+# it: "<word>|<clue>|..." with the note last, as "Note: <note>".
 #
 # Usage: write_clues.py <table> <seed> <count> [<entry length>]
 import random
@@ -26,7 +26,7 @@ for word in sorted(words):
     chunks = [clues[i:i + 10] for i in range(0, len(clues), 10)]
     for k, chunk in enumerate(chunks):
         records.append((word + '&' * k, k + 1 < len(chunks), chunk, note if k == 0 else ''))
-    listed = chunks[0] + ([note] if note else []) + clues[10:]
+    listed = clues + (['Note: ' + note] if note else [])
     print(word + '|' + '|'.join(listed))
 rng.shuffle(records)
 for entry, more, chunk, note in records:
