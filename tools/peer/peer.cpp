@@ -16,6 +16,7 @@
 //                                   bytes ("-" for empty), N with six decimals, D as its day
 //                                   number, L as T or F; "-" for no value)
 //   list                           (GoTop, then Skip to EOF: the record numbers, comma-separated)
+//   lasterror                      (the message of the last error, line breaks as blanks)
 //   faultafter <n> <text> kill|stop
 //                                  (after the n-th write from now to a file whose path holds the text,
 //                                   the program dies or stops: WriteFault.h)
@@ -187,6 +188,12 @@ std::optional<std::string> Run(const std::string& line) {
   if (command == "filter") return Filter(Rest(words));
   if (command == "eval") return Eval(Rest(words));
   if (command == "list") return List();
+  if (command == "lasterror") {
+    std::string message = LastErrorMessage;
+    for (char& c : message)
+      if (c == '\r' || c == '\n') c = ' ';
+    return message;
+  }
   if (command == "faultafter") {
     unsigned n = 0;
     std::string fileText, action;

@@ -200,7 +200,9 @@ void ReadAnchorNodes();
 
 // True when another program has changed the current area's indexes since this one last looked
 // (the headers are then read again): the generation of the semaphore file, as the area last
-// read it, differs from the one it caught up with. Always False for an area not logged in.
+// read it, differs from the one it caught up with, or a program that died counted was found.
+// A header read again whose stamp shows missing keys marks its order NeedsRebuild. Always
+// False for an area not logged in.
 bool CheckIndexGeneration();
 
 // ---------------------------------------------------------------------------------------------
@@ -221,7 +223,8 @@ extern bool UniqueDefault;  // every index made through an entry with options is
 // without expression and key maker or for a logical key, 221 without the expression engine, 300
 // for an expression over 100 characters, 214 when an area has the file open, 266 for a key
 // length outside 1..100, 217 and 227 when memory or disk space is short, 225 when the file is in
-// use elsewhere and the table cannot be had exclusively. Every message ends with
+// use elsewhere and the table cannot be had exclusively. The file is written beside an existing
+// one and renamed over it once whole: a build that fails (or is killed) leaves the old file. Every message ends with
 // " [MakeIndex(<...>,<name>)]".
 void MakeIndex(const std::string& indexName, const std::string& keyExpr, bool soundex,
                std::uint8_t orderNumber, bool unique, bool descending, KeyMakerProc keyMaker,
@@ -235,7 +238,8 @@ void IndexOnWithOptionsEx(const std::string& nameWithOptions, KeyMakerProc keyMa
 
 // Closes the area's orders; false (254) when slot 1 stays occupied.
 bool Index_On();
-// Index_On, the build with options, and the new file opened as the controlling order 1.
+// Index_On, the build with options, and the new file opened as the controlling order 1; a build
+// that fails opens the orders the area had again, its error kept.
 void IndexOnExpr(const std::string& keyExpr, const std::string& nameWithOptions);
 void IndexOnKeyMaker(const std::string& nameWithOptions, KeyMakerProc keyMaker, std::uint32_t keyMakerArg);
 
@@ -245,8 +249,11 @@ void IndexOnKeyMaker(const std::string& nameWithOptions, KeyMakerProc keyMaker, 
 // (or this area in another slot) has the file open, 254 for an occupied slot, 222 for a file
 // that is no index or whose key expression does not compile, 223 for an expression file opened
 // with a key maker or the other way round, 266 when the key of a blank record has another
-// length than the file's keys. A next free node that disagrees with the file's size is
-// corrected. With records, slot 1 goes to the first visible record.
+// length than the file's keys, 222 (", rebuild it") when its stamp shows that it lacks keys:
+// written for another record count than the table's, or left with ChangingStamp by a program
+// that died in a change. The header is read inside the read bracket; a next free node that
+// disagrees with the file's size is corrected under the write bracket. With records, slot 1
+// goes to the first visible record.
 void OpenIndex(const std::string& fileName, bool noCache, bool soundex, std::uint8_t order,
                bool descending, KeyMakerProc keyMaker, std::uint32_t keyMakerArg);
 

@@ -87,8 +87,9 @@ void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* imag
 // SeekAndWrite without the write: the copies see the image now, the file later.
 void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 
-// The node a position of an interior node leads to, checked: not 0, below next free.
-std::uint32_t ChildNode(const OrderDescriptor& order, const std::uint8_t* image,
+// The node a position of an interior node leads to, checked: not 0, below next free (or in the
+// file, written by a program that died before its header, see FetchNode).
+std::uint32_t ChildNode(OrderDescriptor& order, const std::uint8_t* image,
                         std::uint32_t nodeNumber, int position);
 
 // An empty path owned by the order.

@@ -112,10 +112,10 @@ void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* imag
   order.FileBytesKnown = std::max(order.FileBytesKnown, (std::uint64_t{node} + 1) * NodeSize);
 }
 
-std::uint32_t ChildNode(const OrderDescriptor& order, const std::uint8_t* image,
+std::uint32_t ChildNode(OrderDescriptor& order, const std::uint8_t* image,
                         std::uint32_t nodeNumber, int position) {
   const std::uint32_t child = ChildAt(image, position, order.Header.EntrySize);
-  if (child == 0 || child >= order.Header.NextFree)
+  if (child == 0 || (child >= order.Header.NextFree && !NodeWrittenSince(order, child)))
     Fail(254, Corrupted(order, nodeNumber, "points to node " + std::to_string(child)));
   return child;
 }

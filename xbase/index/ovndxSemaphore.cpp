@@ -306,8 +306,20 @@ bool Logout(SemaphoreRecord& semaphore) {
 
 // Counted among the readers, with the reader's mark: both change under the semaphore lock, so
 // that a writer holding it sees them agree.
+// Readers counted whose marks are gone died registered (or a writer died holding the
+// semaphore): the count starts again from the living, and what the dead program may have
+// written is caught up with as another program's write, by this program and, through the
+// generation, by every other one. The caller holds the semaphore lock and writes the counters.
+void CountOnlyTheLiving(SemaphoreRecord& semaphore) {
+  SetReaders(semaphore, semaphore.Reading ? 1 : 0);
+  if (!OtherLoginLives(semaphore)) semaphore.Counters[0] = 1;
+  PutLE16(semaphore.Counters.data() + 2, static_cast<std::uint16_t>(semaphore.Generation() + 1));
+  semaphore.HeadersStale = true;
+}
+
 bool Register(SemaphoreRecord& semaphore) {
   if (!LockAndRead(semaphore, INCREAD)) return false;
+  if (semaphore.Readers() > 0 && !OtherReaderLives(semaphore)) CountOnlyTheLiving(semaphore);
   const int readers = semaphore.Readers();
   if (readers >= kMostReaders) {
     UnlockSemaphore(semaphore, INCREAD);
@@ -357,15 +369,6 @@ bool ChangeReaders(SemaphoreRecord& semaphore, std::uint8_t action) {
   }
   if (--semaphore.ReadNesting > 0 || semaphore.Locked || !semaphore.Reading) return true;
   return Unregister(semaphore);
-}
-
-// Readers counted whose marks are gone died registered (or a writer died holding the
-// semaphore): the count starts again from the living, and what the dead program may have
-// written is caught up with as another program's write.
-void CountOnlyTheLiving(SemaphoreRecord& semaphore) {
-  SetReaders(semaphore, semaphore.Reading ? 1 : 0);
-  if (!OtherLoginLives(semaphore)) semaphore.Counters[0] = 1;
-  semaphore.HeadersStale = true;
 }
 
 bool BeginWrite(SemaphoreRecord& semaphore) {

@@ -28,7 +28,9 @@
 // that every other program reads its index headers again. Opening waits for the other readers
 // to leave, but never for dead ones: when the count says readers are there and no other program
 // holds a reader's mark, the count is set to the living and the writer goes on, reading its
-// headers again first (CheckIndexGeneration), since the dead program may have been a writer.
+// headers again first (CheckIndexGeneration), since the dead program may have been a writer;
+// the generation steps, so that every other program reads its headers again too. A reader
+// that registers does the same when it finds such a count.
 // It fails with 1202 after ReadTimeoutSeconds of live readers ("... second timeout, cannot
 // read: <file> The index is busy: another program is reading it.") or when the lock itself is
 // refused.

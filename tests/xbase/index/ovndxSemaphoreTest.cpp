@@ -225,6 +225,11 @@ TEST_F(SemaphoreTest, LogoutEndsAWriteInProgress) {
 }
 
 TEST_F(SemaphoreTest, A128thReaderIsRefused) {
+  // Area 2 is a living reader: the count of 127 is not a dead program's.
+  Select(2);
+  Join();
+  SetReadSemaphoreProc(true);
+  Select(1);
   Join();
   { std::fstream(At("t.@S@"), std::ios::in | std::ios::out | std::ios::binary).seekp(1).put(127); }
   QuietErrors();
@@ -241,6 +246,23 @@ TEST_F(SemaphoreTest, A128thReaderIsRefused) {
   EXPECT_EQ(Counters()[1], 6);
   SetReadSemaphoreProc(false);
   EXPECT_EQ(Counters()[1], 5);
+}
+
+// A count of readers that no living program backs (they died registered) is set to the living
+// by the next reader or writer, which steps the generation so that every program reads its
+// headers again.
+TEST_F(SemaphoreTest, ReadersThatDiedAreNotCounted) {
+  Join();
+  for (const bool writing : {false, true}) {
+    SCOPED_TRACE(writing);
+    const int generation = Counters()[2];
+    { std::fstream(At("t.@S@"), std::ios::in | std::ios::out | std::ios::binary).seekp(1).put(3); }
+    writing ? SetLockSemaphoreProc(true) : SetReadSemaphoreProc(true);
+    EXPECT_EQ(Counters()[1], 1);
+    EXPECT_EQ(Counters()[2], generation + 1);
+    writing ? SetLockSemaphoreProc(false) : SetReadSemaphoreProc(false);
+    EXPECT_EQ(Counters()[1], 0);
+  }
 }
 
 }  // namespace

@@ -7,94 +7,14 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <map>
 #include <set>
 
-#include "tests/xbase/ExternalTool.h"
-#include "tests/xbase/dbf/DbfTest.h"
-#include "tests/xbase/index/NdxTree.h"
-#include "tests/xbase/multiprocess/PeerExpect.h"
-#include "xbase/core/ovutils.h"
-#include "xbase/index/ovndx.h"
-#include "xbase/workarea/TypedFieldText.h"
-#include "xbase/workarea/dbf4.h"
+#include "tests/xbase/multiprocess/SharedIndexTest.h"
 
 namespace xbase {
 namespace {
 
-struct Counters {
-  int logins = 0, readers = 0, generation = 0;
-  bool operator==(const Counters&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Counters& c) {
-  return out << "{logins " << c.logins << ", readers " << c.readers << ", generation " << c.generation << "}";
-}
-
-// TAG C(8), N N(5): records "T1" .. "T5" numbered 1 .. 5.
-class IndexSharingTest : public DbfTest {
- protected:
-  void SetUp() override {
-    DbfTest::SetUp();
-    DbfImage image;
-    image.Field("TAG", 'C', 8).Field("N", 'N', 5);
-    for (int n = 1; n <= 5; ++n) image.Record("T" + std::to_string(n) + "      " + "    " + std::to_string(n));
-    table_ = Write("shared.dbf", image.Bytes());
-  }
-
-  // A peer with the table open shared, short lock tries and a read timeout of a second.
-  static PeerProcess& Joined(PeerGroup& peers, const std::string& options = "") {
-    PeerProcess& peer = peers.Start();
-    Expect(peer, "use shared" + options, "SHARED");
-    Expect(peer, "semtries 40 5", "-");
-    Expect(peer, "readtimeout 1", "-");
-    return peer;
-  }
-
-  std::string Semaphore() const { return At("shared.@S@"); }
-
-  Counters Read() const {
-    const std::string bytes = Contents(Semaphore());
-    EXPECT_EQ(bytes.size(), 4u);
-    if (bytes.size() != 4) return {};
-    const auto byte = [&](int i) { return static_cast<unsigned char>(bytes[i]); };
-    return {byte(0), static_cast<signed char>(bytes[1]), byte(2) | byte(3) << 8};
-  }
-
-  // Every order's file, walked by the library: the keys of each index in key order.
-  std::map<std::string, std::vector<std::string>> Walked(const std::vector<std::string>& files) {
-    std::map<std::string, std::vector<std::string>> keys;
-    Use(table_, nullptr, 0);
-    for (const std::string& file : files) {
-      EXPECT_TRUE(SetIndexTo(file, 1));
-      for (GoTop(); !dEOF(); Skip(1)) keys[file].push_back(RTrimStr(TypedFieldText(1)));
-    }
-    CloseArea();
-    return keys;
-  }
-
-  static void ExpectCheckndx(const std::string& table, const std::string& index, int records) {
-#ifdef XBASE64_LONGFIX_LIBRARY
-    if (!HasProgram("/usr/bin/checkndx")) return;
-    const ToolResult result =
-        RunTool(std::string("LD_PRELOAD=") + XBASE64_LONGFIX_LIBRARY + " checkndx " + table + " " + index);
-    EXPECT_NE(result.output.find("Ndx integrity check = 0"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("Total records checked = " + std::to_string(records)), std::string::npos)
-        << result.output;
-#else
-    (void)table, (void)index, (void)records;
-#endif
-  }
-
-  static void ExpectPerlReads(const std::string& index, int entries) {
-    if (!HasPerlXBase()) return;
-    const ToolResult dump = RunTool("index_dump " + index + " ''");
-    EXPECT_EQ(dump.status, 0) << dump.output;
-    EXPECT_EQ(std::count(dump.output.begin(), dump.output.end(), '\n'), entries);
-  }
-
-  std::string table_;
-};
+using IndexSharingTest = SharedIndexTest;
 
 // A key written between a program's opening of the table and of its index points to a record
 // the program did not count when it opened the table.
@@ -115,14 +35,14 @@ TEST_F(IndexSharingTest, APeerSeesAnotherPeersNewKeysWithoutReopening) {
   Expect(a, "index TAG TO tags", "1");
   PeerProcess& b = Joined(peers);
   Expect(b, "setindex tags", "1");
-  EXPECT_EQ(Read(), (Counters{2, 0, 0}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 0, 0}));
   Expect(b, "find NEW1", "0 6");
   Expect(a, "lockappend TAG=NEW1 N=6", "6");
-  EXPECT_EQ(Read(), (Counters{2, 0, 1}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 0, 1}));
   Expect(b, "find NEW1", "1 6");
   Expect(a, "lockappend TAG=NEW2 N=7", "7");
   Expect(a, "lockappend TAG=A0 N=8", "8");
-  EXPECT_EQ(Read(), (Counters{2, 0, 3}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 0, 3}));
   Expect(b, "find A0", "1 8");
   Expect(b, "list", "8,6,7,1,2,3,4,5");
   // B's own writes reach A the same way.
@@ -131,7 +51,7 @@ TEST_F(IndexSharingTest, APeerSeesAnotherPeersNewKeysWithoutReopening) {
   Expect(b, "replace TAG=ZZ", "3");
   Expect(b, "unlock", "-");
   Expect(a, "find ZZ", "1 3");
-  EXPECT_EQ(Read(), (Counters{2, 0, 4}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 0, 4}));
 }
 
 TEST_F(IndexSharingTest, ANodeCacheIsEmptiedByAnotherPeersWrite) {
@@ -168,7 +88,7 @@ TEST_F(IndexSharingTest, WritersWaitForReadersAndReadersForWriters) {
   Expect(b, "setindex tags", "1");
   // A writer waits while a reader holds its bracket, and goes on when it ends.
   Expect(b, "read on", "-");
-  EXPECT_EQ(Read(), (Counters{2, 1, 0}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 1, 0}));
   a.Send("lockappend TAG=W1 N=6");
   Expect(b, "read off", "-");
   const PeerAnswer written = a.Receive();
@@ -184,14 +104,14 @@ TEST_F(IndexSharingTest, WritersWaitForReadersAndReadersForWriters) {
   Expect(a, "reccount", "6");
   // A reader during a held write cannot register.
   Expect(a, "write on", "-");
-  EXPECT_EQ(Read(), (Counters{2, 1, 1}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 1, 1}));
   const PeerAnswer refused = b.Ask("find W1");
   EXPECT_EQ(refused.code, 1202);
   EXPECT_NE(refused.result.find("Cannot lock index semaphore file: " + Semaphore() + " INCREAD"),
             std::string::npos)
       << refused.result;
   Expect(a, "write off", "-");
-  EXPECT_EQ(Read(), (Counters{2, 0, 2}));
+  EXPECT_EQ(Read(), (SemaphoreCounts{2, 0, 2}));
   Expect(b, "find W1", "1 6");
 }
 
@@ -214,7 +134,7 @@ TEST_F(IndexSharingTest, AProgramKilledWhileCountedHoldsNobodyUp) {
     Expect(b, "find K" + killed, "1 " + killed);
     const std::string survivor = std::to_string(++records);
     Expect(b, "lockappend TAG=B" + survivor + " N=" + survivor, survivor);
-    const Counters counters = Read();
+    const SemaphoreCounts counters = Read();
     EXPECT_EQ(counters.logins, 1);
     EXPECT_EQ(counters.readers, 0);
   }
@@ -287,7 +207,7 @@ TEST_F(IndexSharingTest, AWriteWithoutItsLockWritesNothing) {
   Use(table_, nullptr, 0);
   ASSERT_TRUE(SetIndexTo("tags", 1));
   const std::string tableBefore = Contents(table_), indexBefore = Contents(At("tags.NDX"));
-  const Counters countersBefore = Read();
+  const SemaphoreCounts countersBefore = Read();
   ASSERT_TRUE(ALock());
   ClearRecord();
   SetTypedFieldText(1, "W1");
@@ -353,7 +273,7 @@ TEST_F(IndexSharingTest, FourPeersAppendWithTwoOrdersOpen) {
       ASSERT_EQ(answer.code, 0) << "peer " << p << " append " << i << ": " << answer.result;
     }
   }
-  const Counters counters = Read();
+  const SemaphoreCounts counters = Read();
   EXPECT_EQ(counters.readers, 0);
   EXPECT_EQ(counters.generation, 4 * perPeer);
   for (int p = 0; p < 4; ++p) peers[p].Finish();
