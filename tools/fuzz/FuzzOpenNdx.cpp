@@ -2,7 +2,10 @@
 // C(10), AMT N(8,2), DAY D; 40 records), as the controlling order on the field its key type
 // asks for, walked both ways, sought, and kept in step with an appended and a rewritten record.
 // Then it is opened again by name (SetIndexTo), with the key expression its header holds, or
-// with a key maker on NAME when the header says it was made with one, and walked and sought.
+// with a key maker on NAME when the header says it was made with one, and walked and sought;
+// and once more on the table opened shared (through the semaphore protocol), stamped for the
+// table's 40 records so that the open reaches the tree, walked with deleted records hidden and
+// a filter that hides every other record: every walk ends.
 // No input may crash, hang or touch memory out of bounds: it opens, or it is refused with a
 // library error that leaves the slot free, and every later failure is a library error too.
 
@@ -119,6 +122,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The file as the first open may have left it.
   WriteFile(index, data, size);
   OpenByName(index, size % 3 == 0);
+  CloseArea();
+
+  std::string stamped(reinterpret_cast<const char*>(data), size);
+  if (stamped.size() >= 512) PutIndexStamp(reinterpret_cast<std::uint8_t*>(stamped.data()), 40);
+  WriteFile(index, stamped.data(), stamped.size());
+  Use(table, nullptr, 0);
+  SetIgnoreDel(true);
+  if (WorkAreaRecord* area = WorkArea(CurrentWorkArea)) area->FilterCallback = [] { return RecNo() % 2 == 1; };
+  OpenByName(index, true);
   CloseArea();
   return 0;
 }

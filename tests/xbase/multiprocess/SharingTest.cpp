@@ -162,6 +162,32 @@ TEST_F(SharingTest, AnAppendWhileAnotherCloses) {
   EXPECT_EQ(Tags().back(), "fromB");
 }
 
+// Other programs count a table's records by its header: a shared append writes the count at
+// once, so that they read the new record while the appenders still have the table open.
+TEST_F(SharingTest, OtherReadersSeeASharedAppendAtOnce) {
+  PeerGroup peers(temp.path());
+  PeerProcess& a = Joined(peers);
+  PeerProcess& b = Joined(peers);
+  Expect(a, "alock", "1");
+  Expect(a, "append TAG=fromA", "6");
+  Expect(a, "unlock", "-");
+  Expect(b, "lockappend TAG=fromB", "7");
+  EXPECT_EQ(HeaderCount(Contents(path_)), 7u);
+  if (HasPerlXBase()) {
+    const std::string dump = RunTool("dbf_dump " + path_).output;
+    EXPECT_NE(dump.find("fromA"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("fromB"), std::string::npos) << dump;
+  }
+  if (HasPythonDbf()) {
+    const std::string script = Write("count.py",
+                                     "import dbf, sys\n"
+                                     "t = dbf.Table(sys.argv[1])\n"
+                                     "t.open(dbf.READ_ONLY)\n"
+                                     "print(len(t), t[-1].tag.strip())\n");
+    EXPECT_EQ(RunTool(std::string(kPython) + " " + script + " " + path_).output, "7 fromB\n");
+  }
+}
+
 TEST_F(SharingTest, ExclusiveAgainstShared) {
   PeerGroup peers(temp.path());
   PeerProcess& a = peers.Start();
