@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -66,6 +67,38 @@ std::size_t FixedPointText(std::int64_t units, int decimals, char* text) {
   return static_cast<std::size_t>(out - text);
 }
 
+// Whether a non-zero value lies exactly half-way between two numbers of `decimals` decimals.
+// Written as odd x 2^e, the value times 2 x 10^decimals is odd x 5^decimals x 2^(e + 1 +
+// decimals), an odd whole number exactly when e = -(decimals + 1).
+bool IsHalfWay(double value, int decimals) {
+  int exponent = 0;
+  const double mantissa = std::frexp(value, &exponent);
+  const auto bits = static_cast<std::uint64_t>(std::fabs(std::ldexp(mantissa, 53)));
+  return exponent - 53 + std::countr_zero(bits) == -(decimals + 1);
+}
+
+// A text of digits (and a '.', and a sign in front) one unit of its last digit further from
+// zero; text has room for one more character.
+std::size_t AwayFromZero(char* text, std::size_t length) {
+  std::size_t at = length;
+  while (at > 0) {
+    char& c = text[--at];
+    if (c == '.') continue;
+    if (c == '-') {
+      ++at;
+      break;
+    }
+    if (c != '9') {
+      ++c;
+      return length;
+    }
+    c = '0';
+  }
+  std::copy_backward(text + at, text + length, text + length + 1);  // every digit was a 9
+  text[at] = '1';
+  return length + 1;
+}
+
 }  // namespace
 
 double LeadingNumber(std::string_view text) {
@@ -73,7 +106,7 @@ double LeadingNumber(std::string_view text) {
   if (const auto value = ShortDecimal(text)) return *value;
   double value = 0;
   const auto [end, ec] =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   return ec == std::errc() && std::isfinite(value) ? value : 0;
 }
 
@@ -82,15 +115,30 @@ std::size_t NumberText(double value, int decimals, char (&text)[600]) {
   if (value == 0) value = 0;  // no "-0"
   // Most numbers are a whole number of units of the last decimal place, and writing that
   // integer is far quicker than to_chars. When value * 10^decimals comes out whole and below
-  // 2^50, the exact product is within 1/16 of it, so to_chars rounds to the same digits.
+  // 2^50, the exact product is within 1/16 of it, so to_chars rounds to the same digits. An
+  // exact half gives its product exactly, half a unit off the whole number it rounds to.
   if (static_cast<std::size_t>(decimals) < kExactPowersOfTen.size()) {
     const double units = value * kExactPowersOfTen[decimals];
-    if (std::fabs(units) < 0x1p50 && units == std::trunc(units))
-      return FixedPointText(static_cast<std::int64_t>(units), decimals, text);
+    if (std::fabs(units) < 0x1p50) {
+      const double whole = std::trunc(units);
+      if (units == whole) return FixedPointText(static_cast<std::int64_t>(units), decimals, text);
+      if (std::fabs(units - whole) == 0.5 && IsHalfWay(value, decimals))
+        return FixedPointText(static_cast<std::int64_t>(whole + std::copysign(1.0, units)), decimals, text);
+    }
   }
-  const auto [end, ec] =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return ec == std::errc() ? static_cast<std::size_t>(end - text) : 0;
+  // to_chars rounds a half to the even digit: written with one more decimal, such a value is
+  // exact, its last digit a 5 to drop and carry away from zero.
+  const bool halfWay = IsHalfWay(value, decimals);
+  const auto [end, ec] = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed,
+                                       halfWay ? decimals + 1 : decimals);
+  if (ec != std::errc()) return 0;
+  auto length = static_cast<std::size_t>(end - text);
+  if (halfWay) length = AwayFromZero(text, length - (decimals == 0 ? 2 : 1));
+  if (text[0] == '-' && std::all_of(text + 1, text + length, [](char c) { return c == '0' || c == '.'; })) {
+    std::copy(text + 1, text + length, text);
+    --length;
+  }
+  return length;
 }
 
 }  // namespace xbase

@@ -88,7 +88,12 @@ TOvBlobStream::~TOvBlobStream() {
       if (dataSet_.BlobBlock(field_) != 0) dataSet_.SetBlobBlock(field_, 0);
       written_ = true;
     }
-    CloseBlob();
+    const std::int32_t block = CloseBlob();
+    // A dBase III memo that had to take the group header says so by its block, known only now.
+    if (writeMode_ && block != 0 && block != dataSet_.BlobBlock(field_)) {
+      dataSet_.SetBlobBlock(field_, block);
+      if (!SelectArea("DestroyBlobStream")) return;
+    }
     if (directOpen_) CloseArea();
     if (written_) dataSet_.DataEvent(platform::db::deFieldChange, &field_);
   } catch (const std::exception&) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "xbase/core/ovcommon.h"
+#include "xbase/expr/ExprCompiler.h"
 #include "xbase/workarea/dbf4.h"
 
 namespace xbase::expr {
@@ -94,12 +95,14 @@ std::int32_t ExprLexer::NextToken() {
   }
 }
 
-// Digits with at most one '.' and one E (no sign after it). A '.' that starts a dotted word
-// ends the number, so that texts without blanks ("AMT>3.AND.X") read as written.
+// Digits with at most one '.' and one E, which a sign may follow when digits do. A '.' that
+// starts a dotted word ends the number, so that texts without blanks ("AMT>3.AND.X") read as
+// written. A number too small for a double is 0; one too large is refused where it stands.
 std::int32_t ExprLexer::ReadNumber() {
   const std::size_t start = position_;
   bool point = false;
   bool exponent = false;
+  bool negativeExponent = false;
   for (;;) {
     const char c = Peek();
     if (IsDigit(c)) {
@@ -110,6 +113,7 @@ std::int32_t ExprLexer::ReadNumber() {
     } else if (c == 'E' && !exponent) {
       exponent = true;
       Take();
+      if ((Peek() == '+' || Peek() == '-') && IsDigit(Peek(1))) negativeExponent = Take() == '-';
     } else {
       break;
     }
@@ -118,8 +122,13 @@ std::int32_t ExprLexer::ReadNumber() {
   estimates_.width = 0;
   estimates_.decimals = 2;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number_);
-  // "1E" and numbers beyond a double are no numbers.
-  if (ec != std::errc() || end != digits.data() + digits.size()) return TokenIdentifier;
+  if (end != digits.data() + digits.size()) return TokenIdentifier;  // "1E" is no number
+  if (ec == std::errc::result_out_of_range) {
+    if (!negativeExponent) FailCompile(text_, lastRead_, "Numeric overflow");
+    number_ = 0;
+  } else if (ec != std::errc()) {
+    return TokenIdentifier;
+  }
   return TokenNumericLiteral;
 }
 

@@ -2,7 +2,8 @@
 // chain ascends from the header's next free block; each free run starts with the number of
 // the next one and its own size in blocks, and the last points past the end of the file.
 // Files from other programs may hold any chain, so every walk is bounded and checked, a run
-// taken is unlinked, and nothing is ever written into a run that holds a memo.
+// taken is unlinked, a run in which a memo starts is never taken, and nothing is ever written
+// into a run that holds a memo.
 
 #include <array>
 #include <string>
@@ -74,6 +75,19 @@ class Chain {
 
   bool Broken() { return Fail(1003, " free block chain is broken"); }
 
+  // Whether a memo starts in blocks first .. first + count - 1: a chain that says such blocks
+  // are free is not to be believed.
+  bool HoldsMemo(std::uint32_t first, std::uint32_t count, bool& holds) {
+    holds = false;
+    for (std::uint64_t block = first; block < std::uint64_t{first} + count && !holds; ++block) {
+      Node node;
+      std::array<std::uint8_t, 8> bytes{};
+      if (!Read(static_cast<std::uint32_t>(block), node, bytes)) return false;
+      holds = IsGroupHeader(bytes.data());
+    }
+    return true;
+  }
+
  private:
   bool Write(std::uint64_t offset, const std::uint8_t* data, std::size_t length) {
     const auto written = memo_.MemoFile.WriteAt(offset, data, length);
@@ -128,6 +142,10 @@ MemoPlacement AllocMemoBlocks(MemoDescriptor& memo, std::uint32_t needed, std::u
     if (!chain.Read(node, run)) return {};
     if (IsMemoStart(run)) break;  // the chain runs into a memo: it ends before it
     if (run.Size >= needed && std::uint64_t{node} + run.Size <= blocks) {
+      // The blocks the memo takes, and the one where the rest of the run would be recorded.
+      bool claimed = false;
+      if (!chain.HoldsMemo(node + 1, run.Size > needed ? needed : needed - 1, claimed)) return {};
+      if (claimed) break;  // the run holds a memo: the chain ends before it
       std::uint32_t after = run.Next;
       if (run.Size > needed) {
         after = node + needed;

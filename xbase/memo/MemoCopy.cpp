@@ -61,8 +61,7 @@ bool NeedsGroupHeader(const CopyRequest& request, const MemoRun& run, std::uint1
   SourceText text(request, run);
   std::vector<std::uint8_t> chunk;
   while (text.Next(chunk, code) && !chunk.empty()) {
-    if (std::any_of(chunk.begin(), chunk.end(), [](std::uint8_t c) { return c == 0 || c == 0x1A; }))
-      return true;
+    if (HoldsPlainMemoEnd(chunk.data(), chunk.size())) return true;
   }
   return false;
 }

@@ -19,6 +19,7 @@ struct BlobDescriptor {
   std::uint32_t HeaderSize = 0;  // 0 or 8
   std::uint64_t Position = 0;   // within the data
   std::uint64_t Written = 0;    // write mode: the data's extent, whatever seeks came between
+  bool EndMarkWritten = false;  // write mode: bytes a plain dBase III memo cannot hold, or a gap
   std::uint32_t Block = 0;      // the run's first block
   int OemMode = 0;              // -1 decided by the first bytes, 0 no translation, 1 OEM text
   // With a record transform on the area, data passes through a window of MemoBufferSize bytes

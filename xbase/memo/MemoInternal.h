@@ -98,6 +98,17 @@ std::string RecordContext();
 bool IsGroupHeader(const std::uint8_t* bytes);
 std::array<std::uint8_t, 8> RunHeader(bool foxPro, std::uint64_t textLength);
 
+// Whether bytes hold what a plain dBase III memo cannot: its end mark 0x1A, or a zero byte,
+// which copies and packs take for one. A dBase III memo of such bytes carries the group header
+// instead, and its block is given negated.
+bool HoldsPlainMemoEnd(const void* bytes, std::size_t count);
+
+// The block as a memo field holds it: negated for a dBase III memo with a group header.
+inline std::int32_t FieldBlock(std::uint8_t dialect, std::uint32_t block, bool groupHeader) {
+  const auto field = static_cast<std::int32_t>(block);
+  return IsDbase3(dialect) && groupHeader ? -field : field;
+}
+
 enum class RunLayout { Plain, GroupHeader, FoxPro };
 
 struct MemoRun {

@@ -11,8 +11,9 @@ namespace {
 // Bytes read at a time: whole transform pieces, and most memos in one read.
 constexpr std::size_t kChunk = 8 * MemoBufferSize;
 
-// The most text the line table can take: every line ends within 255 bytes of input.
-constexpr std::size_t kLineTableBytes = MaxMemoLines * (MemoLineWidth + 1);
+// Enough text to fill the line table and see whether more follows: every line ends within
+// 255 bytes of input.
+constexpr std::size_t kLineTableBytes = MaxMemoLines * (MemoLineWidth + 1) + 1;
 
 // The text of the run at offset, at most `cap` bytes, through the area's read transform; a
 // plain memo ends at its first 0x1A. False after reporting a failure.

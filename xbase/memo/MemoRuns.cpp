@@ -1,6 +1,7 @@
 // Memo runs: the header at the start of a run and the bytes around it.
 
 #include <algorithm>
+#include <cstring>
 
 #include "xbase/core/ByteOrder.h"
 #include "xbase/core/ovcommon.h"
@@ -11,6 +12,10 @@ namespace memo {
 
 bool IsGroupHeader(const std::uint8_t* bytes) {
   return GetLE16(bytes) == 0xFFFF && GetLE16(bytes + 2) == 8;
+}
+
+bool HoldsPlainMemoEnd(const void* bytes, std::size_t count) {
+  return std::memchr(bytes, 0x1A, count) != nullptr || std::memchr(bytes, 0, count) != nullptr;
 }
 
 std::array<std::uint8_t, 8> RunHeader(bool foxPro, std::uint64_t textLength) {

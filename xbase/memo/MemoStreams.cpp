@@ -1,8 +1,10 @@
 // Memo streams: a memo read or written as bytes, one stream per work area. A stream written
-// gets its run at the end of the file with the dialect's header (the dBase IV group header in
-// dBase III files too, the block then given negated), and holds the memo lock until it is
-// closed. With a record transform on the area the bytes pass through a window of
-// MemoBufferSize bytes, so that they are transformed in the same pieces as every memo's.
+// gets its run at the end of the file with the dialect's header, and holds the memo lock until
+// it is closed. In a dBase III file the run is a plain memo, its end marks written on closing,
+// unless the bytes hold what a plain memo cannot: they then move up behind the dBase IV group
+// header and the block is given negated. With a record transform on the area the bytes pass
+// through a window of MemoBufferSize bytes, so that they are transformed in the same pieces as
+// every memo's.
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,6 +24,9 @@ constexpr std::uint8_t kWrite = 2;
 // The bytes that decide whether a stream holds OEM text.
 constexpr std::size_t kOemSample = 32767;
 constexpr std::uint64_t kMaxStreamLength = 0xFFFFFFFFull - 8;
+
+// Bytes moved at a time when a dBase III stream takes the group header.
+constexpr std::size_t kMoveChunk = 128 * MemoBufferSize;
 
 // OEM text holds no control character but tab, LF, CR, 15, 20 and 21.
 bool LooksLikeOemText(const std::uint8_t* bytes, std::size_t count) {
@@ -121,6 +126,41 @@ std::uint16_t WriteData(memo::MemoArea current, std::uint64_t position, const st
   return 0;
 }
 
+// Ends a plain dBase III memo: 0x1A 0x1A and zeros to the end of its last block, as every plain
+// memo's run, through the transform window like its data.
+std::uint16_t WritePlainEnd(memo::MemoArea current) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  std::vector<std::uint8_t> end(
+      memo::BlocksFor(blob.Written + 2, MemoBufferSize) * MemoBufferSize - blob.Written, 0);
+  end[0] = end[1] = 0x1A;
+  if (const std::uint16_t code = WriteData(current, blob.Written, end.data(), end.size())) return code;
+  return StoreWindow(current);
+}
+
+// Moves the data written up by 8 bytes, from its end down, and writes the group header before
+// it. The stored bytes move as they are: transforms work in pieces counted from the data's
+// first byte wherever it lies.
+std::uint16_t MoveBehindGroupHeader(memo::MemoArea current) {
+  BlobDescriptor& blob = current.Memo.Blob;
+  MemoFileIo& file = current.Memo.MemoFile;
+  std::vector<std::uint8_t> chunk;
+  for (std::uint64_t end = blob.Written; end > 0;) {
+    const std::uint64_t start = end > kMoveChunk ? end - kMoveChunk : 0;
+    chunk.resize(static_cast<std::size_t>(end - start));
+    const auto read = file.ReadAt(blob.DataStart + start, chunk.data(), chunk.size());
+    if (read.code != 0 || read.count < chunk.size()) return read.code != 0 ? read.code : 30;
+    const auto written = file.WriteAt(blob.DataStart + start + 8, chunk.data(), chunk.size());
+    if (written.code != 0 || written.count < chunk.size()) return written.code != 0 ? written.code : 29;
+    end = start;
+  }
+  const auto header = memo::RunHeader(false, blob.Written);
+  const auto written = file.WriteAt(blob.DataStart, header.data(), header.size());
+  if (written.code != 0 || written.count < header.size()) return written.code != 0 ? written.code : 29;
+  blob.DataStart += 8;
+  blob.HeaderSize = 8;
+  return 0;
+}
+
 }  // namespace
 
 std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
@@ -178,12 +218,13 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
       return 0;
     }
     blob.Block = static_cast<std::uint32_t>(first);
-    blob.HeaderSize = 8;
-    blob.DataStart = memo::BlockOffset(blob.Block, memo.BlockSize) + 8;
+    // A dBase III memo starts plain; it takes its header, if it needs one, on closing.
+    blob.HeaderSize = memo::IsDbase3(memo.Dialect) ? 0 : 8;
+    blob.DataStart = memo::BlockOffset(blob.Block, memo.BlockSize) + blob.HeaderSize;
   }
   blob.IsOpen = true;
-  const auto result = static_cast<std::int32_t>(blob.Block);
-  return memo::IsDbase3(memo.Dialect) ? -result : result;
+  // A written memo's layout is settled on closing, which gives its block as the field holds it.
+  return memo::FieldBlock(memo.Dialect, blob.Block, mode == kRead);
 }
 
 std::int32_t ReadBlobStream(void* buffer, std::int32_t count) {
@@ -241,6 +282,9 @@ std::int32_t WriteBlobStream(const void* buffer, std::int32_t count) {
     ReportBlobError(*current, code, "WriteBlobStream");
     return 0;
   }
+  // What lies between the data's end and a write beyond it reads as zeros.
+  if (!blob.EndMarkWritten)
+    blob.EndMarkWritten = blob.Position > blob.Written || memo::HoldsPlainMemoEnd(data, count);
   blob.Position += static_cast<std::uint64_t>(count);
   blob.Written = std::max(blob.Written, blob.Position);
   return count;
@@ -275,30 +319,41 @@ std::int32_t SeekBlob(std::int32_t offset, std::uint16_t origin) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(blob.Position, INT32_MAX));
 }
 
-void CloseBlob() {
+std::int32_t CloseBlob() {
   const auto current = memo::CurrentMemoArea("DestroyBlobDescriptor");
-  if (!current) return;
+  if (!current) return 0;
   MemoDescriptor& memo = current->Memo;
   struct EndStream {
     BlobDescriptor& blob;
     ~EndStream() { blob = {}; }
   } end{memo.Blob};
   const BlobDescriptor& blob = memo.Blob;
-  if (!blob.IsOpen || blob.Mode != kWrite) return;
+  if (!blob.IsOpen || blob.Mode != kWrite) return 0;
+  ErrorCode = 0;
   memo::MemoLockRelease release(current->Area, memo);
-  if (const std::uint16_t code = StoreWindow(*current)) {
-    ReportBlobError(*current, code, "DestroyBlobDescriptor");
-    return;
+  std::uint16_t code = StoreWindow(*current);
+  const bool plain = memo::IsDbase3(memo.Dialect) && !blob.EndMarkWritten;
+  if (code == 0 && blob.Written > 0) {
+    if (plain) {
+      code = WritePlainEnd(*current);
+    } else if (memo::IsDbase3(memo.Dialect)) {
+      code = MoveBehindGroupHeader(*current);
+    } else {
+      const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
+      if (!memo::WriteMemoBytes(memo, memo::BlockOffset(blob.Block, memo.BlockSize), header.data(),
+                                header.size(), "DestroyBlobDescriptor"))
+        return 0;
+    }
   }
-  if (blob.Written > 0) {
-    const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
-    if (!memo::WriteMemoBytes(memo, memo::BlockOffset(blob.Block, memo.BlockSize), header.data(),
-                              header.size(), "DestroyBlobDescriptor"))
-      return;
+  if (code != 0) {
+    ReportBlobError(*current, code, "DestroyBlobDescriptor");
+    return 0;
   }
   memo::FlushMemoFile(memo);
   // Also after a stream that wrote nothing: a dBase IV header says 0x7FFFFFFF meanwhile.
   if (ErrorCode == 0) UpdateMemoHeader();
+  if (ErrorCode != 0 || blob.Written == 0) return 0;
+  return memo::FieldBlock(memo.Dialect, blob.Block, !plain);
 }
 
 }  // namespace xbase

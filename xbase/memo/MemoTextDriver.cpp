@@ -2,7 +2,10 @@
 // Input delivers the memo's lines one fill each: a line that ended with a hard return comes
 // with CR LF, any other line without an end, so that soft returns and width breaks join the
 // next line. Output collects the written characters into lines, each keeping the end it was
-// written with, and closing writes them as the memo replacing the bound block.
+// written with, and closing writes them as the memo replacing the bound block. The line
+// table's limit holds both ways: a memo longer than the table is not opened for append (what
+// was appended would replace the whole with its first lines), and a text that outgrows it is
+// not stored.
 
 #include <memory>
 
@@ -26,6 +29,7 @@ class MemoTextDriver final : public MemoTextDevice {
     text_.Clear();
     work_.clear();
     skipLineFeed_ = false;
+    full_ = false;
     line_ = 0;
     oldBlock_ = block_;
     const TextFileMode mode = file.Mode();
@@ -33,6 +37,10 @@ class MemoTextDriver final : public MemoTextDevice {
     if (mode != TextFileMode::Input && mode != TextFileMode::Append) return kBadMode;
     if (!GetMemo(block_, 0, text_)) return kReadError;
     if (mode == TextFileMode::Append) {
+      if (text_.Cut) {
+        text_.Clear();
+        return kReadError;
+      }
       // What is appended starts a line of its own.
       if (!text_.Lines.empty() && text_.Lines.back().End == LineEndNone)
         text_.Lines.back().End = LineEndHard;
@@ -73,10 +81,11 @@ class MemoTextDriver final : public MemoTextDevice {
       memo::AreaScope scope(area_);
       text_.Pending = work_;
       std::int32_t block = 0;
-      if (EditMemo(text_, oldBlock_, block))
+      // The bound block keeps the old memo, untouched, when the text is not stored.
+      if (!full_ && FitsMemoLines(text_.StoredText()) && EditMemo(text_, oldBlock_, block))
         block_ = block;
       else
-        code = kWriteError;  // the bound block keeps the old memo, which is untouched
+        code = kWriteError;
     }
     text_.Clear();
     work_.clear();
@@ -87,6 +96,7 @@ class MemoTextDriver final : public MemoTextDevice {
   // Written characters: CR, 0x8D and LF end lines (an LF right after CR or 0x8D belongs to
   // it), and a line that reaches the width goes on in the next one.
   std::uint16_t Take(std::string_view written) {
+    if (full_) return kWriteError;
     for (const char c : written) {
       if (skipLineFeed_) {
         skipLineFeed_ = false;
@@ -104,7 +114,10 @@ class MemoTextDriver final : public MemoTextDevice {
   }
 
   bool Store(std::uint8_t end) {
-    if (text_.Lines.size() >= MaxMemoLines) return false;
+    if (text_.Lines.size() >= MaxMemoLines) {
+      full_ = true;
+      return false;
+    }
     text_.Lines.push_back({std::move(work_), end});
     work_.clear();
     return true;
@@ -118,6 +131,7 @@ class MemoTextDriver final : public MemoTextDevice {
   std::string fill_;          // input: a line with its end
   std::string work_;          // output: the line being written
   bool skipLineFeed_ = false;
+  bool full_ = false;         // output: a line found the table full; the text is not stored
 };
 
 }  // namespace

@@ -13,13 +13,19 @@ namespace {
 // The longest text a length field of 32 bits can describe with its header.
 constexpr std::uint64_t kMaxTextLength = 0xFFFFFFFFull - 8;
 
+// Whether a memo of text goes with a header: always but in a dBase III file, where only a
+// text that a plain memo would cut short needs the group header.
+bool WithHeader(const MemoDescriptor& memo, std::string_view text) {
+  return !memo::IsDbase3(memo.Dialect) || memo::HoldsPlainMemoEnd(text.data(), text.size());
+}
+
 // The bytes of a memo's run: a plain dBase III memo is its text, 0x1A 0x1A (so that readers
 // looking for the pair stop there too) and zeros to whole blocks; the others carry their
 // dialect's header. The text passes through the area's write transform.
 std::vector<std::uint8_t> MemoImage(const MemoDescriptor& memo, std::string_view text,
                                     const RecordTransform& transform) {
   std::vector<std::uint8_t> image;
-  if (memo::IsDbase3(memo.Dialect)) {
+  if (!WithHeader(memo, text)) {
     image.assign(memo::BlocksFor(text.size() + 2, MemoBufferSize) * MemoBufferSize, 0);
     std::copy(text.begin(), text.end(), image.begin());
     image[text.size()] = image[text.size() + 1] = 0x1A;
@@ -75,7 +81,7 @@ std::int32_t AddMemo(std::string_view text) {
   const std::uint64_t block = start / memo.BlockSize;
   if (!WriteRun(*current, block, data, "AddMemo", end)) return 0;
   UpdateMemoHeader();
-  return static_cast<std::int32_t>(block);
+  return memo::FieldBlock(memo.Dialect, static_cast<std::uint32_t>(block), WithHeader(memo, data));
 }
 
 bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& block) {
@@ -121,7 +127,7 @@ bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& bl
   }
   UpdateMemoHeader();
   if (ErrorCode != 0) return false;
-  block = static_cast<std::int32_t>(newBlock);
+  block = memo::FieldBlock(memo.Dialect, static_cast<std::uint32_t>(newBlock), WithHeader(memo, stored));
   return true;
 }
 

@@ -4,8 +4,9 @@
 //
 //   0x83 dBase III  "DBT"  512-byte blocks. Block 0: u32 next free block, zeros; a new file is
 //        513 bytes (next free 1, a final 0x1A). A memo is its text, 0x1A 0x1A and zeros to the
-//        end of its last block; readers stop at the first 0x1A. A memo may also carry the
-//        dBase IV group header below (streams write so; the field then holds the block negated).
+//        end of its last block; readers stop at the first 0x1A. A text that holds 0x1A or a
+//        zero byte carries the dBase IV group header below instead, the field holding its
+//        block negated (readers test every run for that header, whatever the sign).
 //   0x8B, 0x8C dBase IV  "DBT"  header: u32 next free block (head of the free chain, or the
 //        block past the end), u32 0, 8 bytes of the table's base name, 2 zero bytes, u16 0x0102,
 //        u16 block size, 2 zero bytes; a new file is just these 24 bytes. A memo: FF FF 08 00,
@@ -80,16 +81,18 @@ void CreateMemo(const std::string& name);
 // ---- Reading and writing
 
 // Reads the memo at block (its absolute value) into text, at most maxLines lines (0: no
-// limit). Block 0 gives no lines. False after reporting 1003 (a block at or beyond the last
-// byte of the file) or a read failure.
+// limit but MaxMemoLines); text.Cut says when the memo has more. Block 0 gives no lines.
+// False after reporting 1003 (a block at or beyond the last byte of the file) or a read
+// failure.
 bool GetMemo(std::int32_t block, std::uint8_t maxLines, MemoLineTable& text);
 
-// Appends text (trailing blanks and controls removed) as a new memo; its block, or 0 when the
-// text is empty or the write failed.
+// Appends text (trailing blanks and controls removed) as a new memo; its block (negated for a
+// dBase III memo with the group header), or 0 when the text is empty or the write failed.
 std::int32_t AddMemo(std::string_view text);
 
 // Writes text as the memo that replaces oldBlock and sets block to where it went (0 for an
-// empty text). False after a failure: oldBlock's memo is then untouched and still readable.
+// empty text; negated as AddMemo's). False after a failure: oldBlock's memo is then untouched
+// and still readable.
 bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& block);
 
 // ---- The memo lock and the header
@@ -133,16 +136,19 @@ void AssignMemo(MemoTextFile& file, std::int32_t& block);
 
 // Opens the memo at block as a byte stream, for reading (mode 1) or writing a new memo at the
 // end of the file (mode 2, holding the memo lock until CloseBlob). With oemDetect the first
-// bytes decide whether the data is OEM text, translated to and from ANSI. The block (negated in
-// a dBase III file), 0 on refusal or failure.
+// bytes decide whether the data is OEM text, translated to and from ANSI. The block (for
+// reading negated in a dBase III file), 0 on refusal or failure.
 std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode);
 // Bytes read into or written from buffer; 0 on failure.
 std::int32_t ReadBlobStream(void* buffer, std::int32_t count);
 std::int32_t WriteBlobStream(const void* buffer, std::int32_t count);
 // The new position: from the start (origin 0), the position (1) or the end (2).
 std::int32_t SeekBlob(std::int32_t offset, std::uint16_t origin);
-// Ends the stream; a written stream gets its header and the memo file its next free block.
-void CloseBlob();
+// Ends the stream; a written stream gets its header (in a dBase III file its end marks, or the
+// group header when the bytes hold what a plain memo cannot) and the memo file its next free
+// block. The block the memo field is to hold: OpenBlob's, negated for a dBase III memo with
+// the group header; 0 when nothing was written, after a failure and for a read stream.
+std::int32_t CloseBlob();
 
 // ---- Start-up
 

@@ -9,6 +9,7 @@
 #include "platform/db/DateTime.h"
 #include "tests/xbase/ExternalTool.h"
 #include "tests/xbase/dataset/DatasetTest.h"
+#include "xbase/dataset/uovfds.h"
 
 namespace xbase {
 namespace {
@@ -136,6 +137,53 @@ TEST_P(PythonTableTest, EveryFieldReadsBackThroughTheFieldClasses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePages, PythonTableTest, ::testing::Values("cp1252", "cp850"));
+
+TEST_F(DatasetInteropTest, Dbase3MemosWrittenThroughTheBlobStreamReadElsewhere) {
+  DefaultVersionByte = 0x83;
+  const std::string plain = "Seen on every\r\nwindowsill";
+  const std::string marked = "end\x1Amark";
+  {
+    TOvDbf data;
+    data.SetName("NOTES");
+    data.DbfFields() = {"NAME,C,8,0", "NOTE,M,10,0"};
+    data.SetDbfFileName(At("notes.dbf"));
+    data.Open();
+    for (const auto& [name, note] : {std::pair{"PLAIN", plain}, std::pair{"MARKED", marked}}) {
+      data.Append();
+      data.FieldByName("NAME").SetAsString(name);
+      data.FieldByName("NOTE").SetAsString(note);
+      data.Post();
+    }
+    data.Close();
+  }
+  // The memo fields as stored: a plain memo's block, and the negated block of the one that
+  // holds an end mark and so the group header.
+  const std::string file = Contents(At("notes.dbf"));
+  const std::size_t header = static_cast<unsigned char>(file[8]) | static_cast<unsigned char>(file[9]) << 8;
+  EXPECT_EQ(file.substr(header + 9, 10), "         1");
+  EXPECT_EQ(file.substr(header + 19 + 9, 10), "        -2");
+  {
+    TOvDbf data;
+    data.SetDbfFileName(At("notes.dbf"));
+    data.Open();
+    EXPECT_EQ(data.FieldByName("NOTE").AsString(), plain);
+    data.Next();
+    EXPECT_EQ(data.FieldByName("NOTE").AsString(), marked);
+  }
+  if (HasPythonDbf()) {
+    const std::string script = Write("notes.py",
+                                     "import dbf, sys\n"
+                                     "t = dbf.Table(sys.argv[1])\n"
+                                     "t.open(dbf.READ_ONLY)\n"
+                                     "print(repr(t[0].note))\n");
+    EXPECT_EQ(RunTool(std::string(kPython) + " " + script + " " + At("notes.dbf")).output,
+              "'Seen on every\\r\\nwindowsill'\n");
+  }
+  if (HasProgram("/usr/bin/dbf_dump")) {
+    const std::string dump = RunTool("dbf_dump --fs '|' " + At("notes.dbf")).output;
+    EXPECT_EQ(dump.substr(0, dump.find('\n')), "PLAIN|Seen on every\r");
+  }
+}
 
 }  // namespace
 }  // namespace xbase

@@ -99,6 +99,11 @@ TEST_F(ExprEvaluateTest, NumberDateAndLogicalOperators) {
   Check({
       {"1 + 2 * 3", "N:7"},
       {"(1 + 2) * 3", "N:9"},
+      {"1.5E2", "N:150"},
+      {"1E+5", "N:1e+05"},
+      {"3-1E-1", "N:2.9"},
+      {"1E-400", "N:0"},  // below the smallest double
+      {"AMT>1E2.AND.OK", "L:T"},
       {"7 / 2", "N:3.5"},
       {"2 ^ 3", "N:8"},
       {"2 ** 0.5 * 2 ** 0.5 > 1.99", "L:T"},
@@ -183,7 +188,11 @@ TEST_F(ExprEvaluateTest, TextFunctions) {
       {"VAL('  12.5abc')", "N:12.5"},
       {"VAL('-3  ')", "N:-3"},
       {"VAL('abc')", "N:0"},
-      {"VAL('1E3')", "N:1"},
+      {"VAL('1E3')", "N:1000"},
+      {"VAL(' 1.5e2 ')", "N:150"},
+      {"VAL('-2.5E-1x')", "N:-0.25"},
+      {"VAL('1E')", "N:1"},
+      {"VAL('1E-400')", "N:0"},
       {"VAL('')", "N:0"},
   });
   // Results are cut to 255 characters.
@@ -216,9 +225,16 @@ TEST_F(ExprEvaluateTest, NumberFunctions) {
       {"STR(3.14159, 6, 2)", "C:  3.14"},
       {"STR(123456, 3)", "C:***"},
       {"STR(7)", "C:         7"},
-      {"STR(-7.25, 6, 1)", "C:  -7.2"},
-      {"STR(0.125, 5, 2)", "C: 0.12"},
-      {"STR(-0.001, 5, 2)", "C:-0.00"},
+      // Exact halves round away from zero; what rounds to zero has no sign.
+      {"STR(2.5)", "C:         3"},
+      {"STR(-2.5)", "C:        -3"},
+      {"STR(-7.25, 6, 1)", "C:  -7.3"},
+      {"STR(0.125, 5, 2)", "C: 0.13"},
+      {"STR(ORD->TOTAL)", "C:        13"},
+      {"STR(9.5, 2)", "C:10"},
+      {"STR(1.005, 5, 2)", "C: 1.00"},  // a little below the half
+      {"STR(-0.4)", "C:         0"},
+      {"STR(-0.001, 5, 2)", "C: 0.00"},
       {"STR(-0, 3)", "C:  0"},
       {"STR(AMT, 10, 2) = '    123.45'", "L:T"},
       {"STR(1, 0)", "C:1"},

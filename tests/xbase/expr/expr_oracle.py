@@ -3,12 +3,16 @@
     expr_oracle.py write <table>     writes the test table with python3-dbf
     expr_oracle.py select <table>    reads the table's bytes and prints, for each condition,
                                      "<condition><TAB><record numbers, comma-separated or ->"
+    expr_oracle.py numbers <table>   reads the number table's fields with python3-dbf and
+                                     prints, for each record, the values they hold and what
+                                     STR makes of them (see numbers() below)
 
 Every condition is written twice: as the dBase expression the library compiles, and as Python
 over the values of a record read from the file here. Dates are compared as day numbers (1721426
 is 1 January of the year 1); SET DATE is MM/DD/YY without century.
 """
 import datetime
+import decimal
 import math
 import re
 import sys
@@ -82,8 +86,12 @@ def trunc(x):
 
 
 def val(text):
-    match = re.match(r"\+?(-?(\d+\.?\d*|\.\d+))", text.strip("".join(chr(c) for c in range(33))))
-    return float(match.group(1)) if match else 0.0
+    blanks = "".join(chr(c) for c in range(33))
+    match = re.match(r"\+?(-?(\d+\.?\d*|\.\d+)([Ee][+-]?\d+)?)", text.strip(blanks))
+    if not match:
+        return 0.0
+    value = float(match.group(1))
+    return value if math.isfinite(value) else 0.0
 
 
 def day_number(stored):
@@ -169,10 +177,20 @@ def at(a, b):
     return b.find(a) + 1 if a else 0
 
 
+def fixed(x, decimals):
+    """x with `decimals` decimals: its exact value rounded, a half away from zero; no "-0"."""
+    with decimal.localcontext() as context:
+        context.prec = 1000
+        rounded = decimal.Decimal(x).quantize(decimal.Decimal(1).scaleb(-decimals), decimal.ROUND_HALF_UP)
+        if rounded == 0:
+            rounded = abs(rounded)
+        return "{:f}".format(rounded)
+
+
 def dstr(x, width=10, decimals=0):
     width = min(max(trunc(width), 1), 255)
     decimals = min(max(trunc(decimals), 0), 255)
-    text = "%.*f" % (decimals, 0.0 if x == 0 else x)
+    text = fixed(x, decimals)
     return "*" * width if len(text) > width else text.rjust(width)
 
 
@@ -304,5 +322,31 @@ def select(path):
         print(text + "\t" + (",".join(chosen) or "-"))
 
 
+# ---- Numbers as python3-dbf reads them
+
+# The STR calls of numbers(), as the library compiles them, with their width and decimals.
+STR_CALLS = [("STR(N)", "N", 10, 0), ("STR(N, 10, 1)", "N", 10, 1), ("STR(N, 8, 2)", "N", 8, 2),
+             ("STR(F, 12, 2)", "F", 12, 2), ("STR(F)", "F", 10, 0)]
+
+
+def numbers(path):
+    """For each record of a table with the fields T C, N N, F F (the same number text in each)
+    and G N(6,1), H N(8,2) (written with the value of T): the values python3-dbf reads from N,
+    F, G and H, what G and H are to hold (T's value rounded as dBase rounds), and what the STR
+    calls give for N and F, tab-separated. STR_CALLS comes first, as a line of its own."""
+    import dbf
+    print("\t".join(call for call, _, _, _ in STR_CALLS))
+    table = dbf.Table(path)
+    table.open(dbf.READ_ONLY)
+    for record in table:
+        read = {name: float(record[name.lower()] or 0) for name in "NFGH"}
+        value = val(record.t)
+        out = [repr(read[name]) for name in "NFGH"]
+        out += [fixed(value, 1), fixed(value, 2)]
+        out += [dstr(read[field], width, decimals) for _, field, width, decimals in STR_CALLS]
+        print("\t".join(out))
+    table.close()
+
+
 if __name__ == "__main__":
-    {"write": write, "select": select}[sys.argv[1]](sys.argv[2])
+    {"write": write, "select": select, "numbers": numbers}[sys.argv[1]](sys.argv[2])

@@ -105,6 +105,20 @@ TEST_F(MemoBlocksTest, AChainThatRunsIntoAMemoEndsThere) {
   EXPECT_EQ(StreamText(9), std::string(150, 'N'));
 }
 
+TEST_F(MemoBlocksTest, AFreeRunThatClaimsALiveMemoIsNotTaken) {
+  // The run at 3 says it holds 6 blocks, 3 to 8, though memo B starts at 6.
+  for (const std::size_t length : {200, 150}) {  // 4 blocks, or 3 and the rest recorded at 6
+    SCOPED_TRACE(length);
+    WriteLayout(3, FreeRun(9, 6));
+    const std::string text(length, 'N');
+    EXPECT_EQ(Rewrite(0, text), 9) << "at the end of the file";
+    EXPECT_EQ(StreamText(6), b_);
+    EXPECT_EQ(StreamText(1), a_);
+    EXPECT_EQ(StreamText(9), text);
+    CloseArea();
+  }
+}
+
 TEST_F(MemoBlocksTest, ALoopingChainIsAnErrorAndTheOldMemoStays) {
   WriteLayout(3, FreeRun(3, 1));
   QuietErrors();

@@ -23,7 +23,7 @@ TEST_F(MemoCopyTest, EveryLayoutCopiesIntoEveryDialect) {
       Select(2);
       CreateMemoTable(source == Source::Dbase4 ? kDbase4 : source == Source::FoxPro ? kFoxPro : kDbase3,
                       "from" + std::to_string(kind) + std::to_string(dest.version));
-      const std::int32_t from = source == Source::Dbase3Header ? StreamMemo(text) : AddMemo(text);
+      const std::int32_t from = source == Source::Dbase3Header ? GroupHeaderMemo(text) : AddMemo(text);
       Select(1);
       CreateMemoTable(dest, "to" + std::to_string(kind) + std::to_string(dest.version));
       const std::int32_t copied = CopyMemo(2, from, false);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/xbase/memo/MemoTest.h"
+#include "xbase/memo/MemoDescriptor.h"
 
 namespace xbase {
 namespace {
@@ -138,6 +139,29 @@ TEST_F(MemoFilesTest, DialectAndExtensionOfEachVersionByte) {
   EXPECT_TRUE(IsFoxProMemo());
   EXPECT_EQ(Contents(At("plain.FPT")).size(), 512u);
   EXPECT_EQ(LinesText(AddMemo("late")), "late");
+}
+
+TEST_F(MemoFilesTest, CreateMemoWritesTheTablesOwnDialect) {
+  // Whatever the default says, the new file is the one its table reads.
+  struct Case {
+    Dialect table;
+    std::uint8_t otherDefault;
+    std::size_t size;
+  };
+  for (const Case& c : {Case{kFoxPro, 0x8B, 512}, Case{kDbase3, 0xF5, 513}, Case{kDbase4, 0x83, 24}}) {
+    SCOPED_TRACE(DialectName(c.table));
+    CreateMemoTable({c.table.version, 512, c.table.extension});
+    AddMemo("in the old file");
+    DefaultVersionByte = c.otherDefault;
+    CreateMemo(At("memo"));
+    const MemoDescriptor& memo = *WorkArea(1)->MemoDescriptor;
+    EXPECT_EQ(memo.Dialect, c.table.version);
+    EXPECT_EQ(UpperStr(memo.MemoFileName.substr(memo.MemoFileName.size() - 4)),
+              c.table.version == 0xF5 ? ".FPT" : ".DBT");
+    EXPECT_EQ(Contents(memo.MemoFileName).size(), c.size);
+    EXPECT_EQ(LinesText(AddMemo("in its dialect")), "in its dialect");
+    CloseArea();
+  }
 }
 
 TEST_F(MemoFilesTest, OneMemoFileAnArea) {

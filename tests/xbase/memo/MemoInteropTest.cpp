@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -40,6 +41,17 @@ std::string WithoutEndMarks(std::string bytes) {
   return bytes;
 }
 
+// Records whose memo only this library reads whole: in dBase III a text holding 0x1A or a zero
+// byte takes the group header and a negated block, which the other readers do not know.
+constexpr std::string_view kOwnHeader = "own";
+
+// The memos another reader is to read as written: in dBase III without those records.
+Memos ForOtherReaders(Memos memos, const Dialect& dialect) {
+  if (dialect.version == 0x83)
+    std::erase_if(memos, [](const auto& memo) { return memo.first.starts_with(kOwnHeader); });
+  return memos;
+}
+
 class MemoInteropTest : public MemoTest {
  protected:
   // Writes memos of every kind into a new table of the dialect; what each record holds.
@@ -59,7 +71,25 @@ class MemoInteropTest : public MemoTest {
                                  : text == latin ? "latin" : "blocks";
       add(record, text, AddMemo(text));
     }
-    add("allbytes", AllBytes(), AddMemo(AllBytes()));
+    add("ownbytes", AllBytes(), AddMemo(AllBytes()));
+    add("ownmark", "before\x1A" "after", AddMemo("before\x1A" "after"));
+
+    // Longer than the text driver's line table: neither an append nor a rewrite through it
+    // may cut it.
+    std::string lines;
+    for (int i = 1; i <= 2001; ++i) lines += "line " + std::to_string(i) + (i < 2001 ? "\r\n" : "");
+    std::int32_t long_ = AddMemo(lines);
+    for (const TextFileMode mode : {TextFileMode::Append, TextFileMode::Output}) {
+      MemoTextFile file;
+      AssignMemo(file, long_);
+      if (file.Open(mode) == 0) {
+        std::uint16_t code = 0;
+        for (int i = 1; i <= 2001 && code == 0; ++i) code = file.WriteLine("new " + std::to_string(i));
+        EXPECT_NE(code, 0);
+        EXPECT_NE(file.Close(), 0);
+      }
+    }
+    add("long", lines, long_);
 
     std::int32_t block = 0;
     MemoTextFile file;
@@ -78,7 +108,8 @@ class MemoInteropTest : public MemoTest {
     EXPECT_EQ(file.Close(), 0);
     add("grown", std::string(2000, 'G'), block);
 
-    if (dialect.version != 0x83) add("stream", AllBytes(), StreamMemo(AllBytes()));
+    add("streamed", latin + "\r\n" + blocks, StreamMemo(latin + "\r\n" + blocks));
+    add("ownstream", AllBytes(), StreamMemo(AllBytes()));
     CloseArea();
     return memos;
   }
@@ -101,9 +132,13 @@ class MemoInteropTest : public MemoTest {
                                      "import dbf, sys\n"
                                      "t = dbf.Table(sys.argv[1], codepage='cp437')\n"
                                      "t.open(dbf.READ_ONLY)\n"
-                                     "for r in t:\n"
-                                     "    m = r.notes\n"
-                                     "    print(r.name.strip(), m.encode('cp437').hex() if m else 'NULL')\n");
+                                     "for i in range(len(t)):\n"
+                                     "    try:\n"
+                                     "        r = t[i]\n"
+                                     "        m = r.notes\n"
+                                     "        print(r.name.strip(), m.encode('cp437').hex() if m else 'NULL')\n"
+                                     "    except OSError:\n"
+                                     "        print('unreadable NULL')\n");
     return ParseMemos(RunTool(std::string(kPython) + " " + script + " " + path).output);
   }
 
@@ -136,7 +171,8 @@ TEST_F(MemoInteropTest, PerlXBaseReadsMemosWrittenHere) {
     SCOPED_TRACE(DialectName(dialect));
     const std::string name = "perl" + std::to_string(dialect.version);
     const Memos written = WriteHere(dialect, name);
-    EXPECT_EQ(PerlMemos(At(name + ".dbf")), written);
+    EXPECT_EQ(ForOtherReaders(PerlMemos(At(name + ".dbf")), dialect), ForOtherReaders(written, dialect));
+    EXPECT_EQ(MemosHere(At(name + ".dbf")), written);
     const std::string dump = RunTool("dbf_dump --fs '|' " + At(name + ".dbf")).output;
     EXPECT_EQ(dump.rfind("short|short memo\n", 0), 0u) << dump.substr(0, 80);
   }
@@ -148,7 +184,9 @@ TEST_F(MemoInteropTest, PythonDbfReadsMemosWrittenHere) {
     SCOPED_TRACE(DialectName(dialect));
     const std::string name = "python" + std::to_string(dialect.version);
     const Memos written = WriteHere(dialect, name);
-    EXPECT_EQ(PythonMemos(At(name + ".dbf")), written);
+    Memos read = PythonMemos(At(name + ".dbf"));
+    read.erase("unreadable");
+    EXPECT_EQ(ForOtherReaders(read, dialect), ForOtherReaders(written, dialect));
   }
 }
 
@@ -160,11 +198,12 @@ TEST_F(MemoInteropTest, Xbase64ReadsTheLengthsOfMemosWrittenHere) {
     const Memos written = WriteHere(dialect, name);
     // dumprecs goes in record order, which WriteHere does not keep: compare the sorted lengths.
     std::vector<std::size_t> expected;
-    for (const auto& [record, bytes] : written) expected.push_back(bytes.size());
+    for (const auto& [record, bytes] : ForOtherReaders(written, dialect)) expected.push_back(bytes.size());
     std::vector<std::size_t> lengths = DumprecsLengths(At(name + ".dbf"));
     std::sort(expected.begin(), expected.end());
     std::sort(lengths.begin(), lengths.end());
-    EXPECT_EQ(lengths, expected);
+    EXPECT_EQ(lengths.size(), written.size());
+    EXPECT_TRUE(std::includes(lengths.begin(), lengths.end(), expected.begin(), expected.end()));
   }
 }
 

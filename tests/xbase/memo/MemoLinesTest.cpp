@@ -66,6 +66,35 @@ TEST(MemoLinesTest, LineLimits) {
   EXPECT_EQ(Split(many).size(), MaxMemoLines);
 }
 
+TEST(MemoLinesTest, ATableThatCannotTakeTheWholeTextSaysSo) {
+  std::string full;
+  for (std::size_t i = 0; i < MaxMemoLines; ++i) full += "l\r\n";
+  struct Case {
+    const char* what;
+    std::string stored;
+    std::size_t maxLines;
+    bool cut;
+  };
+  for (const Case& c : {
+           Case{"as many lines as the table holds", full, 0, false},
+           Case{"one more, without a line end", full + "x", 0, true},
+           Case{"one more, empty", full + "\r\n", 0, true},
+           Case{"more after the end mark is no text", full + "\x03more", 0, false},
+           Case{"five lines read as two", "a\r\nb\r\nc\r\nd\r\ne", 2, true},
+           Case{"no text", "", 0, false},
+       }) {
+    MemoLineTable table;
+    SplitMemoLines(c.stored, c.maxLines, table);
+    EXPECT_EQ(table.Cut, c.cut) << c.what;
+    if (c.maxLines == 0) EXPECT_EQ(FitsMemoLines(c.stored), !c.cut) << c.what;
+  }
+  // Lines of 254 characters without a blank read back as two each.
+  std::string wide;
+  for (std::size_t i = 0; i < MaxMemoLines / 2; ++i) wide += std::string(254, 'w') + "\r\n";
+  EXPECT_TRUE(FitsMemoLines(wide));
+  EXPECT_FALSE(FitsMemoLines(wide + "x"));
+}
+
 TEST(MemoLinesTest, LinesWriteBackAsTheyWereRead) {
   for (const std::string& stored : {
            std::string(600, 'x'),

@@ -64,6 +64,54 @@ TEST_F(MemoReadWriteTest, Dbase3MemosFillWholeBlocksEndingWithTwoEndMarks) {
   EXPECT_EQ(AddMemo("next"), 3);
 }
 
+TEST_F(MemoReadWriteTest, Dbase3TextsThatWouldEndAPlainMemoEarlyTakeTheGroupHeader) {
+  const std::string endMark = "before\x1A" "after";
+  const std::string zero("zero\0byte", 9);
+  CreateMemoTable(kDbase3);
+  std::vector<std::pair<std::int32_t, std::string>> written;
+  for (const std::string& text : {endMark, zero}) {
+    SCOPED_TRACE(text);
+    const std::int32_t added = AddMemo(text);
+    ASSERT_LT(added, 0) << "the negated block tells of the header";
+    const std::string header = "\xFF\xFF\x08" + std::string(1, '\0') + static_cast<char>(text.size() + 8) +
+                               std::string(3, '\0');
+    EXPECT_EQ(MemoFile().substr(-added * 512), header + text);
+    std::int32_t rewritten = AddMemo("old");
+    MemoLineTable lines;
+    SplitMemoLines(text, 0, lines);
+    ASSERT_TRUE(EditMemo(lines, rewritten, rewritten));
+    EXPECT_LT(rewritten, 0);
+    for (const std::int32_t block : {added, rewritten}) {
+      EXPECT_EQ(LinesText(block), text);
+      EXPECT_EQ(StreamText(block), text);
+      written.emplace_back(block, text);
+    }
+  }
+  // Other texts stay plain, their blocks positive.
+  const std::int32_t plain = AddMemo("plain\r\ntext");
+  EXPECT_GT(plain, 0);
+  EXPECT_EQ(MemoFile().substr(plain * 512, 13), "plain\r\ntext\x1A\x1A");
+  written.emplace_back(plain, "plain\r\ntext");
+  // A pack copies them as they are.
+  for (const auto& [block, text] : written) AppendRecord("r", block);
+  PackMemofile();
+  GoTop();
+  for (const auto& [block, text] : written) {
+    const std::int32_t packed = MemoBlockOfField(Text("NOTES"));
+    EXPECT_EQ(packed < 0, block < 0);
+    EXPECT_EQ(StreamText(packed), text);
+    Skip(1);
+  }
+  // The other dialects store every text with its length.
+  for (const Dialect& dialect : {kDbase4, kFoxPro}) {
+    CloseArea();
+    CreateMemoTable(dialect, "other");
+    const std::int32_t block = AddMemo(endMark);
+    EXPECT_GT(block, 0);
+    EXPECT_EQ(LinesText(block), endMark);
+  }
+}
+
 TEST_F(MemoReadWriteTest, StoredLengthsAreBelievedOnlyAsFarAsTheFileGoes) {
   // Runs written by hand behind a 64-byte-block header; each case's memo at block 1.
   struct Case {

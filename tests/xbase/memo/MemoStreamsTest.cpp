@@ -35,7 +35,8 @@ TEST_F(MemoStreamsTest, StreamsWriteEveryByteInEveryDialect) {
     const std::string caller = bytes;
     const std::int32_t block = StreamMemo(caller);
     EXPECT_EQ(caller, bytes);
-    // dBase III files get a group header too, and say so by the negated block.
+    // In dBase III the end marks among the bytes need the group header, told by the negated
+    // block.
     EXPECT_EQ(block < 0, dialect.version == 0x83);
     EXPECT_EQ(StreamText(block), bytes);
     // The header tells where the next memo goes, as after any write.
@@ -50,12 +51,47 @@ TEST_F(MemoStreamsTest, StreamsWriteEveryByteInEveryDialect) {
   }
 }
 
+TEST_F(MemoStreamsTest, Dbase3StreamsWritePlainMemosAsEveryWriterDoes) {
+  CreateMemoTable(kDbase3);
+  const std::string text = std::string(600, 'p') + "\r\nend";
+  EXPECT_EQ(OpenBlob(false, 0, 2), 1);
+  WriteBlobStream(text.data(), 300);
+  WriteBlobStream(text.data() + 300, static_cast<std::int32_t>(text.size() - 300));
+  EXPECT_EQ(CloseBlob(), 1);
+  // As AddMemo writes it: the text, two end marks, zeros to the end of the block.
+  const std::int32_t added = AddMemo(text);
+  EXPECT_EQ(MemoFile().substr(512, 1024), MemoFile().substr(added * 512, 1024));
+  EXPECT_EQ(MemoFile().substr(512, text.size() + 3), text + "\x1A\x1A" + std::string(1, '\0'));
+  EXPECT_EQ(StreamText(1), text);
+  EXPECT_EQ(LinesText(1), text);
+
+  // Bytes that end a plain memo move behind the group header; so does a gap a seek left.
+  for (const std::string& bytes : {std::string("a\x1A" "b"), std::string("a\0b", 3)}) {
+    EXPECT_EQ(StreamText(StreamMemo(bytes)), bytes);
+  }
+  const std::int32_t first = OpenBlob(false, 0, 2);
+  WriteBlobStream("ab", 2);
+  SeekBlob(4, 0);
+  WriteBlobStream("cd", 2);
+  const std::int32_t gapped = CloseBlob();
+  EXPECT_EQ(gapped, -first);
+  EXPECT_EQ(StreamText(gapped), std::string("ab\0\0cd", 6));
+  // Written over, what was written last counts.
+  OpenBlob(false, 0, 2);
+  WriteBlobStream("xyz", 3);
+  SeekBlob(0, 0);
+  WriteBlobStream("X", 1);
+  const std::int32_t over = CloseBlob();
+  EXPECT_GT(over, 0);
+  EXPECT_EQ(StreamText(over), "Xyz");
+}
+
 TEST_F(MemoStreamsTest, AStreamClosedUnwrittenLeavesNoMemo) {
   CreateMemoTable(kDbase4);
   AddMemo("x");
   const std::int32_t block = OpenBlob(false, 0, 2);
   EXPECT_EQ(SeekBlob(0, 2), 0);
-  CloseBlob();
+  EXPECT_EQ(CloseBlob(), 0);
   EXPECT_EQ(MemoFile().size(), 1024u);
   EXPECT_EQ(NextFree(), 2u);
   QuietErrors();
@@ -89,10 +125,10 @@ TEST_F(MemoStreamsTest, OemTextIsTranslatedWhenItsFirstBytesLookLikeText) {
   CreateMemoTable(kDbase4);
   const std::string ansi = "Gr\xFC\xDF" "e\r\n\t\xE9t\xE9";   // Windows-1252
   const std::string oem = "Gr\x81\xE1" "e\r\n\t\x82t\x82";    // code page 850
-  std::int32_t block = OpenBlob(true, 0, 2);
+  OpenBlob(true, 0, 2);
   EXPECT_EQ(WriteBlobStream(ansi.data(), static_cast<std::int32_t>(ansi.size())),
             static_cast<std::int32_t>(ansi.size()));
-  CloseBlob();
+  std::int32_t block = CloseBlob();
   EXPECT_EQ(StreamText(block), oem);
   OpenBlob(true, block, 1);
   char piece[40];
@@ -102,10 +138,10 @@ TEST_F(MemoStreamsTest, OemTextIsTranslatedWhenItsFirstBytesLookLikeText) {
 
   // A control byte among the first bytes: binary data, left alone for the whole stream.
   const std::string binary = "\x01\x81\xE1";
-  block = OpenBlob(true, 0, 2);
+  OpenBlob(true, 0, 2);
   WriteBlobStream(binary.data(), 3);
   WriteBlobStream(ansi.data(), static_cast<std::int32_t>(ansi.size()));
-  CloseBlob();
+  block = CloseBlob();
   EXPECT_EQ(StreamText(block), binary + ansi);
   OpenBlob(true, block, 1);
   const std::int32_t m = ReadBlobStream(piece, sizeof piece);
@@ -129,6 +165,9 @@ TEST_F(MemoStreamsTest, RecordTransformsApplyAlikeToEveryWayIn) {
     const std::int32_t streamed = StreamMemo(text);
     EXPECT_EQ(LinesText(streamed), text);
     EXPECT_EQ(StreamText(streamed), text);
+    // The group header a dBase III stream may take moves the bytes as they were stored.
+    const std::string marked = text + "\x1A" + text;
+    EXPECT_EQ(StreamText(StreamMemo(marked)), marked);
     CloseArea();
   }
 }

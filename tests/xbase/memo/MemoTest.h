@@ -40,7 +40,8 @@ class MemoTest : public WorkAreaTest {
     DbfTable table;
     CreateDBF(table, At(name + ".dbf"), fields);
     memoPath_ = At(name + "." + dialect.extension);
-    Use(At(name + ".dbf") + options, nullptr, 0);
+    reopen_ = At(name + ".dbf") + options;
+    Use(reopen_, nullptr, 0);
     return At(name + ".dbf");
   }
 
@@ -65,12 +66,26 @@ class MemoTest : public WorkAreaTest {
     return text;
   }
 
-  // A new memo written through a stream; its block.
+  // A new memo written through a stream; its block as the memo field is to hold it.
   static std::int32_t StreamMemo(const std::string& bytes) {
-    const std::int32_t block = OpenBlob(false, 0, 2);
+    OpenBlob(false, 0, 2);
     WriteBlobStream(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-    CloseBlob();
-    return block;
+    return CloseBlob();
+  }
+
+  // A dBase III memo with the group header, as this library's streams once wrote every memo,
+  // appended at the next block of the memo file of the table made last, which is opened again
+  // in the current area; its block, negated as those streams gave it.
+  std::int32_t GroupHeaderMemo(const std::string& text) const {
+    CloseArea();
+    std::string file = MemoFile();
+    file.resize((file.size() + 511) / 512 * 512, '\0');
+    const auto block = static_cast<std::int32_t>(file.size() / 512);
+    std::string header("\xFF\xFF\x08\0\0\0\0\0", 8);
+    for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>((text.size() + 8) >> (8 * i));
+    Write(memoPath_.substr(memoPath_.rfind('/') + 1), file + header + text);
+    Use(reopen_, nullptr, 0);
+    return -block;
   }
 
   // The memo's lines as GetMemo reads them, in their stored form.
@@ -101,6 +116,7 @@ class MemoTest : public WorkAreaTest {
 
  private:
   std::string memoPath_;
+  std::string reopen_;  // the Use of the table made last
 };
 
 }  // namespace xbase

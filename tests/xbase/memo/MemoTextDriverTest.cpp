@@ -102,6 +102,87 @@ TEST_F(MemoTextDriverTest, RewritingKeepsTheBlockUntilTheTextIsStored) {
   EXPECT_EQ(WriteText(block, {}), 0);
 }
 
+// "line 1" CR LF ... "line <count>", the last without a line end (as AddMemo stores it).
+std::string NumberedLines(int count, const std::string& word = "line") {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += word + " " + std::to_string(i) + (i < count ? "\r\n" : "");
+  return text;
+}
+
+// The codes of a text file's last Write (or of its Open when that failed) and of its Close.
+using Codes = std::pair<std::uint16_t, std::uint16_t>;
+
+// Writes text through the driver in a mode, 100 characters a Write.
+Codes WriteThrough(std::int32_t& block, TextFileMode mode, const std::string& text) {
+  MemoTextFile file;
+  AssignMemo(file, block);
+  const std::uint16_t opened = file.Open(mode);
+  if (opened != 0) return {opened, file.Close()};
+  std::uint16_t code = 0;
+  for (std::size_t at = 0; at < text.size() && code == 0; at += 100) code = file.Write(text.substr(at, 100));
+  return {code, file.Close()};
+}
+
+TEST_F(MemoTextDriverTest, AMemoLongerThanTheLineTableIsNeverCutShort) {
+  const std::string text = NumberedLines(2001);
+  std::vector<std::string> first;
+  for (int i = 1; i <= static_cast<int>(MaxMemoLines); ++i) first.push_back("line " + std::to_string(i));
+  for (const Dialect& dialect : kDialects) {
+    SCOPED_TRACE(DialectName(dialect));
+    CreateMemoTable(dialect);
+    const std::int32_t block = AddMemo(text);
+    AddMemo("after");
+    const std::string stored = MemoFile();
+    // Reading gives the lines the table holds, and GetMemo says that more follow.
+    EXPECT_EQ(ReadLines(block), first);
+    MemoLineTable lines;
+    ASSERT_TRUE(GetMemo(block, 0, lines));
+    EXPECT_TRUE(lines.Cut);
+    // Appending would write back only those lines: the open fails and binds nothing.
+    std::int32_t bound = block;
+    EXPECT_EQ(WriteThrough(bound, TextFileMode::Append, ""), Codes(100, 103));
+    EXPECT_EQ(WriteThrough(bound, TextFileMode::Append, "more\r\n"), Codes(100, 103));
+    EXPECT_EQ(bound, block);
+    // Writing it anew meets the limit: the Write and the Close fail, the old memo stays.
+    EXPECT_EQ(WriteThrough(bound, TextFileMode::Output, NumberedLines(2001, "new") + "\r\n"),
+              Codes(101, 101));
+    EXPECT_EQ(bound, block);
+    EXPECT_TRUE(MemoFile() == stored) << "the memo file changed";
+    EXPECT_TRUE(StreamText(block) == text) << "the memo changed";
+    CloseArea();
+  }
+}
+
+TEST_F(MemoTextDriverTest, WritingStopsAtTheLineTablesLimit) {
+  CreateMemoTable(kDbase4);
+  const std::string full = NumberedLines(static_cast<int>(MaxMemoLines));
+  const std::int32_t block = AddMemo(full);
+  struct Case {
+    const char* what;
+    TextFileMode mode;
+    std::string text;
+    Codes codes;
+  };
+  const std::string wide = std::string(254, 'w') + "\r\n";
+  std::string wideLines;
+  for (std::size_t i = 0; i <= MaxMemoLines / 2; ++i) wideLines += wide;
+  for (const Case& c : {
+           Case{"one more line after a full memo", TextFileMode::Append, "more\r\n", {101, 101}},
+           Case{"an unfinished line after a full memo", TextFileMode::Append, "more", {0, 101}},
+           Case{"lines that read back as two each", TextFileMode::Output, wideLines, {0, 101}},
+       }) {
+    SCOPED_TRACE(c.what);
+    std::int32_t bound = block;
+    EXPECT_EQ(WriteThrough(bound, c.mode, c.text), c.codes);
+    EXPECT_EQ(bound, block);
+    EXPECT_TRUE(StreamText(bound) == full) << "the memo changed";
+  }
+  // A full memo appended nothing to is written back whole.
+  std::int32_t bound = block;
+  EXPECT_EQ(WriteThrough(bound, TextFileMode::Append, ""), Codes(0, 0));
+  EXPECT_TRUE(StreamText(bound) == full + "\r\n");
+}
+
 TEST_F(MemoTextDriverTest, DriverFailuresAnswerTheRuntimesCodes) {
   CreateMemoTable(kDbase4, "memo", "");
   std::int32_t block = AddMemo("kept");
