@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "xbase/core/MemoTextFile.h"
+#include "xbase/core/NumberText.h"
 #include "xbase/core/ovutils.h"
 #include "xbase/core/timedate.h"
 #include "xbase/dbf/MemoField.h"
@@ -111,14 +112,10 @@ std::string StoredText(const FieldEntry& field, const FieldValue& value) {
       return TextOf(value);
     case 'N':
     case 'F': {
-      const double number = NumberOf(value);
-      char digits[400];
-      const auto result =
-          field.Decimals > 0
-              ? std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed,
-                              field.Decimals)
-              : std::to_chars(digits, digits + sizeof digits, std::llround(number));
-      return RightAligned(std::string(digits, result.ptr), field.Length);
+      // Rounded as a write into the field rounds it, halves away from zero.
+      char digits[600];
+      const std::size_t length = NumberText(NumberOf(value), field.Decimals, digits);
+      return RightAligned(std::string(digits, length), field.Length);
     }
     case 'L':
       if (const auto* b = std::get_if<bool>(&value)) return *b ? "T" : "F";

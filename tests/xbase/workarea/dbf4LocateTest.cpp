@@ -17,7 +17,7 @@ class LocateTest : public WorkAreaTest {
     image.Record("xaby     2.0019991231F");
     image.Record("AB       1.50        T", true);
     image.Record("abc      3.2520240101F");
-    image.Record("Zebra   -1.0020000229T");
+    image.Record("Zebra    0.1320000229T");
     Use(Write("words.dbf", image.Bytes()), nullptr, 0);
   }
 
@@ -148,7 +148,9 @@ TEST_F(LocateTest, ValuesAreComparedAsTheFieldStoresThem) {
   for (const Case& c : {Case{"WORD", std::string("ab"), true, false, 1},
                         Case{"WORD", std::string("AB"), false, false, 1},
                         Case{"N", 3.25, false, false, 4}, Case{"N", std::int64_t{2}, false, false, 2},
-                        Case{"N", 1.5, false, false, 1}, Case{"DAY", CalendarDate{1999, 12, 31, 0}, false, false, 2},
+                        Case{"N", 1.5, false, false, 1},
+                        // 0.125 lies half-way: a write into N(5,2) stores " 0.13".
+                        Case{"N", 0.125, false, false, 5}, Case{"DAY", CalendarDate{1999, 12, 31, 0}, false, false, 2},
                         Case{"DAY", std::string("02/29/00"), false, false, 5},
                         Case{"OK", false, false, false, 2}, Case{"OK", true, false, false, 1},
                         Case{"WORD junk words", std::string("Zeb"), false, false, 5},
