@@ -1,15 +1,19 @@
 #include "platform/gui/Form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 #include <exception>
 #include <utility>
 
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/SystemMetrics.h"
 
 namespace platform::gui {
 
@@ -117,21 +121,29 @@ void TForm::SetCancelButton(QAbstractButton* button) {
   QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
 }
 
-void TForm::SetBounds(int left, int top, int width, int height) {
+void TForm::SetDefaultButton(QAbstractButton* button) {
+  defaultButton_ = button;
+  if (auto* push = qobject_cast<QPushButton*>(button)) push->setDefault(true);
+}
+
+void TForm::SetBounds(int left, int top, int width, int height, ScreenFit fit) {
   const QRect outer(left, top, width, height);
   if (FrameKnown())
     pendingBounds_.reset();
   else
-    pendingBounds_ = PendingBounds{outer, width == Width(), height == Height()};
-  ApplyBounds(outer);
+    pendingBounds_ = PendingBounds{outer, width == Width(), height == Height(), fit};
+  ApplyBounds(outer, fit);
 }
 
 bool TForm::FrameKnown() const { return frameGeometry() != geometry(); }
 
-void TForm::ApplyBounds(const QRect& outer) {
+void TForm::ApplyBounds(const QRect& wanted, ScreenFit fit) {
   // The client rectangle lies inside the frame by the frame's margins.
   const QRect frame = frameGeometry();
   const QRect client = geometry();
+  // Until the frame is known the title bar is as high as the system says captions are.
+  const int title = FrameKnown() ? client.top() - frame.top() : GetSystemMetrics(SM_CYCAPTION);
+  const QRect outer = FitToScreen(wanted, MetricsScreen(), title, fit);
   setGeometry(outer.left() + client.left() - frame.left(), outer.top() + client.top() - frame.top(),
               outer.width() - (frame.width() - client.width()), outer.height() - (frame.height() - client.height()));
 }
@@ -143,13 +155,22 @@ void TForm::FormFramed() {
   const QSize frame = frameGeometry().size();
   if (pending.ownWidth) outer.setWidth(frame.width());
   if (pending.ownHeight) outer.setHeight(frame.height());
-  ApplyBounds(outer);
+  ApplyBounds(outer, pending.fit);
 }
 
 int TForm::Left() const { return frameGeometry().left(); }
 int TForm::Top() const { return frameGeometry().top(); }
 int TForm::Width() const { return frameGeometry().width(); }
 int TForm::Height() const { return frameGeometry().height(); }
+
+int TForm::CaptionWidth() const {
+  QFont title = QApplication::font();
+  title.setBold(true);
+  constexpr int kTitleBarItems = 4;  // the icon and three buttons, each a square of the bar
+  constexpr int kTitleBarPadding = 24;
+  return QFontMetrics(title).horizontalAdvance(Caption()) + kTitleBarItems * GetSystemMetrics(SM_CYCAPTION) +
+         kTitleBarPadding;
+}
 
 QSize TForm::MinimumBounds() const { return minimumSize() + frameGeometry().size() - geometry().size(); }
 
@@ -216,6 +237,17 @@ void TForm::keyPressEvent(QKeyEvent* event) {
       windowModality() == Qt::ApplicationModal) {
     Close();
     return;
+  }
+  // Enter presses the button that has the keyboard, else the default button; the keys reach
+  // the form only when the control that has the keyboard left them (a one-line edit does).
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    QAbstractButton* focused = qobject_cast<QPushButton*>(focusWidget());
+    QAbstractButton* pressed = focused ? focused : defaultButton_;
+    if (pressed && pressed->isVisible() && pressed->isEnabled()) {
+      pressed->click();
+      return;
+    }
   }
   QWidget::keyPressEvent(event);
 }

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/gui/ScreenFit.h"
+
 namespace platform::gui {
 
 // Runs a handler; an escaped exception is reported in an error box with its text, as the class
@@ -53,12 +55,15 @@ class TForm : public QWidget {
   // The button that Escape presses, as a dialog's Cancel button. Without one Escape closes a
   // modal window, as its Close would.
   void SetCancelButton(QAbstractButton* button);
+  // The button that Enter presses, as a dialog's default button, unless the keyboard is on
+  // another button, which Enter then presses.
+  void SetDefaultButton(QAbstractButton* button);
 
   // Outer bounds, frame included, set in one call. Until the window manager has framed the
   // window its frame reads as none, so bounds set before are applied again once it is framed
   // (FormFramed); a width or height that was the window's own then keeps the size of its client
-  // area.
-  void SetBounds(int left, int top, int width, int height);
+  // area. The window keeps to the screen as fit says, once more when its frame is known.
+  void SetBounds(int left, int top, int width, int height, ScreenFit fit = ScreenFit::Reachable);
   int Left() const;
   int Top() const;
   int Width() const;
@@ -68,6 +73,9 @@ class TForm : public QWidget {
 
   void SetCaption(const QString& caption) { setWindowTitle(caption); }
   QString Caption() const { return windowTitle(); }
+  // The outer width that shows the whole caption in a title bar: the caption in a bold face of
+  // the program's font, beside the window's icon and three buttons.
+  int CaptionWidth() const;
 
   // Re-runs FormPaint into the back buffer (when the form keeps one) and schedules a repaint.
   void Repaint();
@@ -101,15 +109,17 @@ class TForm : public QWidget {
   struct PendingBounds {
     QRect outer;
     bool ownWidth, ownHeight;  // the width or height was the window's own
+    ScreenFit fit;
   };
   bool FrameKnown() const;
-  void ApplyBounds(const QRect& outer);
+  void ApplyBounds(const QRect& outer, ScreenFit fit);
 
   std::optional<PendingBounds> pendingBounds_;
   bool created_ = false;
   bool useBackBuffer_ = false;
   bool closing_ = false;
   int modalResult_ = 0;
+  QAbstractButton* defaultButton_ = nullptr;
   QImage backBuffer_;
   class ModalLoop;
   ModalLoop* modalLoop_ = nullptr;
