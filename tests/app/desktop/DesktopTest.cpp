@@ -164,6 +164,75 @@ TEST_F(DesktopTest, DefaultPlacesKeepEveryTitleBarOnTheScreen) {
                       << Describe(clues);
 }
 
+// A scan window left open while constructing goes away when a puzzle is opened for solving:
+// it would list the solver's answers.
+TEST_F(DesktopTest, OpeningAPuzzleForSolvingTakesTheScanWindowAway) {
+  const std::string puzzle = Puzzle();
+  Start({puzzle, "-C"});
+  ASSERT_TRUE(FramedPlace(kMainTitle));
+  ASSERT_TRUE(session_->TypeKeys(kMainTitle, "alt+o g"));
+  ASSERT_TRUE(FramedPlace("Scan Grid")) << "no scan window";
+  ASSERT_TRUE(session_->TypeKeys(kMainTitle, "alt+p s"));
+  ASSERT_TRUE(WaitUntil([&] { return session_->HasKeyboard("Open puzzle for solving"); }, kPatience));
+  ASSERT_TRUE(session_->TypeText(puzzle));
+  ASSERT_TRUE(session_->TypeKeys("Return"));
+  EXPECT_TRUE(WaitUntil([&] { return !session_->PlaceOf("Open puzzle for solving"); }, kPatience));
+  EXPECT_TRUE(WaitUntil([&] { return !session_->PlaceOf("Scan Grid"); }, kPatience)) << "the scan window stays";
+  EXPECT_TRUE(program_->Running());
+}
+
+// A language chosen in the preferences, and cancelled, while solving: the solver's file keeps
+// its language, and after the puzzle went to the recycle bin Exit still ends the program.
+TEST_F(DesktopTest, ALanguageChosenWhileSolvingLeavesThePuzzleAlone) {
+  for (const bool recycled : {false, true}) {
+    SCOPED_TRACE(recycled ? "recycled" : "solving");
+    const std::string puzzle = Puzzle(15, recycled);
+    const std::string saved = Contents(puzzle);
+    Start({puzzle});
+    ASSERT_TRUE(FramedPlace(kMainTitle));
+    if (recycled) {
+      ASSERT_TRUE(session_->TypeKeys(kMainTitle, "alt+o s"));
+      ASSERT_TRUE(WaitUntil([&] { return session_->HasKeyboard("Score Card"); }, kPatience));
+      ASSERT_TRUE(session_->TypeKeys("alt+r"));
+      ASSERT_TRUE(WaitUntil([&] { return !fs::exists(puzzle); }, kPatience)) << "not recycled";
+    }
+    ASSERT_TRUE(session_->TypeKeys(kMainTitle, "alt+o p"));
+    ASSERT_TRUE(WaitUntil([&] { return session_->HasKeyboard("Quillmere Preferences"); }, kPatience));
+    // The last page, Language; its first choice; the next one down (French); Cancel.
+    ASSERT_TRUE(session_->TypeKeys("ctrl+shift+Tab Tab Down Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !session_->PlaceOf("Quillmere Preferences"); }, kPatience));
+    ASSERT_TRUE(session_->TypeKeys(kMainTitle, "ctrl+x"));
+    const auto status = program_->WaitForExit(kPatience);
+    ASSERT_TRUE(status.has_value()) << "the program still runs";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+    if (!recycled) EXPECT_EQ(Contents(puzzle), saved) << "the solver's file was rewritten";
+  }
+}
+
+// A companion program whose window comes after the second the program waits, and which does
+// not name its process (xmessage): the next choice brings that window forward instead of
+// starting the program again.
+TEST_F(DesktopTest, ACompanionProgramWithALateWindowIsFoundAgain) {
+  const std::string starts = folder_ + "/starts";
+  const std::string dictionary = folder_ + "/dictionary";
+  std::ofstream(dictionary) << "#!/bin/sh\necho started >> '" << starts << "'\nsleep 2\n"
+                            << "exec xmessage -title Dictionary 'A dictionary'\n";
+  fs::permissions(dictionary, fs::perms::owner_exec, fs::perm_options::add);
+  Settings("DictPath=\"" + dictionary + "\"\n");
+  Start({Puzzle()});
+  ASSERT_TRUE(FramedPlace(kMainTitle));
+  ASSERT_TRUE(session_->TypeKeys(kMainTitle, "ctrl+d"));
+  ASSERT_TRUE(FramedPlace("Dictionary")) << "the dictionary did not start";
+  // Behind the main window, then chosen again.
+  ASSERT_TRUE(session_->TypeKeys(kMainTitle, ""));
+  ASSERT_TRUE(WaitUntil([&] { return session_->IsActive(kMainTitle); }, kPatience));
+  ASSERT_TRUE(session_->TypeKeys(kMainTitle, "ctrl+d"));
+  EXPECT_TRUE(WaitUntil([&] { return session_->IsActive("Dictionary"); }, kPatience))
+      << "the dictionary did not come forward";
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  EXPECT_EQ(Contents(starts), "started\n") << "started more than once";
+}
+
 // The places the program chooses itself lie wholly on the screen, frame included.
 class LargeScreenTest : public DesktopTest {
  protected:
