@@ -109,15 +109,17 @@ void TXwdGridForm::BuildLetterSet() {
 
 void TXwdGridForm::RestoreGridBounds() {
   SquareSize = UsableSquareSize(XwdProcs->ReadSetting("ScreenSquare", DefaultSquareSize));
-  // Only the corner is used; the size follows from the squares.
+  // Only the corner is used; the size follows from the squares. A grid larger than the one
+  // the place was kept for moves up and left until it fits on the screen.
   const TBounds stored = ReadBoundsSetting("ScreenBoundsGrid", {2, 2, 0, 0});
-  SetGridBounds(stored.Left, stored.Top);
+  SetGridBounds(stored.Left, stored.Top, ScreenFit::Whole);
 }
 
-void TXwdGridForm::SetGridBounds(int left, int top) {
+void TXwdGridForm::SetGridBounds(int left, int top, ScreenFit fit) {
   const int n = GridSide(Puzzle);
   const int caption = GetSystemMetrics(SM_CYSMCAPTION);
-  const QSize frame = frameGeometry().size() - size();
+  const QMargins margins = FrameMargins();
+  const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
   {
     // A minimum larger than the window resizes it; that is no resize by the user.
     TFlagScope quiet(snapping_);
@@ -125,7 +127,7 @@ void TXwdGridForm::SetGridBounds(int left, int top) {
   }
   const QSize outer(GridWindowWidth(n, SquareSize), GridWindowHeight(n, SquareSize, caption));
   ownSize_ = outer - frame;
-  SetBounds(left, top, outer.width(), outer.height());
+  SetBounds(left, top, outer.width(), outer.height(), fit);
   ownSize_ = size();
 }
 
@@ -141,7 +143,7 @@ void TXwdGridForm::FormResize() {
   if (size() != ownSize_) SquareSize = SquareSizeForWidth(Width(), n);
   {
     TFlagScope snap(snapping_);
-    SetGridBounds(Left(), Top());
+    SetGridBounds(Left(), Top(), ScreenFit::Reachable);
   }
   ApplyFontSize();
   Repaint();

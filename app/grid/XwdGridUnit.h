@@ -99,7 +99,7 @@ class TXwdGridForm : public platform::gui::TForm {
   std::uint8_t PresentKey(int x, int y) const;
   void ApplyFontSize();
   // Sizes the window to the grid at SquareSize, with a minimum for the smallest squares.
-  void SetGridBounds(int left, int top);
+  void SetGridBounds(int left, int top, platform::gui::ScreenFit fit);
 
   std::unique_ptr<platform::gui::Canvas> backBufferCanvas_;
   platform::gui::Canvas* canvas_ = nullptr;

@@ -353,6 +353,10 @@ void TXwdMainForm::ShowPuzzle() {
   DataMemo->clear();
   if (AutoclueForm->Visible()) AutoclueForm->Close();
   if (XwdClockForm->Visible()) XwdClockForm->Close();
+  // The scan results belong to the puzzle they were made for; a solver gets no scan of the
+  // answers at all.
+  ScanGridForm->ForgetScan();
+  if (solving) ScanGridForm->Hide();
   XwdPrintForm->TitleEdit->clear();
 
   XwdProcs->WriteSetting("CurrentPuzzle", PuzzleFileName);

@@ -8,8 +8,13 @@ TBounds ReadBoundsSetting(const QString& Name, const TBounds& Default) {
 }
 
 void RestoreBoundsSetting(platform::gui::TForm& Form, const QString& Name, const TBounds& Default) {
-  const TBounds bounds = ReadBoundsSetting(Name, Default);
-  Form.SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+  using platform::gui::ScreenFit;
+  // A place the user kept may lie partly off a smaller screen, as long as the window can be
+  // taken hold of; the default place lies wholly on it.
+  TBounds bounds;
+  const bool stored = ParseBounds(XwdProcs->ReadSetting(Name, ""), bounds);
+  if (!stored) bounds = Default;
+  Form.SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height, stored ? ScreenFit::Reachable : ScreenFit::Whole);
 }
 
 TFontSetting ReadFontSetting(const QString& Prefix, const TFontDefaults& Defaults) {

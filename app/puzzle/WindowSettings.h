@@ -15,7 +15,8 @@
 // integers.
 TBounds ReadBoundsSetting(const QString& Name, const TBounds& Default);
 
-// Places a window at the bounds kept in the settings value Name, or at Default.
+// Places a window at the bounds kept in the settings value Name, where its title bar and a third
+// of its width stay on the screen; or at Default, wholly on the screen.
 void RestoreBoundsSetting(platform::gui::TForm& Form, const QString& Name, const TBounds& Default);
 
 // A font kept in four settings values: <Prefix>FontColor (a colour name such as "clNavy"),

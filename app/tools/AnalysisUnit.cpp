@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "app/clues/AnswerText.h"
@@ -129,7 +130,6 @@ TAnalysisForm::TAnalysisForm()
   layout->addLayout(symmetry);
   layout->addWidget(LtrBox, 0, Qt::AlignHCenter);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
 
   QObject::connect(CloseBtn, &QPushButton::clicked, this, Handler([this] { Close(); }));
   SetCancelButton(CloseBtn);
@@ -154,6 +154,11 @@ void TAnalysisForm::FormShow() {
   SetTextColor(VerdictLbl, symmetric ? clNavy : clRed);
 
   SetAnalysisCaption();
+  // As large as its contents, and never so narrow that the title bar cuts the caption.
+  const QMargins frame = FrameMargins();
+  layout()->activate();
+  setFixedSize(std::max(layout()->sizeHint().width(), CaptionWidth() - frame.left() - frame.right()),
+               layout()->sizeHint().height());
   LtrBox->update();
 }
 

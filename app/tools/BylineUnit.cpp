@@ -24,6 +24,7 @@ TBylineForm::TBylineForm()
   layout->addWidget(CancelBtn);
   layout->addWidget(SaveBtn);
   SetCancelButton(CancelBtn);
+  SetDefaultButton(SaveBtn);
   QObject::connect(CancelBtn, &QPushButton::clicked, this,
                    platform::gui::Handler([this] { SetModalResult(platform::gui::mrCancel); }));
   QObject::connect(SaveBtn, &QPushButton::clicked, this, platform::gui::Handler([this] { SaveBtnClick(); }));

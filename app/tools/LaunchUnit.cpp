@@ -1,8 +1,9 @@
 #include "app/tools/LaunchUnit.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 #include <chrono>
-#include <thread>
 
 #include "platform/gui/ProcessStarter.h"
 
@@ -37,15 +38,28 @@ QString TLaunchModule::ToolWindowTitle(const QString& Path) {
 
 void TLaunchModule::LaunchTool(const QString& Path) {
   WindowFinder& finder = CurrentWindowFinder();
-  platform::gui::WindowId& window = ToolWindows[CurrentSlot];
+  // Where other windows cannot be seen there is nothing to bring forward.
+  if (!finder.CanFind()) {
+    StartToolProcess(Path);
+    return;
+  }
+  const int slot = CurrentSlot;
+  platform::gui::WindowId& window = ToolWindows[slot];
+  const std::int64_t process = ToolProcesses[slot];
+  const bool running = process != 0 && CurrentProcessStarter().IsRunning(process);
   const QString title = ToolWindowTitle(Path);
   if (!title.isEmpty()) {
     window = finder.FindByTitle(title);
-  } else if (window != 0) {
+  } else if (window != 0 && (!running || finder.ProcessOf(window) != process)) {
     // A window remembered from the last start counts only while that process still runs and
     // owns it: X reuses the ids of closed windows.
-    const std::int64_t process = ToolProcesses[CurrentSlot];
-    if (!CurrentProcessStarter().IsRunning(process) || finder.ProcessOf(window) != process) window = 0;
+    window = 0;
+  }
+  // The program started last for this item still runs: its window may have come after the
+  // wait, or it is still to come. Either way no second copy is started.
+  if (window == 0 && running) {
+    window = finder.FindByProcess(process);
+    if (window == 0) return;
   }
   if (window == 0 || !finder.BringToTop(window)) {
     StartToolProcess(Path);
@@ -56,16 +70,26 @@ void TLaunchModule::LaunchTool(const QString& Path) {
 
 bool TLaunchModule::StartToolProcess(const QString& Path) {
   WindowFinder& finder = CurrentWindowFinder();
-  platform::gui::WindowId& window = ToolWindows[CurrentSlot];
+  const int slot = CurrentSlot;
   const auto process = CurrentProcessStarter().Start(Path);
   if (!process) return false;
-  ToolProcesses[CurrentSlot] = *process;
-  window = 0;
+  ToolProcesses[slot] = *process;
+  ToolWindows[slot] = 0;
   // The program needs a moment to open its window; a finder that sees no windows needs none.
+  // The wait runs the events meanwhile, so this program's windows keep painting.
   if (finder.CanFind()) {
     const auto until = std::chrono::steady_clock::now() + kWindowWait;
-    while ((window = finder.FindByProcess(*process)) == 0 && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(kWindowPoll);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      ToolWindows[slot] = finder.FindByProcess(*process);
+      if (ToolWindows[slot] != 0 || std::chrono::steady_clock::now() >= until) loop.quit();
+    });
+    ToolWindows[slot] = finder.FindByProcess(*process);
+    if (ToolWindows[slot] == 0) {
+      poll.start(kWindowPoll);
+      loop.exec();
+    }
   }
-  return window != 0;
+  return ToolWindows[slot] != 0;
 }

@@ -19,12 +19,13 @@ class TLaunchModule : public QObject {
   std::array<platform::gui::WindowId, SlotCount> ToolWindows{};
   std::array<std::int64_t, SlotCount> ToolProcesses{};
 
-  // Brings the current slot's program to the front, restoring it when minimised, or starts it.
+  // Brings the current slot's program to the front, restoring it when minimised, or starts it;
+  // while the process started for the slot still runs it is never started a second time.
   void LaunchTool(const QString& Path);
   // The window title of a program of the family, by the file name of its path; empty for others.
   static QString ToolWindowTitle(const QString& Path);
-  // Starts the program and waits up to a second for its window; whether one was found. A
-  // program that cannot start is not reported.
+  // Starts the program and waits up to a second for its window, the events running meanwhile;
+  // whether one was found. A program that cannot start is not reported.
   bool StartToolProcess(const QString& Path);
 };
 

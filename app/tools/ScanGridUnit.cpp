@@ -142,6 +142,13 @@ void TScanGridForm::FormShow() {
   ScanEdit->setFocus();
 }
 
+void TScanGridForm::ForgetScan() {
+  ExImg->hide();
+  ErrPanel->hide();
+  ScanEdit->clear();
+  ClearScanList();
+}
+
 void TScanGridForm::FormResize() {
   ErrPanel->move(ErrPanel->x(), ScanList->y() + (ScanList->height() - kErrPanelHeight) / 2);
 }

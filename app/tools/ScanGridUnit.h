@@ -44,6 +44,9 @@ class TScanGridForm : public platform::gui::TForm {
   void ScanListDrawItem(platform::gui::Canvas& Canvas, int Index, const QRect& Rect, bool Selected);
   void OkBtnClick();
 
+  // Another puzzle is shown: the text, the results and the message of the last one go.
+  void ForgetScan();
+
   // Shows a message over the list for a second.
   void ShowScanError(const QString& Text);
 

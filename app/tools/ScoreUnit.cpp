@@ -8,6 +8,7 @@
 #include "app/grid/XwdGridUnit.h"
 #include "app/puzzle/SFXUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
+#include "app/tools/XwdClockUnit.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
 
@@ -81,6 +82,8 @@ void TScoreForm::FormShow() {
     CheatLbl->hide();
   } else {
     if (SoundLevel > 0) SoundFX->PlayWave2();
+    // The solving time ends with the solving.
+    XwdClockForm->StopClock();
     XwdGridForm->CelebrateSolved();
     SetBanner(BannerLbl, "CONGRATULATIONS!", clNavy);
     CheatLbl->setVisible(XwdGridForm->Cheated != 0);

@@ -49,14 +49,23 @@ TXwdClockForm::TXwdClockForm()
 }
 
 void TXwdClockForm::FormShow() {
-  using namespace platform::gui;
-  SetBounds(8, GetSystemMetrics(SM_CYSCREEN) - Height() - 8, Width(), Height());
+  PlaceAtBottomLeft();
   // A clock shown again runs, whatever state it was hidden in.
   SetPaused(false);
   seconds_ = 0;
   hours_ = 0;
   ShowTime();
 }
+
+void TXwdClockForm::PlaceAtBottomLeft() {
+  using namespace platform::gui;
+  SetBounds(8, GetSystemMetrics(SM_CYSCREEN) - Height() - 8, Width(), Height(), ScreenFit::Whole);
+}
+
+// Placed before its frame was known, the clock left the frame out of its height.
+void TXwdClockForm::FormFramed() { PlaceAtBottomLeft(); }
+
+void TXwdClockForm::StopClock() { SetPaused(true); }
 
 void TXwdClockForm::Timer1Timer() {
   if (++seconds_ == 3600) {

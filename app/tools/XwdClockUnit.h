@@ -17,6 +17,9 @@ class TXwdClockForm : public platform::gui::TForm {
   QToolButton* ClockBtn;
   QToolButton* ResetBtn;
 
+  // Stops the time where it stands, as the pause button does: a solved puzzle takes no longer.
+  void StopClock();
+
   // Handlers.
   void Timer1Timer();
   void ClockBtnClick();
@@ -24,8 +27,11 @@ class TXwdClockForm : public platform::gui::TForm {
 
  protected:
   void FormShow() override;
+  void FormFramed() override;
 
  private:
+  // At the bottom left of the screen, 8 pixels from its edges, frame included.
+  void PlaceAtBottomLeft();
   void ShowTime();
   void SetPaused(bool paused);
 

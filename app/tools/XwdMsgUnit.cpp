@@ -26,7 +26,7 @@ TInfoWin::TInfoWin() : Panel(new QLabel(this)), SavImg(new QLabel(this)), PntImg
 }
 
 void TInfoWin::FormShow() {
-  SetBounds(XwdGridForm->Left() + 35, XwdGridForm->Top() + 35, Width(), Height());
+  SetBounds(XwdGridForm->Left() + 35, XwdGridForm->Top() + 35, Width(), Height(), platform::gui::ScreenFit::Whole);
   const char* text = nullptr;
   switch (InfoMode) {
     case 1: text = "Saving puzzle ...    "; break;

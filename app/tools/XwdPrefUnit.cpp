@@ -27,18 +27,18 @@ struct ToolPath {
   const char* label;
   const char* title;
   const char* filter;
-  const char* fileName;
 };
 
 constexpr std::array<ToolPath, TXwdPrefForm::ToolCount> kToolPaths{{
-    {"DictPath", "Dictionary", "Link Dictionary", "Dictionary Files (*.EXE)|*.EXE", "*.exe"},
-    {"ThesPath", "Thesaurus", "Link Thesaurus", "Thesaurus Files (*.EXE)|*.EXE", "*.exe"},
-    {"HintPath", "Hintvault", "Link Hintvault", "Quillmere Hintvault (*.EXE)|*.EXE", "Hintvault.exe"},
-    {"JottPath", "Jotterly", "Link Text Editor", "Editor Files (*.EXE)|*.EXE", "*.exe"},
-    {"PostPath", "Postwick", "Link Postwick", "Quillmere Postwick (*.EXE)|*.EXE", "Postwick.exe"},
+    {"DictPath", "Dictionary", "Link Dictionary", "Dictionary Files (*.EXE)|*.EXE"},
+    {"ThesPath", "Thesaurus", "Link Thesaurus", "Thesaurus Files (*.EXE)|*.EXE"},
+    {"HintPath", "Hintvault", "Link Hintvault", "Quillmere Hintvault (*.EXE)|*.EXE"},
+    {"JottPath", "Jotterly", "Link Text Editor", "Editor Files (*.EXE)|*.EXE"},
+    {"PostPath", "Postwick", "Link Postwick", "Quillmere Postwick (*.EXE)|*.EXE"},
 }};
 
-// Programs here have no extension: every file is offered, and chosen at first.
+// Programs here have no extension: every file is offered, and chosen at first; no name is
+// proposed, as a pattern in the name field would hide them again.
 const QString kAllFiles = QStringLiteral("|All files (*)|*");
 constexpr int kAllFilesIndex = 2;
 
@@ -461,15 +461,16 @@ void TXwdPrefForm::BrowseBtnClick(Tool Which) {
   const ToolPath& path = kToolPaths[static_cast<std::size_t>(Which)];
   FileDialogRequest request;
   request.Title = path.title;
-  request.FileName = path.fileName;
   request.Filter = path.filter + kAllFiles;
   request.FilterIndex = kAllFilesIndex;
   if (const auto chosen = CurrentDialogs().OpenFile(request)) PathEdits[Which]->setText(chosen->FileName);
 }
 
 void TXwdPrefForm::LangGroupClick() {
-  // Before a puzzle is open there is no byline to change.
-  if (EditMode == 0) return;
+  // Only a puzzle being constructed, with a file to go to, takes the language at once; a
+  // solver's puzzle keeps its own, and without a file (none yet, or recycled) there is nothing
+  // to change. The choice itself goes to the settings on Save.
+  if (EditMode == 0 || EditMode == emSolve || PuzzleFileName.isEmpty()) return;
   const std::string byline = Puzzle.BylineText.Text();
   const std::string changed = BylineWithLanguage(byline, LangItemIndex());
   if (changed == byline) return;

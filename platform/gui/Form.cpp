@@ -1,15 +1,20 @@
 #include "platform/gui/Form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 #include <exception>
 #include <utility>
 
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/SystemMetrics.h"
 
 namespace platform::gui {
 
@@ -117,41 +122,70 @@ void TForm::SetCancelButton(QAbstractButton* button) {
   QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
 }
 
-void TForm::SetBounds(int left, int top, int width, int height) {
-  const QRect outer(left, top, width, height);
-  if (FrameKnown())
-    pendingBounds_.reset();
-  else
-    pendingBounds_ = PendingBounds{outer, width == Width(), height == Height()};
-  ApplyBounds(outer);
+void TForm::SetDefaultButton(QAbstractButton* button) {
+  defaultButton_ = button;
+  if (auto* push = qobject_cast<QPushButton*>(button)) push->setDefault(true);
 }
 
-bool TForm::FrameKnown() const { return frameGeometry() != geometry(); }
+void TForm::SetBounds(int left, int top, int width, int height, ScreenFit fit) {
+  const QRect outer(left, top, width, height);
+  // The same size asked for again keeps its meaning: a size the window had only because it was
+  // asked for before its frame was known is no size of its own.
+  const bool again = pendingBounds_ && pendingBounds_->outer.size() == outer.size();
+  const bool ownWidth = again ? pendingBounds_->ownWidth : width == Width();
+  const bool ownHeight = again ? pendingBounds_->ownHeight : height == Height();
+  pendingBounds_ = PendingBounds{outer, ownWidth, ownHeight, fit, FrameMargins(), {}};
+  ApplyBounds(outer, fit);
+  pendingBounds_->client = geometry();
+  WatchFrame(false);
+}
 
-void TForm::ApplyBounds(const QRect& outer) {
-  // The client rectangle lies inside the frame by the frame's margins.
-  const QRect frame = frameGeometry();
-  const QRect client = geometry();
-  setGeometry(outer.left() + client.left() - frame.left(), outer.top() + client.top() - frame.top(),
-              outer.width() - (frame.width() - client.width()), outer.height() - (frame.height() - client.height()));
+QMargins TForm::FrameMargins() const {
+  // Asked of the platform window: the widget's own idea of its frame can lag behind it. While
+  // the window manager is still building the frame (at first a single pixel) the margins read
+  // negative: no frame yet.
+  const QWindow* window = windowHandle();
+  const QMargins margins = window ? window->frameMargins() : QMargins();
+  if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0) return {};
+  return margins;
+}
+
+QRect TForm::OuterBounds() const { return geometry().marginsAdded(FrameMargins()); }
+
+bool TForm::FrameKnown() const { return !FrameMargins().isNull(); }
+
+void TForm::ApplyBounds(const QRect& wanted, ScreenFit fit) {
+  const QMargins frame = FrameMargins();
+  // Until the frame is known the title bar is as high as the system says captions are.
+  const int title = FrameKnown() ? frame.top() : GetSystemMetrics(SM_CYCAPTION);
+  setGeometry(FitToScreen(wanted, MetricsScreen(), title, fit).marginsRemoved(frame));
 }
 
 void TForm::FormFramed() {
   if (!pendingBounds_) return;
-  const PendingBounds pending = *std::exchange(pendingBounds_, std::nullopt);
+  const PendingBounds& pending = *pendingBounds_;
   QRect outer = pending.outer;
-  const QSize frame = frameGeometry().size();
-  if (pending.ownWidth) outer.setWidth(frame.width());
-  if (pending.ownHeight) outer.setHeight(frame.height());
-  ApplyBounds(outer);
+  const QSize framed = OuterBounds().size();
+  if (pending.ownWidth) outer.setWidth(framed.width());
+  if (pending.ownHeight) outer.setHeight(framed.height());
+  ApplyBounds(outer, pending.fit);
 }
 
-int TForm::Left() const { return frameGeometry().left(); }
-int TForm::Top() const { return frameGeometry().top(); }
-int TForm::Width() const { return frameGeometry().width(); }
-int TForm::Height() const { return frameGeometry().height(); }
+int TForm::Left() const { return OuterBounds().left(); }
+int TForm::Top() const { return OuterBounds().top(); }
+int TForm::Width() const { return OuterBounds().width(); }
+int TForm::Height() const { return OuterBounds().height(); }
 
-QSize TForm::MinimumBounds() const { return minimumSize() + frameGeometry().size() - geometry().size(); }
+int TForm::CaptionWidth() const {
+  QFont title = QApplication::font();
+  title.setBold(true);
+  constexpr int kTitleBarItems = 4;  // the icon and three buttons, each a square of the bar
+  constexpr int kTitleBarPadding = 24;
+  return QFontMetrics(title).horizontalAdvance(Caption()) + kTitleBarItems * GetSystemMetrics(SM_CYCAPTION) +
+         kTitleBarPadding;
+}
+
+QSize TForm::MinimumBounds() const { return minimumSize().grownBy(FrameMargins()); }
 
 void TForm::Repaint() {
   if (useBackBuffer_) Guard([this] { FormPaint(); });
@@ -180,26 +214,54 @@ QImage& TForm::BackBuffer() {
 
 bool TForm::event(QEvent* event) {
   const bool handled = QWidget::event(event);
-  // The window manager frames a window when it maps it: the first of these events after that
-  // finds the frame. The bounds are applied once the event is over.
   switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Paint:
     case QEvent::WindowActivate:
-      if (pendingBounds_ && FrameKnown()) {
-        QTimer::singleShot(0, this, [this] {
-          if (!pendingBounds_ || !FrameKnown()) return;
-          Guard([this] { FormFramed(); });
-          pendingBounds_.reset();
-        });
+      if (event->type() == QEvent::Show) {
+        mapping_ = true;
+        reapplies_ = 0;
       }
+      if (pendingBounds_) WatchFrame(event->type() == QEvent::Show);
       break;
     default:
       break;
   }
   return handled;
+}
+
+void TForm::WatchFrame(bool afresh) {
+  // The window manager frames a window when it maps it, and while it builds the frame the
+  // margins read wrong for a moment; a frame that leaves the client where it was sends no
+  // event. So the frame is looked at for a while after bounds are set and the window shown.
+  if (!framePoll_) {
+    framePoll_ = new QTimer(this);
+    framePoll_->setInterval(kFramePollInterval);
+    QObject::connect(framePoll_, &QTimer::timeout, this, [this] {
+      // While the window is being mapped the window manager may still answer an earlier
+      // request, which puts the window back where it stood before the frame was known.
+      const bool framed = pendingBounds_ && FrameMargins() != pendingBounds_->frame;
+      const bool putBack = pendingBounds_ && mapping_ && reapplies_ < kReapplies && FrameKnown() &&
+                           geometry() != pendingBounds_->client;
+      if (framed || putBack) {
+        if (putBack) ++reapplies_;
+        Guard([this] { FormFramed(); });
+        if (pendingBounds_) {
+          pendingBounds_->frame = FrameMargins();
+          pendingBounds_->client = geometry();
+        }
+      }
+      if (!pendingBounds_ || --framePolls_ <= 0) {
+        framePoll_->stop();
+        pendingBounds_.reset();
+        mapping_ = false;
+      }
+    });
+  }
+  if (afresh || !framePoll_->isActive()) framePolls_ = kFramePolls;
+  if (!framePoll_->isActive()) framePoll_->start();
 }
 
 void TForm::closeEvent(QCloseEvent* event) {
@@ -216,6 +278,17 @@ void TForm::keyPressEvent(QKeyEvent* event) {
       windowModality() == Qt::ApplicationModal) {
     Close();
     return;
+  }
+  // Enter presses the button that has the keyboard, else the default button; the keys reach
+  // the form only when the control that has the keyboard left them (a one-line edit does).
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    QAbstractButton* focused = qobject_cast<QPushButton*>(focusWidget());
+    QAbstractButton* pressed = focused ? focused : defaultButton_;
+    if (pressed && pressed->isVisible() && pressed->isEnabled()) {
+      pressed->click();
+      return;
+    }
   }
   QWidget::keyPressEvent(event);
 }

@@ -50,8 +50,9 @@ void MessageWindow::Place(const QRect& bounds, const QString& caption) {
   // The bevel is the border of a window without a caption.
   outerPanel_->setFrameStyle(captioned ? QFrame::NoFrame : QFrame::Panel | QFrame::Raised);
   outerPanel_->layout()->setContentsMargins(captioned ? QMargins() : QMargins(kBevel, kBevel, kBevel, kBevel));
-  SetBounds(bounds.left(), bounds.top(), bounds.width(), bounds.height());
+  // Shown first, so that the frame is known where the platform gives it at once.
   show();
+  SetBounds(bounds.left(), bounds.top(), bounds.width(), bounds.height());
   raise();
 }
 

@@ -167,8 +167,13 @@ std::optional<FontChoice> QtDialogs::ChooseFont(const FontChoice& initial) {
 
   // The dialog lists only the faces installed: it starts on the face that the name stands for.
   QFont shown = MakeFont(initial.Name, initial.Size, initial.Style);
-  const QString face = QFontInfo(shown).family();
+  const QFontInfo matched(shown);
+  const QString face = matched.family();
   shown.setFamily(face);
+  // The dialog finds a style by its name, and faces name their regular style in their own way
+  // ("Book", "Roman"): it starts on the face's own style of that weight and slant, or else on
+  // the face's first style, which may be italic or bold.
+  if (matched.bold() == shown.bold() && matched.italic() == shown.italic()) shown.setStyleName(matched.styleName());
   auto* fonts = new QFontDialog(shown);
   fonts->setWindowFlags(Qt::Widget);
   fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);

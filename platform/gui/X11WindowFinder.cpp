@@ -1,5 +1,6 @@
 #include "platform/gui/X11WindowFinder.h"
 
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
@@ -51,9 +52,28 @@ struct X11WindowFinder::Connection {
 
   std::optional<std::int64_t> Pid(xcb_window_t window) {
     std::uint32_t pid = 0;
-    if (!xcb_ewmh_get_wm_pid_reply(&ewmh, xcb_ewmh_get_wm_pid(&ewmh, window), &pid, nullptr)) return std::nullopt;
-    return pid;
+    if (xcb_ewmh_get_wm_pid_reply(&ewmh, xcb_ewmh_get_wm_pid(&ewmh, window), &pid, nullptr)) return pid;
+    return ClientPid(window);
   }
+
+  // Programs that do not name their process (xmessage and the other Xt programs): the X server
+  // knows the process of the local client that made the window (X-Resource 1.2).
+  std::optional<std::int64_t> ClientPid(xcb_window_t window) {
+    if (!clientIds) return std::nullopt;
+    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    std::unique_ptr<xcb_res_query_client_ids_reply_t, decltype(&std::free)> reply(
+        xcb_res_query_client_ids_reply(X(), xcb_res_query_client_ids(X(), 1, &spec), nullptr), &std::free);
+    if (!reply) return std::nullopt;
+    for (auto id = xcb_res_query_client_ids_ids_iterator(reply.get()); id.rem > 0; xcb_res_client_id_value_next(&id)) {
+      if ((id.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||
+          xcb_res_client_id_value_value_length(id.data) < 1)
+        continue;
+      return *xcb_res_client_id_value_value(id.data);
+    }
+    return std::nullopt;
+  }
+
+  bool clientIds = false;  // the server answers which process a client is
 
   void Activate(xcb_window_t window) {
     // As a pager does: the user asked for this window, so the window manager lets it come
@@ -76,6 +96,14 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
   return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
+bool ClientIdsSupported(xcb_connection_t* connection) {
+  const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_res_id);
+  if (!extension || !extension->present) return false;
+  std::unique_ptr<xcb_res_query_version_reply_t, decltype(&std::free)> version(
+      xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr), &std::free);
+  return version && (version->server_major > 1 || (version->server_major == 1 && version->server_minor >= 2));
+}
+
 }  // namespace
 
 X11WindowFinder::X11WindowFinder(const std::string& display) {
@@ -92,6 +120,7 @@ X11WindowFinder::X11WindowFinder(const std::string& display) {
   }
   opened->screen = screen;
   opened->wmState = InternAtom(connection, "WM_STATE");
+  opened->clientIds = ClientIdsSupported(connection);
   ewmh_ = opened.release();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The window finder of an X11 desktop, through its own connection to the X server: the window
 // manager's client list (_NET_CLIENT_LIST), the windows' titles (_NET_WM_NAME, else WM_NAME)
-// and process ids (_NET_WM_PID), and activation through the window manager
+// and process ids (_NET_WM_PID, else the X server's own word on the client that made the
+// window, through the X-Resource extension), and activation through the window manager
 // (_NET_ACTIVE_WINDOW).
 
 #include <string>

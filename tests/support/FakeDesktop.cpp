@@ -15,6 +15,12 @@ std::int64_t FakeDesktop::RunElsewhere(const QString& title) {
   return pid;
 }
 
+WindowId FakeDesktop::OpenWindowNow(std::int64_t pid) {
+  Process& process = processes_.at(pid);
+  process.searchesBeforeWindow = kNeverOpensAWindow;
+  return OpenWindow(pid, process.title);
+}
+
 void FakeDesktop::EndProcess(std::int64_t pid) {
   processes_[pid].running = false;
   std::erase_if(windows_, [pid](const auto& entry) { return entry.second.pid == pid; });

@@ -22,6 +22,8 @@ class FakeDesktop final : public platform::gui::ProcessStarter, public platform:
   void AddProgram(const QString& path, const QString& title, int searchesBeforeWindow = 0);
   // A program that was running before, started elsewhere, with one window; its process id.
   std::int64_t RunElsewhere(const QString& title);
+  // A started process that has not opened its window yet opens it now; its id.
+  platform::gui::WindowId OpenWindowNow(std::int64_t pid);
   // The process ends and its windows close.
   void EndProcess(std::int64_t pid);
   // The window id now belongs to another process, as X reuses the ids of closed windows.

@@ -57,8 +57,7 @@ std::string Describe(const std::optional<Place>& place) {
 void XSession::StartServer() {
   int pipe[2];
   if (pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  const std::string screen =
-      std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+  const std::string screen = std::to_string(screen_.width) + "x" + std::to_string(screen_.height) + "x24";
   server_ = std::make_unique<ChildProcess>(
       std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipe[1]), "-screen", "0", screen,
                                "-nolisten", "tcp"},
@@ -83,7 +82,7 @@ void XSession::StartServer() {
 
 bool XSession::Available() { return access("/usr/bin/Xvfb", X_OK) == 0; }
 
-XSession::XSession(const std::string& folder, Manager manager) : folder_(folder) {
+XSession::XSession(const std::string& folder, Manager manager, ScreenSize screen) : folder_(folder), screen_(screen) {
   // Two servers starting at once may both try the same free display; the loser ends, at once or
   // just after naming it, and a second try finds the next one.
   for (int attempt = 1;; ++attempt) {
@@ -227,7 +226,23 @@ bool XSession::HasKeyboard(const std::string& title) {
   return window && focus && focus->focus == *window;
 }
 
+bool XSession::IsActive(const std::string& title) {
+  const auto window = FindWindow(root_, title);
+  auto reply = Owned(xcb_get_property_reply(
+      connection_, xcb_get_property(connection_, 0, root_, Atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+      nullptr));
+  return window && reply && xcb_get_property_value_length(reply.get()) == 4 &&
+         *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) == *window;
+}
+
 bool XSession::TypeKeys(const std::string& keys) { return RunXdotool({"xdotool"}, keys); }
+
+bool XSession::TypeText(const std::string& text) {
+  ChildProcess xdotool({"xdotool", "type", "--clearmodifiers", "--", text},
+                       ChildProcess::Options{folder_, {{"DISPLAY", display_}}});
+  const auto status = xdotool.WaitForExit(std::chrono::seconds(20));
+  return status && *status == 0;
+}
 
 bool XSession::RunXdotool(std::vector<std::string> command, const std::string& keys) {
   std::istringstream words(keys);

@@ -26,24 +26,29 @@ struct Place {
 
 std::string Describe(const std::optional<Place>& place);
 
+struct ScreenSize {
+  int width = 1280, height = 1024;
+};
+
 class XSession {
  public:
-  static constexpr int kScreenWidth = 1280;
-  static constexpr int kScreenHeight = 1024;
+  static constexpr int kScreenWidth = ScreenSize{}.width;
+  static constexpr int kScreenHeight = ScreenSize{}.height;
 
   // Whether Xvfb is installed; desktop tests skip without it.
   static bool Available();
 
   enum class Manager { Openbox, None };
 
-  // Starts Xvfb and openbox, unless none is asked for (their files under folder), and waits
-  // until both are up.
-  explicit XSession(const std::string& folder, Manager manager = Manager::Openbox);
+  // Starts Xvfb with a screen of that size and openbox, unless none is asked for (their files
+  // under folder), and waits until both are up.
+  explicit XSession(const std::string& folder, Manager manager = Manager::Openbox, ScreenSize screen = {});
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;
 
   const std::string& Display() const { return display_; }
+  ScreenSize Screen() const { return screen_; }
 
   // The place of the viewable top-level window whose title is exactly title; nothing while
   // there is none.
@@ -60,8 +65,14 @@ class XSession {
   // Whether the viewable window of that title has the keyboard.
   bool HasKeyboard(const std::string& title);
 
+  // Whether the window manager calls the viewable window of that title its active one.
+  bool IsActive(const std::string& title);
+
   // Types the keys into whatever window has the keyboard now.
   bool TypeKeys(const std::string& keys);
+
+  // Types the text into whatever window has the keyboard now.
+  bool TypeText(const std::string& text);
 
  private:
   void StartServer();  // Xvfb on a display it finds free, connected to
@@ -73,6 +84,7 @@ class XSession {
   xcb_atom_t Atom(const char* name);
 
   std::string folder_;
+  ScreenSize screen_;
   std::string display_;
   std::unique_ptr<ChildProcess> server_;
   std::unique_ptr<ChildProcess> windowManager_;

@@ -328,6 +328,39 @@ TEST_F(MainWindow, TransformAsksWithTheCommandsName) {
   EXPECT_EQ(XwdGridForm->Direction, 0);
 }
 
+// Enter is Save, as in every dialog with a default button; with the keyboard on Cancel it is
+// Cancel.
+TEST_F(MainWindow, EnterInTheBylineEditorSaves) {
+  Puzzle.GridSize = 11;
+  Puzzle.BylineText.Assign("Old Name|5");
+  const QString path = TempPath("byline.xwd");
+  XwdProcs->SavePuzzle(path);
+  Start({path, "-C"});
+  dialogs.ExpectModal([](TForm& form) {
+    auto& byline = dynamic_cast<TBylineForm&>(form);
+    QTest::keyClicks(byline.BylineEdit, "New Name");
+    QTest::keyClick(byline.BylineEdit, Qt::Key_Return);
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), "New Name|5");
+  EXPECT_EQ(PuzzleModified, 1);
+
+  PuzzleModified = 0;
+  dialogs.ExpectModal([](TForm& form) {
+    auto& byline = dynamic_cast<TBylineForm&>(form);
+    byline.BylineEdit->setText("Other Name");
+    byline.CancelBtn->setFocus();
+    QTest::keyClick(byline.CancelBtn, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(form.ModalResult(), mrCancel);
+    return mrNone;
+  });
+  XwdMainForm->Byline1->trigger();
+  EXPECT_EQ(Puzzle.BylineText.Text(), "New Name|5");
+  EXPECT_EQ(PuzzleModified, 0);
+}
+
 TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
   Puzzle.GridSize = 11;
   Puzzle.BylineText.Assign("Old Name|5");

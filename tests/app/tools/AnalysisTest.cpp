@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <string>
 
@@ -9,6 +12,7 @@
 #include "app/puzzle/XwdProcsUnit.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/SystemMetrics.h"
 #include "tests/support/RecordingCanvas.h"
 
 namespace {
@@ -128,6 +132,20 @@ TEST_F(Analysis, TheCaptionNamesTheGridLanguage) {
   }
   Analyse("####", "Ann");
   EXPECT_EQ(AnalysisForm->Caption(), "Puzzle Analysis");
+}
+
+// The title bar shows the whole caption, with the window's icon and buttons beside it; the
+// contents keep their size.
+TEST_F(Analysis, TheWindowIsAsWideAsItsCaption) {
+  Analyse("####", "Ann|0");
+  const QSize contents = AnalysisForm->size();
+  Analyse("####", "Ann|8");
+  QFont title = QApplication::font();
+  title.setBold(true);
+  const int captionText = QFontMetrics(title).horizontalAdvance("Puzzle Analysis (Multilingual)");
+  EXPECT_GE(AnalysisForm->Width(), captionText + 4 * GetSystemMetrics(SM_CYCAPTION));
+  EXPECT_EQ(AnalysisForm->height(), contents.height());
+  EXPECT_GE(AnalysisForm->width(), contents.width());
 }
 
 TEST_F(Analysis, TheDistributionBoxDrawsEveryLetterWithItsCount) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <chrono>
 
 #include "AppTest.h"
@@ -95,13 +96,16 @@ TEST_F(CompanionPrograms, AWindowThatIsNoLongerTheProgramsIsNotBroughtForward) {
   EXPECT_EQ(Starts(), 2u);
   EXPECT_NE(desktop.Front(), window);
 
-  // The program lives on, but the window remembered is another's now.
+  // The program lives on without a window, and the window remembered is another's now: that
+  // window stays where it is, and the program is not started twice.
   dictionary = desktop.LastStarted();
   window = desktop.WindowOf(dictionary);
-  desktop.HandOver(window, desktop.RunElsewhere("Unrelated too"));
+  const std::int64_t other = desktop.RunElsewhere("Unrelated too");
+  const WindowId front = desktop.Front();
+  desktop.HandOver(window, other);
   Choose(kDictionary);
-  EXPECT_EQ(Starts(), 3u);
-  EXPECT_NE(desktop.Front(), window);
+  EXPECT_EQ(Starts(), 2u);
+  EXPECT_EQ(desktop.Front(), front);
 }
 
 TEST_F(CompanionPrograms, AMissingProgramDoesNothingVisible) {
@@ -126,9 +130,44 @@ TEST_F(CompanionPrograms, TheWindowOfASlowProgramIsAwaitedForASecond) {
   Choose(1);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
   EXPECT_EQ(LaunchModule->ToolWindows[1], 0u);
-  // Without a window there is nothing to bring forward: another click starts it again.
+  // While it runs there is no second copy, window or none; once it has ended it starts again.
+  Choose(1);
+  EXPECT_EQ(Starts(), 2u);
+  desktop.EndProcess(desktop.LastStarted());
   Choose(1);
   EXPECT_EQ(Starts(), 3u);
+}
+
+// A program whose window comes only after the wait is found by its process at the next choice
+// and brought forward, not started again.
+TEST_F(CompanionPrograms, AWindowThatCameAfterTheWaitIsFoundAtTheNextChoice) {
+  desktop.AddProgram("/opt/late", "Late", 1'000'000);
+  Start({{"DictPath", "/opt/late"}});
+  Choose(kDictionary);
+  ASSERT_EQ(LaunchModule->ToolWindows[kDictionary], 0u);
+  const WindowId late = desktop.OpenWindowNow(desktop.LastStarted());
+  desktop.RunElsewhere("Some other program");
+  Choose(kDictionary);
+  EXPECT_EQ(Starts(), 1u);
+  EXPECT_EQ(desktop.Front(), late);
+  EXPECT_EQ(LaunchModule->ToolWindows[kDictionary], late);
+}
+
+// The wait for a new program's window keeps this program's events running, so its windows
+// keep painting and a second choice meanwhile starts no second copy.
+TEST_F(CompanionPrograms, TheWaitForAWindowLetsEventsRun) {
+  desktop.AddProgram("/opt/windowless", "", testing_support::FakeDesktop::kNeverOpensAWindow);
+  Start({{"DictPath", "/opt/windowless"}});
+  bool waiting = true;
+  bool ranDuringTheWait = false;
+  QTimer::singleShot(200, [&] {
+    ranDuringTheWait = waiting;
+    Choose(kDictionary);
+  });
+  Choose(kDictionary);
+  waiting = false;
+  EXPECT_TRUE(ranDuringTheWait);
+  EXPECT_EQ(Starts(), 1u);
 }
 
 // Where no windows of other programs can be seen, each click starts the program, without

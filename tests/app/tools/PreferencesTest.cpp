@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QImage>
 #include <QPainter>
 #include <QSettings>
@@ -19,6 +24,7 @@
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/XwdPrefUnit.h"
 #include "platform/gui/FontStyle.h"
+#include "platform/gui/QtDialogs.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/SettingsStore.h"
 #include "platform/gui/SystemMetrics.h"
@@ -443,14 +449,13 @@ TEST_F(Preferences, BrowseAsksForEveryProgramWithItsTitleAndAllFiles) {
     TXwdPrefForm::Tool tool;
     const char* title;
     const char* filter;
-    const char* fileName;
   };
   const Case cases[] = {
-      {TXwdPrefForm::DictTool, "Link Dictionary", "Dictionary Files (*.EXE)|*.EXE", "*.exe"},
-      {TXwdPrefForm::ThesTool, "Link Thesaurus", "Thesaurus Files (*.EXE)|*.EXE", "*.exe"},
-      {TXwdPrefForm::HintTool, "Link Hintvault", "Quillmere Hintvault (*.EXE)|*.EXE", "Hintvault.exe"},
-      {TXwdPrefForm::JottTool, "Link Text Editor", "Editor Files (*.EXE)|*.EXE", "*.exe"},
-      {TXwdPrefForm::PostTool, "Link Postwick", "Quillmere Postwick (*.EXE)|*.EXE", "Postwick.exe"},
+      {TXwdPrefForm::DictTool, "Link Dictionary", "Dictionary Files (*.EXE)|*.EXE"},
+      {TXwdPrefForm::ThesTool, "Link Thesaurus", "Thesaurus Files (*.EXE)|*.EXE"},
+      {TXwdPrefForm::HintTool, "Link Hintvault", "Quillmere Hintvault (*.EXE)|*.EXE"},
+      {TXwdPrefForm::JottTool, "Link Text Editor", "Editor Files (*.EXE)|*.EXE"},
+      {TXwdPrefForm::PostTool, "Link Postwick", "Quillmere Postwick (*.EXE)|*.EXE"},
   };
   RunPreferences([&](TXwdPrefForm& form) {
     for (const Case& c : cases) {
@@ -461,7 +466,8 @@ TEST_F(Preferences, BrowseAsksForEveryProgramWithItsTitleAndAllFiles) {
       EXPECT_EQ(asked.Title, c.title);
       EXPECT_EQ(asked.Filter, QString(c.filter) + "|All files (*)|*");
       EXPECT_EQ(asked.FilterIndex, 2) << "all files are offered first";
-      EXPECT_EQ(asked.FileName, c.fileName);
+      // A pattern such as "*.exe" in the name field would hide the programs again on Enter.
+      EXPECT_EQ(asked.FileName, "");
       EXPECT_EQ(form.PathEdits[c.tool]->text(), program);
       // Cancelled, the path stays.
       dialogs.ExpectOpen(std::nullopt);
@@ -472,6 +478,35 @@ TEST_F(Preferences, BrowseAsksForEveryProgramWithItsTitleAndAllFiles) {
   });
   EXPECT_EQ(XwdProcs->ReadSetting("PostPath", ""), "/opt/my tools/program 4");
   EXPECT_TRUE(XwdMainForm->ToolItems[5]->isEnabled()) << "the Tools item follows its new path";
+}
+
+// In the real dialog the name field starts empty: a pattern there would take the filter's place
+// on Enter and hide the programs, which have no extension here.
+TEST_F(Preferences, BrowseOpensTheRealDialogWithAnEmptyNameField) {
+  const QString program = TempPath("dictionary");
+  WriteFile(program, "#!/bin/sh\n");
+  Start();
+  QtDialogs real;
+  std::optional<QString> nameField;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    driver.stop();
+    if (const auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) nameField = field->text();
+    dialog->selectFile(program);
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+  });
+  RunPreferences([&](TXwdPrefForm& form) {
+    InstallDialogs(&real);
+    driver.start(10);
+    form.BrowseBtns[TXwdPrefForm::DictTool]->click();
+    InstallDialogs(&dialogs);
+    EXPECT_EQ(form.PathEdits[TXwdPrefForm::DictTool]->text(), program);
+    form.CancelBtn->click();
+  });
+  ASSERT_TRUE(nameField.has_value()) << "no file dialog";
+  EXPECT_EQ(*nameField, "");
 }
 
 TEST(PreferencesByline, TheLanguageDigitTakesThePlaceAfterTheLastBar) {
@@ -535,6 +570,54 @@ TEST_F(Preferences, ChoosingALanguageWithoutAPuzzleChangesNoByline) {
   EXPECT_EQ(Puzzle.BylineText.Text(), "");
   EXPECT_EQ(PuzzleModified, 0);
   EXPECT_EQ(XwdProcs->ReadSetting("GridLanguage", 0), 2);
+}
+
+// Only a puzzle being constructed, with a file, takes the language at once: a solver's puzzle
+// keeps its own, and a recycled one (no file, the mode still solve) has nothing to take it. The
+// choice, even cancelled, leaves nothing to save, and leaving the program saves nothing.
+class LanguageWhileSolving : public Preferences {
+ protected:
+  void Solve() {
+    SetGrid("AB CD");
+    Puzzle.BylineText.Assign("Ann|0");
+    path_ = TempPath("solve.xwd");
+    XwdProcs->SavePuzzle(path_);
+    saved_ = ReadFile(path_);
+    Puzzle = TXwdPuzzle{};
+    XwdMainForm->SetCommandLine({path_});
+    XwdMainForm->Show();
+    ASSERT_EQ(EditMode, emSolve);
+  }
+
+  void ChooseGermanThenLeave() {
+    RunPreferences([](TXwdPrefForm& form) {
+      form.LangGroup->button(4)->click();
+      form.CancelBtn->click();
+    });
+    EXPECT_EQ(Puzzle.BylineText.Text(), "Ann|0");
+    EXPECT_EQ(PuzzleModified, 0);
+    EXPECT_TRUE(XwdMainForm->Close());
+  }
+
+  QString path_;
+  QByteArray saved_;
+};
+
+TEST_F(LanguageWhileSolving, TheSolversFileKeepsItsLanguage) {
+  Solve();
+  ChooseGermanThenLeave();
+  EXPECT_EQ(ReadFile(path_), saved_);
+}
+
+TEST_F(LanguageWhileSolving, ARecycledPuzzleLetsTheProgramEnd) {
+  Solve();
+  for (int x = 1; x <= Puzzle.GridSize; ++x)
+    for (int y = 1; y <= Puzzle.GridSize; ++y) Puzzle.Entries(x, y) = Puzzle.Solution(x, y);
+  dialogs.ExpectModal([](TForm&) { return mrAbort; });
+  XwdMainForm->ScorePuzzle1->trigger();
+  ASSERT_TRUE(PuzzleFileName.isEmpty());
+  // A message that the file "" cannot be written would be a dialog the script does not expect.
+  ChooseGermanThenLeave();
 }
 
 TEST_F(Preferences, ADenserScreenGivesTheLongCaptionsASmallerFont) {

@@ -14,6 +14,7 @@
 #include "clues/ClueFixture.h"
 #include "grid/GridFixture.h"
 #include "app/grid/GridCursor.h"
+#include "app/main/XwdMainUnit.h"
 #include "app/puzzle/WordGeometry.h"
 #include "platform/gui/FontStyle.h"
 #include "tests/support/RecordingCanvas.h"
@@ -135,6 +136,31 @@ TEST_F(ScanGrid, ShowingTheWindowEmptiesIt) {
   EXPECT_TRUE(ScanGridForm->ScanEdit->text().isEmpty());
   EXPECT_EQ(ScanGridForm->ScanList->count(), 0);
   EXPECT_GE(ScanGridForm->minimumWidth(), 269);
+}
+
+// Scan results belong to the puzzle they were made for: every puzzle shown empties them, and a
+// puzzle shown for solving also takes the window away, so that no scan lists a solver's answers.
+TEST_F(ScanGrid, APuzzleShownEmptiesTheScanAndSolvingTakesTheWindowAway) {
+  struct Case {
+    const char* name;
+    std::uint8_t mode;
+    bool stays;
+  };
+  for (const Case& c : {Case{"constructing", emLetters, true}, Case{"solving", emSolve, false}}) {
+    SCOPED_TRACE(c.name);
+    OpenScan(kLookAlikes);
+    PuzzleFileName = WritePuzzle("next.xwd", kLookAlikes);
+    ScanGridForm->AllBtn->click();
+    ASSERT_GT(ScanGridForm->ScanList->count(), 0);
+    ASSERT_TRUE(ScanGridForm->ExImg->isVisibleTo(ScanGridForm));
+    EditMode = c.mode;
+    XwdMainForm->ShowPuzzle();
+    EXPECT_EQ(ScanGridForm->Visible(), c.stays);
+    EXPECT_EQ(ScanGridForm->ScanList->count(), 0);
+    EXPECT_TRUE(ScanGridForm->Hits().empty());
+    EXPECT_TRUE(ScanGridForm->ScanEdit->text().isEmpty());
+    EXPECT_FALSE(ScanGridForm->ExImg->isVisibleTo(ScanGridForm));
+  }
 }
 
 TEST_F(ScanGrid, ScanAllGroupsWordsThatLookAlike) {

@@ -8,6 +8,7 @@
 #include "app/main/XwdMainUnit.h"
 #include "app/puzzle/XwdProcsUnit.h"
 #include "app/tools/ScoreUnit.h"
+#include "app/tools/XwdClockUnit.h"
 #include "platform/gui/Dialogs.h"
 
 namespace {
@@ -62,6 +63,24 @@ TEST_F(ScoreCard, Verdicts) {
     EXPECT_EQ(sounds.Played(), (std::vector<PlayedSound>{{c.solved ? "WAVE_2" : "WAVE_3", true}})) << c.name;
     ScoreForm->EndModal();
   }
+}
+
+// The solving time ends with the solving: the congratulations stop the clock where it stands,
+// a wrong answer leaves it running.
+TEST_F(ScoreCard, ASolvedPuzzleStopsTheClock) {
+  Solve("CATA#OBOX", "CATA#OBO.");
+  XwdMainForm->Clock1->trigger();
+  ASSERT_TRUE(XwdClockForm->Visible());
+  for (int i = 0; i < 7; ++i) XwdClockForm->Timer1Timer();
+  for (const bool solved : {false, true}) {
+    SCOPED_TRACE(solved ? "solved" : "not solved");
+    if (solved) SetEntries("CATA#OBOX");
+    dialogs.ExpectModal([](TForm&) { return mrCancel; });
+    XwdMainForm->ScorePuzzle1->trigger();
+    EXPECT_EQ(XwdClockForm->Timer1->isActive(), !solved);
+    EXPECT_EQ(XwdClockForm->ClockBtn->toolTip(), solved ? "Continue clock" : "Pause clock");
+  }
+  EXPECT_EQ(XwdClockForm->TimeLbl->text(), "0:00:07");
 }
 
 TEST_F(ScoreCard, CheatLabelOnlyForACheatedSolution) {

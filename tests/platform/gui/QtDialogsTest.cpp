@@ -181,6 +181,39 @@ TEST_F(QtDialogsTest, FontDialogStartsFromTheFontGivenAndKeepsItsName) {
   EXPECT_FALSE(Run([&] { return qtDialogs.ChooseFont(given); }).has_value());
 }
 
+// Faces name their regular style in their own way ("Book", "Roman"): the dialog starts on the
+// face's own style of the weight and slant asked for, so OK without a change keeps the style.
+TEST_F(QtDialogsTest, FontDialogStartsOnTheFacesOwnStyle) {
+  struct Case {
+    const char* name;
+    int style;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"DejaVu Sans", 0, "Book"},
+      {"DejaVu Sans", fsBold, "Bold"},
+      {"DejaVu Sans", fsItalic, "Oblique"},
+      {"C059", 0, "Roman"},
+      {"C059", fsBold, "Bold"},
+      {"C059", fsBold | fsItalic, "Bold Italic"},
+      {"DejaVu Serif", fsUnderline, "Book"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.style));
+    Then<QDialog>([&](QDialog* dialog) {
+      auto* fonts = dialog->findChild<QFontDialog*>();
+      ASSERT_NE(fonts, nullptr);
+      EXPECT_EQ(fonts->currentFont().styleName(), c.shown);
+      dialog->accept();
+    });
+    const auto chosen = Run([&] { return qtDialogs.ChooseFont({c.name, 12, c.style, clBlack}); });
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->Name, c.name);
+    EXPECT_EQ(chosen->Size, 12);
+    EXPECT_EQ(chosen->Style, c.style);
+  }
+}
+
 // Keys in the font part end the whole dialog as its buttons do: Escape cancels, Return takes the
 // font. The font part is a dialog of its own that would otherwise close alone inside a dialog
 // left open.

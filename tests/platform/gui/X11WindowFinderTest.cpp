@@ -102,7 +102,7 @@ class X11WindowFinderTest : public ::testing::Test {
     session_.reset();
   }
 
-  // xmessage: an old-style client that gives its title but not its process.
+  // xmessage: an old-style client that gives its title but not its process (_NET_WM_PID).
   void XMessage(const std::string& title) {
     programs_.push_back(std::make_unique<ChildProcess>(
         std::vector<std::string>{"xmessage", "-title", title, title},
@@ -128,7 +128,10 @@ TEST_F(X11WindowFinderTest, FindsAWindowByItsExactTitleBringsItForwardAndRestore
   ASSERT_NE(hintvault, 0u);
   EXPECT_EQ(finder_->FindByTitle("Quillmere Hintvaul"), 0u);
   EXPECT_EQ(finder_->FindByTitle("quillmere hintvault"), 0u);
-  EXPECT_EQ(finder_->ProcessOf(hintvault), std::nullopt) << "xmessage does not name its process";
+  // xmessage does not name its process: the X server knows it.
+  const std::int64_t xmessage = programs_.front()->Pid();
+  EXPECT_EQ(finder_->ProcessOf(hintvault), xmessage);
+  EXPECT_EQ(finder_->FindByProcess(xmessage), hintvault);
   EXPECT_FALSE(finder_->IsMinimized(hintvault));
 
   // A newer window takes the front; asked for, Hintvault comes back to it.
