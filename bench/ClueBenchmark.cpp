@@ -23,6 +23,7 @@
 #include "app/clues/ClueVault.h"
 #include "app/clues/DbfClueTable.h"
 #include "bench/BenchPeers.h"
+#include "bench/SystemCalls.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
   }
 
   std::vector<double> hits, misses;
+  bench::SystemCallCounts hitCalls, missCalls;
   long clues = 0;
   {
     TOvDbf component;
@@ -138,10 +140,13 @@ int main(int argc, char** argv) {
     }
     TClueVault vault(clueTable);
     for (const std::string& word : words) {
+      const bench::SystemCallCounts before = bench::CountedSystemCalls();
       const auto begin = Clock::now();
       const TClueEntry& entry = vault.LookupEntry(word);
       const double micros = std::chrono::duration<double, std::micro>(Clock::now() - begin).count();
+      const bench::SystemCallCounts made = bench::CountedSystemCalls() - before;
       (entry.Found ? hits : misses).push_back(micros);
+      (entry.Found ? hitCalls : missCalls) = (entry.Found ? hitCalls : missCalls) + made;
       clues += static_cast<long>(entry.Clues.size());
     }
   }
@@ -168,6 +173,13 @@ int main(int argc, char** argv) {
   line("look-up, 99th percentile", ours.p99, "p99_us");
   line("hit, mean", ourHits.mean, "hit_mean_us");
   line("miss, mean", ourMisses.mean, "miss_mean_us");
+  const auto calls = [](const char* name, const bench::SystemCallCounts& made, std::size_t lookups) {
+    const double n = static_cast<double>(std::max<std::size_t>(lookups, 1));
+    std::printf("%-30s %10.2f   (reads %.2f, locks %.2f, sizes %.2f, writes %.2f)\n", name, made.Total() / n,
+                made.reads / n, made.locks / n, made.sizes / n, made.writes / n);
+  };
+  calls("system calls a hit", hitCalls, hits.size());
+  calls("system calls a miss", missCalls, misses.size());
 
   xbase::Done();
   if (options.folder.empty()) std::filesystem::remove_all(folder);

@@ -32,6 +32,10 @@ class TClueTable {
   // Stands on the first record whose ENTRY, over the key's length, is not below the key (Eof on
   // the last record when there is none); true when it begins with the key.
   virtual bool FindNear(const std::string& key) = 0;
+  // Holds the table still for a reading of several records (they nest): other programs' writes
+  // wait until EndReading. A table error raises.
+  virtual void BeginReading() {}
+  virtual void EndReading() {}
   virtual void Skip(int n) = 0;
   virtual void FirstRec() = 0;
   virtual void LastRec() = 0;

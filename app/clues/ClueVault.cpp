@@ -26,6 +26,18 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
   return platform::os::AnsiUpper(a) == platform::os::AnsiUpper(b);
 }
 
+// One reading of the table, ended on every way out.
+class ReadingScope {
+ public:
+  explicit ReadingScope(TClueTable& table) : table_(table) { table_.BeginReading(); }
+  ~ReadingScope() { table_.EndReading(); }
+  ReadingScope(const ReadingScope&) = delete;
+  ReadingScope& operator=(const ReadingScope&) = delete;
+
+ private:
+  TClueTable& table_;
+};
+
 // Releases a lock on every way out of a scope; a table error while releasing is left to the
 // next operation, which reports it.
 class LockRelease {
@@ -134,6 +146,8 @@ const TClueEntry& TClueVault::LookupEntry(const std::string& word) {
   entry_ = {word, false, {}, {}};
   missStand_ = MissStand::None;
   if (!IsCompleteWord(word)) return entry_;
+  // The seek, the entry's records and the way back are one reading of the table.
+  const ReadingScope reading(table_);
   const ClueFields fields = FindClueFields();
   const std::string key = word.substr(0, kMaxKey);
   if (table_.FindExact(key)) {

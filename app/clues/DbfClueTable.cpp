@@ -5,6 +5,7 @@
 
 #include "platform/os/CodePage1252.h"
 #include "xbase/core/ovutils.h"
+#include "xbase/index/ovndx.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ bool MeansDamage(int code) {
     default: return false;
   }
 }
+
+constexpr std::uint32_t kIndexCacheSize = 1 << 20;
 
 bool IsMemoCode(int code) { return code >= 1003 && code <= 1019; }
 
@@ -89,6 +92,9 @@ std::string TDbfClueTable::Open(const std::string& path) {
   table_.SetDbfFileName(dbf);
   table_.Open();
   opening_ = &indexFile_;
+  // Look-ups go down the same upper nodes again and again: they stay in memory while no other
+  // program writes (a megabyte holds the upper levels of a million answers).
+  xbase::IndexCacheSize = kIndexCacheSize;
   table_.SetIndexToLFN(ndx, 1);
   table_.SetHideDeletedRecs(true);
   opening_ = nullptr;

@@ -3,6 +3,8 @@
 // its index <table name without extension>.NDX the controlling order, deleted records hidden.
 // The clue database window and tools/cluedb open their tables through it.
 
+#include <vector>
+
 #include "app/clues/ClueTable.h"
 #include "xbase/dataset/uovfds.h"
 
@@ -21,6 +23,11 @@ class TDbfClueTable : public TClueTable {
   // what to do when a damaged file is the cause: cluedb index rebuilds an index.
   std::string FailureMessage(const std::string& error) override;
 
+  void BeginReading() override { reading_.push_back(table_.BeginReading()); }
+  void EndReading() override {
+    if (reading_.back()) table_.EndReading();
+    reading_.pop_back();
+  }
   bool FindExact(const std::string& key) override { return table_.FindExact(key); }
   bool FindNear(const std::string& key) override { return table_.FindNear(key); }
   void Skip(int n) override { table_.Skip(n); }
@@ -58,5 +65,6 @@ class TDbfClueTable : public TClueTable {
   xbase::TOvDbf& table_;
   // The files of the table last opened (Memo empty without one), and the one being opened.
   std::string tableFile_, indexFile_, memoFile_;
+  std::vector<bool> reading_;  // of each BeginReading not yet ended: whether it holds the table
   const std::string* opening_ = nullptr;
 };

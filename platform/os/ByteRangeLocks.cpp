@@ -46,11 +46,13 @@ int SetOfdLock(int fd, short type, std::int64_t offset, std::int64_t length) {
   return 0;
 }
 
-std::uint16_t TakeRange(int fd, short type, std::int64_t offset, std::int64_t length) {
+}  // namespace
+
+std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length) {
   if (!ValidRange(offset, length)) return DosErrorCode(EINVAL, IoOperation::kLock);
   auto& held = Registry()[fd];
   if (OverlapsHeld(held, offset, length)) return kErrorLockViolation;
-  if (const int err = SetOfdLock(fd, type, offset, length)) {
+  if (const int err = SetOfdLock(fd, F_WRLCK, offset, length)) {
     if (held.empty()) Registry().erase(fd);
     return DosErrorCode(err, IoOperation::kLock);
   }
@@ -58,14 +60,11 @@ std::uint16_t TakeRange(int fd, short type, std::int64_t offset, std::int64_t le
   return 0;
 }
 
-}  // namespace
-
-std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length) {
-  return TakeRange(fd, F_WRLCK, offset, length);
-}
-
-std::uint16_t ShareFileRange(int fd, std::int64_t offset, std::int64_t length) {
-  return TakeRange(fd, F_RDLCK, offset, length);
+std::uint16_t ChangeFileLock(int fd, LockKind kind, std::int64_t offset, std::int64_t length) {
+  if (!ValidRange(offset, length)) return DosErrorCode(EINVAL, IoOperation::kLock);
+  const short type = kind == LockKind::kRead ? F_RDLCK : kind == LockKind::kWrite ? F_WRLCK : F_UNLCK;
+  const int err = SetOfdLock(fd, type, offset, length);
+  return err == 0 ? 0 : DosErrorCode(err, IoOperation::kLock);
 }
 
 std::uint16_t UnlockFileRange(int fd, std::int64_t offset, std::int64_t length) {

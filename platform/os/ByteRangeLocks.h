@@ -26,10 +26,6 @@ inline constexpr std::uint16_t kErrorNotLocked = 158;      // ERROR_NOT_LOCKED
 // failures as DosErrorCode of a lock. A length below 1 or a range beyond 2^63 is refused.
 std::uint16_t LockFileRange(int fd, std::int64_t offset, std::int64_t length);
 
-// Locks [offset, offset + length) for reading without waiting: other opens may hold read locks
-// on it too, none a write lock. Refused as LockFileRange refuses; released with UnlockFileRange.
-std::uint16_t ShareFileRange(int fd, std::int64_t offset, std::int64_t length);
-
 // Releases a range this descriptor holds exactly. 0 on success; 158 for any other range.
 std::uint16_t UnlockFileRange(int fd, std::int64_t offset, std::int64_t length);
 
@@ -42,6 +38,13 @@ void ForgetFileLocks(int fd);
 
 // ForgetFileLocks, then close(2). Returns 0 or the errno of the close.
 int CloseLockedFile(int fd);
+
+// The plain lock of an open file description, outside the registry above, for a caller that
+// keeps its own ranges: POSIX's rules (a range held already changes its kind, a part of it can
+// be unlocked). Without waiting; 0, or 33 when another open holds a conflicting lock, or the
+// code of another failure. Locks taken so are released with it, never with UnlockFileRange.
+enum class LockKind { kRead, kWrite, kNone };
+std::uint16_t ChangeFileLock(int fd, LockKind kind, std::int64_t offset, std::int64_t length);
 
 // A lock that another open file description holds, as F_OFD_GETLK reports it.
 struct ForeignLock {

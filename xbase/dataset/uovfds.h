@@ -114,6 +114,16 @@ class TOvFileDataSet : public TOvCDataSet {
   // is none).
   bool FindNear(const std::string& key);
 
+  // ---- Reading several records in one go
+
+  // Holds the index's read bracket from BeginReading to EndReading (the two nest): the seeks
+  // and moves in between register once with the semaphore file, and no other program changes
+  // the index meanwhile, so that they cost one registration. False, with the error stored,
+  // when the bracket is refused (another program writes past the time-outs). Hold it no
+  // longer than the reading takes: other programs' writes wait for it.
+  bool BeginReading();
+  void EndReading();  // never raises: a failure stays stored
+
   // ---- Overrides
 
   // With an index order in force the values, as one text, are sought in it (FindExact, or Find

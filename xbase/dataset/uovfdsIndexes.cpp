@@ -229,6 +229,14 @@ bool TOvFileDataSet::FindExact(const std::string& key) { return Seek("FindExact"
 
 bool TOvFileDataSet::FindNear(const std::string& key) { return Seek("FindNear", key, 0, true); }
 
+bool TOvFileDataSet::BeginReading() { return SelectWorkArea("BeginReading") && SetReadSemaphoreProc(true); }
+
+void TOvFileDataSet::EndReading() {
+  // Called on the way out of a reading, also when an error is being raised: a failure of the
+  // closing stays stored instead of raising.
+  if (SelectWorkArea("EndReading") && IndexHookTable.ReadSemaphore) IndexHookTable.ReadSemaphore(false);
+}
+
 bool TOvFileDataSet::Locate(const std::string& keyFields, const std::vector<TFieldValue>& keyValues,
                             platform::db::TLocateOptions options) {
   if (!IndexOrderActive()) return TOvCDataSet::Locate(keyFields, keyValues, options);

@@ -127,7 +127,25 @@ const std::uint8_t* ReadAheadRecord(DbfTable& area, std::uint32_t n) {
   return area.DataFile.ReadAheadBytes(offset, area.RecordLength);
 }
 
+// Record n of a shared table while the index's read bracket is held: from the records read with
+// the last one read on its own, else read with the next few (an entry's continuation records
+// follow it), never beyond the last record.
+const std::uint8_t* HeldRecord(DbfTable& area, std::uint32_t n) {
+  constexpr std::uint32_t kRecordsRead = 4;
+  const std::uint64_t offset = RecordOffset(area, n);
+  if (const std::uint8_t* bytes = area.DataFile.ReadAheadBytes(offset, area.RecordLength)) return bytes;
+  const std::uint32_t records = std::min(kRecordsRead, area.RecordCount - n + 1);
+  area.DataFile.ReadAhead(offset, std::size_t{records} * area.RecordLength);
+  return area.DataFile.ReadAheadBytes(offset, area.RecordLength);
+}
+
 }  // namespace
+
+void ForgetHeldRecords(DbfTable& area) {
+  area.ReadingHeld = false;
+  area.CountHeld = false;
+  area.DataFile.DropReadAhead();
+}
 
 void GetDbfRecord(DbfTable& area, std::uint32_t n) {
   if (n < 1 || n > area.RecordCount) {
@@ -137,7 +155,8 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n) {
   }
   area.EofFlag = false;
   area.BofFlag = false;
-  if (const std::uint8_t* ahead = area.HeldAlone ? ReadAheadRecord(area, n) : nullptr) {
+  const std::uint8_t* ahead = area.HeldAlone ? ReadAheadRecord(area, n) : area.ReadingHeld ? HeldRecord(area, n) : nullptr;
+  if (ahead != nullptr) {
     std::memcpy(area.RecordBuffer.data(), ahead, area.RecordLength);
   } else {
     auto& record = area.ReadBuffer;

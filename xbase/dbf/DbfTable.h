@@ -86,6 +86,11 @@ struct DbfTable {
   // was opened without network locking. Record reads then come from blocks of records read
   // ahead (ReadAheadSize) while a walk goes on.
   bool HeldAlone = false;
+  // The index's read bracket is held (a seek or walk goes on): no program that keeps the index
+  // writes meanwhile, and a record read again comes from the few read with it, one read call
+  // for them, forgotten when the bracket closes (ForgetHeldRecords).
+  bool ReadingHeld = false;
+  bool CountHeld = false;  // the record count was taken from the file within that reading
   // The open table file; its descriptor carries the byte-range locks of the work area.
   platform::os::BinaryFile DataFile;
   // Where a record read on its own lands before it becomes the record buffer.

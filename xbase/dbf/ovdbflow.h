@@ -129,6 +129,10 @@ void PutDbfRecord(DbfTable& area, std::uint32_t n);
 // shared tables append so.
 void AppendDbfRecord(DbfTable& area, bool countFromSize = false);
 
+// The end of a reading of a shared table under the index's read bracket (ReadingHeld): the
+// records read with it, and the record count taken within it, are forgotten.
+void ForgetHeldRecords(DbfTable& area);
+
 // Writes byte 0 of the record buffer (the deleted flag) into record n, untranslated. n outside
 // 1..RecordCount: 212, nothing written.
 void WriteDeletedFlag(DbfTable& area, std::uint32_t n);

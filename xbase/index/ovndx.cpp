@@ -110,7 +110,7 @@ void OvNdxInit() {
   IndexFound = NearMatch = KeepPositionOnMiss = 0;
   IndexCacheSize = 4096;
   NoIndexCache = false;
-  SharedNodeCache = false;
+  SharedNodeCache = true;
   FlushAfterHeaderWrite = false;
   DeleteTarget = 0;
   UniqueDefault = false;

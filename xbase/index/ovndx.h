@@ -130,9 +130,10 @@ extern std::uint8_t NearMatch;           // Find pads C keys to the key length (
 extern std::uint8_t KeepPositionOnMiss;  // Find stays on the next greater key after a miss
 extern std::uint32_t IndexCacheSize;     // the node cache of a new controlling order (4096)
 extern bool NoIndexCache;                // no node cache at all (False)
-// The controlling order of a shared table keeps its node cache too, emptied whenever the
-// semaphore file shows another program's write (False: with network locking on, orders opened
-// by name have no cache, as other programs of the format expect).
+// The controlling order of a shared table keeps its node cache too (True): the nodes read stay
+// valid while the semaphore file's generation stands, and the cache is emptied whenever it
+// shows another program's write, so that every look-up sees what others wrote. False: with
+// network locking on, orders opened by name have no cache.
 extern bool SharedNodeCache;
 extern bool FlushAfterHeaderWrite;       // the index file is flushed after each header write
 extern RecordNumber DeleteTarget;        // the record whose key DeleteKey removes

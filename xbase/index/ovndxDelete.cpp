@@ -140,7 +140,7 @@ int Remove(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
 int DeleteKey(const KeyBytes& key, std::uint8_t slot) {
   OrderDescriptor* order = OrderInSlot(slot);
   if (order == nullptr) return -1;
-  return Guarded(-1, [&] { return Remove(*order, slot, key); });
+  return ChangeKeys(*order, [&] { return Remove(*order, slot, key); });
 }
 
 }  // namespace xbase

@@ -194,7 +194,7 @@ int Insert(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
 int AppendIndex(const KeyBytes& key, std::uint8_t slot) {
   OrderDescriptor* order = OrderInSlot(slot);
   if (order == nullptr) return -1;
-  return Guarded(-1, [&] { return Insert(*order, slot, key); });
+  return ChangeKeys(*order, [&] { return Insert(*order, slot, key); });
 }
 
 }  // namespace xbase

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "xbase/index/ovndx.h"
 #include "xbase/workarea/dbf4.h"
@@ -92,8 +93,29 @@ void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 std::uint32_t ChildNode(OrderDescriptor& order, const std::uint8_t* image,
                         std::uint32_t nodeNumber, int position);
 
-// An empty path owned by the order.
+// An empty path owned by the order. Its levels keep their images, which the next descent takes
+// again where it passes the same nodes.
 void ResetPath(OrderDescriptor& order);
+// An empty path, stale, its images forgotten: another program may have changed the nodes.
+void ForgetPath(OrderDescriptor& order);
+
+// The order's path images and its area's node cache forgotten.
+void ForgetNodes(OrderDescriptor& order);
+
+// Runs a change of the order's keys (0, or -1 on failure). One that fails part way may leave
+// images in the path and the node cache that the file does not hold: they are forgotten, so
+// that the next descent reads the file.
+template <typename Change>
+int ChangeKeys(OrderDescriptor& order, Change&& change) {
+  try {
+    const int result = Guarded(-1, std::forward<Change>(change));
+    if (result == -1) ForgetNodes(order);
+    return result;
+  } catch (...) {
+    ForgetNodes(order);
+    throw;
+  }
+}
 // Fetches a node onto the path (refusing a node already on it: a loop); position 0.
 PathLevel& PushNode(OrderDescriptor& order, std::uint32_t node);
 inline PathLevel& TopLevel(OrderDescriptor& order) {

@@ -96,9 +96,8 @@ void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) 
   ClearNodeModified(image);
   ZeroNodeTail(image, order.Header.EntrySize, !IsLeafNode(image));
   if (NodeCache* cache = CacheOf(order)) cache->Refresh(node, image);
-  PathStack& path = order.Path;
-  for (std::size_t level = 0; level < path.Depth; ++level) {
-    PathLevel& copy = path.Levels[level];
+  // Levels below the path's depth are kept too: the next descent takes them again.
+  for (PathLevel& copy : order.Path.Levels) {
     if (copy.Node == node && copy.Image.data() != image) std::memcpy(copy.Image.data(), image, NodeSize);
   }
 }
@@ -125,12 +124,30 @@ void ResetPath(OrderDescriptor& order) {
   order.Path.Depth = 0;
 }
 
+void ForgetPath(OrderDescriptor& order) {
+  order.Path.Depth = 0;
+  order.Path.Owner = 0;
+  for (PathLevel& level : order.Path.Levels) level.Node = 0;
+}
+
+void ForgetNodes(OrderDescriptor& order) {
+  ForgetPath(order);
+  if (NodeCache* cache = CacheOf(order)) cache->Reset();
+}
+
 PathLevel& PushNode(OrderDescriptor& order, std::uint32_t node) {
   PathStack& path = order.Path;
   for (std::size_t level = 0; level < path.Depth; ++level) {
     if (path.Levels[level].Node == node)
       Fail(254, Corrupted(order, path.Levels[path.Depth - 1].Node,
                           "leads back to node " + std::to_string(node)));
+  }
+  // The level still holds this node from the last descent: its image is the node as it is,
+  // since every write of this program refreshes it and another program's empties the path.
+  if (path.Depth < path.Levels.size() && path.Levels[path.Depth].Node == node) {
+    PathLevel& level = path.Levels[path.Depth++];
+    level.Position = 0;
+    return level;
   }
   const std::uint8_t* image = FetchNode(order, node, path.Depth == 0);
   if (path.Levels.size() <= path.Depth) {
@@ -220,8 +237,7 @@ void ReadHeaderImages() {
     if (table != nullptr && StampShowsMissingKeys(IndexStamp(block.data()), table->RecordCount))
       order->NeedsRebuild = true;
     order->FileBytesKnown = 0;
-    order->Path.Depth = 0;
-    order->Path.Owner = 0;
+    ForgetPath(*order);
   }
   ResetNodeCache();
 }

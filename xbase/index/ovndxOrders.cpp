@@ -18,7 +18,7 @@ std::uint8_t NearMatch = 0;
 std::uint8_t KeepPositionOnMiss = 0;
 std::uint32_t IndexCacheSize = 4096;
 bool NoIndexCache = false;
-bool SharedNodeCache = false;
+bool SharedNodeCache = true;
 bool FlushAfterHeaderWrite = false;
 RecordNumber DeleteTarget = 0;
 

@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 
 #include <cerrno>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "platform/os/ShareLock.h"
 #include "xbase/core/ByteOrder.h"
 #include "xbase/core/ovutils.h"
+#include "xbase/dbf/ovdbflow.h"
 #include "xbase/index/ovndxInternal.h"
 
 namespace xbase {
@@ -38,9 +40,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kLockOffset = 1;
 constexpr std::int64_t kLockLength = 4;
-// Every registered reader holds a read lock on this byte while it is counted: the kernel drops
-// it with a program that dies, so a count that no live lock backs can be told from a real one.
-constexpr std::int64_t kReaderMarkOffset = kLockOffset + kLockLength;
+// A registered reader holds a read lock on the semaphore lock's bytes and the byte after them
+// for as long as it is counted: writers, who take the semaphore lock to write, wait for it
+// there, and the kernel drops it with a program that dies, so that a count no lock backs is
+// told from a real one by the byte after (which writers never lock).
+constexpr std::int64_t kReaderByte = kLockOffset + kLockLength;
+constexpr std::int64_t kReaderLockLength = kLockLength + 1;
 constexpr std::int8_t kMostReaders = 127;
 
 std::string ActionName(std::uint8_t action) {
@@ -104,26 +109,32 @@ void SetReaders(SemaphoreRecord& semaphore, int readers) {
   semaphore.Counters[1] = static_cast<std::uint8_t>(readers);
 }
 
-// Another program holds a reader's mark, or the file at all. Without network locking nobody
+// A lock of the semaphore file, changed as POSIX changes one (a read lock this program holds
+// becomes a write lock, and back); nothing without network locking.
+std::uint16_t ChangeLock(const SemaphoreRecord& semaphore, platform::os::LockKind kind, std::int64_t offset,
+                         std::int64_t length) {
+  if (!NetworkLocking) return 0;
+  return platform::os::ChangeFileLock(semaphore.File.Descriptor(), kind, offset, length);
+}
+
+// Another program holds a reader's lock, or the file at all. Without network locking nobody
 // takes locks, and the counts are all there is.
 bool OtherReaderLives(const SemaphoreRecord& semaphore) {
   return !NetworkLocking ||
-         platform::os::ProbeFileRange(semaphore.File.Descriptor(), kReaderMarkOffset, 1).has_value();
+         platform::os::ProbeFileRange(semaphore.File.Descriptor(), kReaderByte, 1).has_value();
 }
 bool OtherLoginLives(const SemaphoreRecord& semaphore) {
   return !NetworkLocking ||
          platform::os::ProbeFileRange(semaphore.File.Descriptor(), platform::os::kShareByteOffset, 1).has_value();
 }
 
-bool LockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
-  const int fd = semaphore.File.Descriptor();
-  std::uint32_t code = 0;
+// The semaphore lock (write) or a reader's lock (read), SemaphoreLockTries tries.
+bool TakeLock(SemaphoreRecord& semaphore, platform::os::LockKind kind, std::uint8_t action) {
+  const std::int64_t length = kind == platform::os::LockKind::kWrite ? kLockLength : kReaderLockLength;
+  std::uint16_t code = 0;
   for (unsigned attempt = 1;; ++attempt) {
-    code = LockRegion(false, fd, kLockOffset, kLockLength);
-    if (code == 0) {
-      semaphore.Locked = true;
-      return true;
-    }
+    code = ChangeLock(semaphore, kind, kLockOffset, length);
+    if (code == 0) return true;
     if (attempt >= SemaphoreLockTries) break;
     Pause();
   }
@@ -133,11 +144,19 @@ bool LockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
   return false;
 }
 
+bool LockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
+  if (!TakeLock(semaphore, platform::os::LockKind::kWrite, action)) return false;
+  semaphore.Locked = true;
+  return true;
+}
+
+// A reader that takes the semaphore lock (to write) goes back to its reader's lock.
 bool UnlockSemaphore(SemaphoreRecord& semaphore, std::uint8_t action) {
   if (!semaphore.Locked) return true;
   semaphore.Locked = false;
-  if (const std::uint32_t code = LockRegion(true, semaphore.File.Descriptor(), kLockOffset, kLockLength))
-    return ReportFileError(static_cast<std::uint16_t>(code), "Cannot unlock index semaphore file: ", semaphore, action);
+  const auto kind = semaphore.Reading ? platform::os::LockKind::kRead : platform::os::LockKind::kNone;
+  if (const std::uint16_t code = ChangeLock(semaphore, kind, kLockOffset, kLockLength))
+    return ReportFileError(code, "Cannot unlock index semaphore file: ", semaphore, action);
   return true;
 }
 
@@ -168,16 +187,6 @@ bool ReportReadTimeout(const SemaphoreRecord& semaphore) {
 
 bool TimedOut(Clock::time_point start) {
   return ReadTimeoutSeconds != 0 && Clock::now() - start > std::chrono::seconds(ReadTimeoutSeconds);
-}
-
-// Waits until no other open holds a lock on the counters.
-bool WaitReadable(const SemaphoreRecord& semaphore) {
-  const auto start = Clock::now();
-  while (platform::os::ProbeFileRange(semaphore.File.Descriptor(), kLockOffset, kLockLength)) {
-    if (TimedOut(start)) return ReportReadTimeout(semaphore);
-    Pause();
-  }
-  return true;
 }
 
 // A nesting count raised for a bracket that is opening, lowered again unless it opened: on a
@@ -304,9 +313,7 @@ bool Logout(SemaphoreRecord& semaphore) {
   return true;
 }
 
-// Counted among the readers, with the reader's mark: both change under the semaphore lock, so
-// that a writer holding it sees them agree.
-// Readers counted whose marks are gone died registered (or a writer died holding the
+// Readers counted without a reader's lock died registered (or a writer died holding the
 // semaphore): the count starts again from the living, and what the dead program may have
 // written is caught up with as another program's write, by this program and, through the
 // generation, by every other one. The caller holds the semaphore lock and writes the counters.
@@ -317,42 +324,46 @@ void CountOnlyTheLiving(SemaphoreRecord& semaphore) {
   semaphore.HeadersStale = true;
 }
 
+// Counted among the readers, holding a reader's lock. The count changes under that lock
+// alone, atomically in the mapped counters: readers share it, and a writer, who changes the
+// counters under the semaphore lock, excludes them all.
 bool Register(SemaphoreRecord& semaphore) {
-  if (!LockAndRead(semaphore, INCREAD)) return false;
-  if (semaphore.Readers() > 0 && !OtherReaderLives(semaphore)) CountOnlyTheLiving(semaphore);
-  const int readers = semaphore.Readers();
-  if (readers >= kMostReaders) {
-    UnlockSemaphore(semaphore, INCREAD);
-    ReportIndexError(1202, "Too many readers registered in index semaphore file: " + semaphore.FileName + " " +
-                               ActionName(INCREAD));
-    return false;
-  }
-  const int fd = semaphore.File.Descriptor();
-  if (const std::uint32_t code = NetworkLocking ? platform::os::ShareFileRange(fd, kReaderMarkOffset, 1) : 0) {
-    UnlockSemaphore(semaphore, INCREAD);
-    return ReportFileError(static_cast<std::uint16_t>(code), "Cannot lock index semaphore file: ", semaphore, INCREAD);
-  }
-  SetReaders(semaphore, readers + 1);
-  if (const std::uint16_t code = WriteCounters(semaphore)) {
-    if (NetworkLocking) platform::os::UnlockFileRange(fd, kReaderMarkOffset, 1);
-    UnlockSemaphore(semaphore, INCREAD);
-    return ReportFileError(code, "Cannot write to: ", semaphore, INCREAD);
-  }
+  if (!TakeLock(semaphore, platform::os::LockKind::kRead, INCREAD)) return false;
+  std::atomic_ref<std::uint8_t> readers(semaphore.Mapped[1]);
+  std::uint8_t before = readers.load();
+  do {
+    if (static_cast<std::int8_t>(before) >= kMostReaders) {
+      ChangeLock(semaphore, platform::os::LockKind::kNone, kLockOffset, kReaderLockLength);
+      ReportIndexError(1202, "Too many readers registered in index semaphore file: " + semaphore.FileName + " " +
+                                 ActionName(INCREAD));
+      return false;
+    }
+  } while (!readers.compare_exchange_weak(before, static_cast<std::uint8_t>(before + 1)));
   semaphore.Reading = true;
-  return UnlockSemaphore(semaphore, INCREAD);
+  if (before != 0 && !OtherReaderLives(semaphore)) {
+    // Those counted before hold no reader's lock: dead programs, as CountOnlyTheLiving has it.
+    std::uint8_t counted = static_cast<std::uint8_t>(before + 1);
+    if (readers.compare_exchange_strong(counted, 1)) {
+      std::atomic_ref<std::uint16_t>(*reinterpret_cast<std::uint16_t*>(semaphore.Mapped + 2)).fetch_add(1);
+      // Log-ins change under the semaphore lock, which no one can hold now.
+      if (!OtherLoginLives(semaphore)) std::atomic_ref<std::uint8_t>(semaphore.Mapped[0]).store(1);
+      semaphore.HeadersStale = true;
+    }
+  }
+  std::memcpy(semaphore.Counters.data(), semaphore.Mapped, 4);
+  return true;
 }
 
 bool Unregister(SemaphoreRecord& semaphore) {
-  if (!LockAndRead(semaphore, DECREAD)) return false;
-  SetReaders(semaphore, std::max(semaphore.Readers() - 1, 0));
-  const std::uint16_t code = WriteCounters(semaphore);
-  if (code == 0) {
-    semaphore.Reading = false;
-    if (NetworkLocking) platform::os::UnlockFileRange(semaphore.File.Descriptor(), kReaderMarkOffset, 1);
+  std::atomic_ref<std::uint8_t> readers(semaphore.Mapped[1]);
+  std::uint8_t count = readers.load();
+  while (static_cast<std::int8_t>(count) > 0 &&
+         !readers.compare_exchange_weak(count, static_cast<std::uint8_t>(count - 1))) {
   }
-  const bool unlocked = UnlockSemaphore(semaphore, DECREAD);
-  if (code != 0) return ReportFileError(code, "Cannot write to: ", semaphore, DECREAD);
-  return unlocked;
+  semaphore.Reading = false;
+  if (const std::uint16_t code = ChangeLock(semaphore, platform::os::LockKind::kNone, kLockOffset, kReaderLockLength))
+    return ReportFileError(code, "Cannot unlock index semaphore file: ", semaphore, DECREAD);
+  return true;
 }
 
 bool ChangeReaders(SemaphoreRecord& semaphore, std::uint8_t action) {
@@ -374,20 +385,19 @@ bool ChangeReaders(SemaphoreRecord& semaphore, std::uint8_t action) {
 bool BeginWrite(SemaphoreRecord& semaphore) {
   if (semaphore.LockNesting > 0 || semaphore.Locked) return ++semaphore.LockNesting, true;
   OpeningNesting nesting(semaphore.LockNesting);
+  // The semaphore lock is granted once no other reader holds its lock (this program's own
+  // becomes the write lock); readers counted beyond this program are then dead ones.
   const auto start = Clock::now();
-  for (;;) {
-    if (!WaitReadable(semaphore)) return false;
-    if (!LockAndRead(semaphore, LOCKSEMAPHORE)) return false;
-    // This program's own registration as a reader does not hold its write up.
-    if (semaphore.Readers() - (semaphore.Reading ? 1 : 0) <= 0) break;
-    if (!OtherReaderLives(semaphore)) {
-      CountOnlyTheLiving(semaphore);
-      break;
-    }
-    UnlockSemaphore(semaphore, LOCKSEMAPHORE);
+  while (ChangeLock(semaphore, platform::os::LockKind::kWrite, kLockOffset, kLockLength) != 0) {
     if (TimedOut(start)) return ReportReadTimeout(semaphore);
     Pause();
   }
+  semaphore.Locked = true;
+  if (const std::uint16_t code = ReadCounters(semaphore)) {
+    UnlockSemaphore(semaphore, LOCKSEMAPHORE);
+    return ReportFileError(code, "Cannot read: ", semaphore, LOCKSEMAPHORE);
+  }
+  if (semaphore.Readers() - (semaphore.Reading ? 1 : 0) > 0) CountOnlyTheLiving(semaphore);
   SetReaders(semaphore, 1);
   if (const std::uint16_t code = WriteCounters(semaphore)) {
     UnlockSemaphore(semaphore, LOCKSEMAPHORE);
@@ -498,7 +508,16 @@ bool Bracket(std::uint32_t& brackets, bool on, std::uint8_t opening, std::uint8_
 }  // namespace
 
 bool SetReadSemaphoreProc(bool on) {
-  return Bracket(AreaIndexOf(CurrentWorkArea).ReadBrackets, on, INCREAD, DECREAD, "SetReadSemaphoreProc");
+  AreaIndex& area = AreaIndexOf(CurrentWorkArea);
+  const bool done = Bracket(area.ReadBrackets, on, INCREAD, DECREAD, "SetReadSemaphoreProc");
+  // While the bracket is held no program that keeps the index writes the table: a record read
+  // again within it need not come from the file again.
+  WorkAreaRecord* table = WorkArea(CurrentWorkArea);
+  if (table != nullptr && area.Semaphore != nullptr) {
+    if (on && done && area.ReadBrackets == 1) table->ReadingHeld = true;
+    if (!on && area.ReadBrackets == 0 && table->ReadingHeld) ForgetHeldRecords(*table);
+  }
+  return done;
 }
 
 bool SetLockSemaphoreProc(bool on) {

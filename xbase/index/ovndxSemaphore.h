@@ -6,34 +6,38 @@
 //     0 u8 logins: programs logged in to the table
 //     1 i8 readers: registered readers, 0 to 127 (a writer counts as one)
 //     2 u16 generation: one up at the end of every write
-// Bytes 1 to 4 are the semaphore lock, an open-file-description lock (LockRegion). Every open of
-// the file holds its share byte (ShareLock.h), and every registered reader a read lock on byte
-// 5, its mark. The kernel drops a program's locks when it dies; so the locks tell the living,
-// and a count left behind by a dead program is corrected by the next writer that meets it
-// (below). The first program to log in, finding nobody else holding the file, starts it
-// afresh; the last to log out (or the last living one) erases it.
+// Bytes 1 to 4 are the semaphore lock, an open-file-description write lock, held to change the
+// counters and for the whole of a write. Every open of the file holds its share byte
+// (ShareLock.h), and every registered reader a read lock on bytes 1 to 5 for as long as it is
+// counted: readers share it, and it keeps writers (and log-ins) out. The kernel drops a
+// program's locks when it dies; so the locks tell the living, and a count left behind by a dead
+// program is corrected by the next reader or writer that meets it (below). The first program
+// to log in, finding nobody else holding the file, starts it afresh; the last to log out (or
+// the last living one) erases it.
 //
 // The two brackets, which nest per work area (only the outermost touches the file):
 //
 // The read bracket (SetReadSemaphoreProc, INCREAD and DECREAD) surrounds every walk and seek
 // of a shared order. Opened, it guarantees that no other program changes the index until it
-// closes: the program is counted among the readers, and writers wait for the count. It also
-// refreshes the counters, so that CheckIndexGeneration sees another program's write. It fails
-// with 1202 when a writer holds the semaphore lock past SemaphoreLockTries tries ("10 second
-// timeout: Cannot lock index semaphore file: ...").
+// closes: the program holds a reader's lock and is counted among the readers (the count
+// changes atomically in the mapped counters, under that lock), and writers wait for both. It
+// also refreshes the counters, so that CheckIndexGeneration sees another program's write. It
+// costs two system calls, the lock and its release. It fails with 1202 when a writer holds the
+// semaphore lock past SemaphoreLockTries tries ("10 second timeout: Cannot lock index semaphore
+// file: ...").
 //
 // The write bracket (SetLockSemaphoreProc, LOCKSEMAPHORE and UNLOCKSEMAPHORE) surrounds every
 // change of a shared index. Opened, the program holds the semaphore lock alone until it closes:
 // no other program reads or writes the index meanwhile. Closing advances the generation, so
-// that every other program reads its index headers again. Opening waits for the other readers
-// to leave, but never for dead ones: when the count says readers are there and no other program
-// holds a reader's mark, the count is set to the living and the writer goes on, reading its
-// headers again first (CheckIndexGeneration), since the dead program may have been a writer;
-// the generation steps, so that every other program reads its headers again too. A reader
-// that registers does the same when it finds such a count.
-// It fails with 1202 after ReadTimeoutSeconds of live readers ("... second timeout, cannot
-// read: <file> The index is busy: another program is reading it.") or when the lock itself is
-// refused.
+// that every other program reads its index headers again. Opening waits for the other readers'
+// locks to go (this program's own reader's lock becomes the write lock), never for dead
+// readers: a count beyond this program once the lock is granted is a dead program's, and is set
+// to the living; the writer goes on, reading its headers again first (CheckIndexGeneration),
+// since the dead program may have been a writer, and the generation steps, so that every other
+// program reads its headers again too. A reader that registers does the same when it finds
+// readers counted of whom no other holds a reader's lock. Opening fails with 1202 after
+// ReadTimeoutSeconds of live readers or writers ("... second timeout, cannot read: <file> The
+// index is busy: another program is reading it.").
 //
 // A failed opening raises no nesting count, so that no closing follows; it answers false and
 // the caller must stop without touching the index (Append and Replace then write nothing, and

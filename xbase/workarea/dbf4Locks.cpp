@@ -235,7 +235,10 @@ std::uint16_t ReopenDbf(bool exclusive) {
 }
 
 void RefreshRecCount(WorkAreaRecord& area) {
-  if (!area.ExclusiveFlag) area.RecordCount = CountFromSize(area);
+  if (area.ExclusiveFlag || area.CountHeld) return;
+  area.RecordCount = CountFromSize(area);
+  // Within a reading under the index's read bracket the count is taken once.
+  area.CountHeld = area.ReadingHeld;
 }
 
 }  // namespace xbase

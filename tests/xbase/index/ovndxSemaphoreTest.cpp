@@ -102,6 +102,7 @@ TEST_F(SemaphoreTest, ClosingABracketKeepsTheErrorOfWhatItHeld) {
   SetIndexToList("names n2 n3");
   ASSERT_EQ(ErrorCode, 0);
   patch("n3.NDX", 512, std::string("\x63\0", 2));  // node 1 holds 99 keys
+  patch("t.@S@", 2, std::string("\x01", 1));         // written so by another program
   ASSERT_TRUE(ALock());
   AppendWith({{"NAME", "D"}});
   EXPECT_EQ(ErrorCode, 254);
@@ -116,7 +117,7 @@ TEST_F(SemaphoreTest, ClosingABracketKeepsTheErrorOfWhatItHeld) {
   Skip(1);
   ASSERT_TRUE(dEOF());
   patch("names.NDX", 0, std::string("\x09\0\0\0", 4));
-  patch("t.@S@", 2, std::string("\x01", 1));  // the generation another program's write leaves
+  patch("t.@S@", 2, std::string("\x02", 1));  // the generation another program's write leaves
   Skip(-1);
   EXPECT_EQ(ErrorCode, 254);
 }
@@ -226,11 +227,11 @@ TEST_F(SemaphoreTest, LogoutEndsAWriteInProgress) {
 
 TEST_F(SemaphoreTest, A128thReaderIsRefused) {
   // Area 2 is a living reader: the count of 127 is not a dead program's.
+  Join();
   Select(2);
   Join();
   SetReadSemaphoreProc(true);
   Select(1);
-  Join();
   { std::fstream(At("t.@S@"), std::ios::in | std::ios::out | std::ios::binary).seekp(1).put(127); }
   QuietErrors();
   try {

@@ -198,7 +198,6 @@ TEST_F(IndexSharingTest, AWriteWithoutItsLockWritesNothing) {
   PeerGroup peers(temp.path());
   PeerProcess& b = Joined(peers);
   Expect(b, "index TAG TO tags", "1");
-  Expect(b, "read on", "-");
   int reports = 0;
   ErrorCallback = [&] { ++reports; };
   SemaphoreLockTries = TableLockTries = 40;
@@ -206,6 +205,7 @@ TEST_F(IndexSharingTest, AWriteWithoutItsLockWritesNothing) {
   ReadTimeoutSeconds = 1;
   Use(table_, nullptr, 0);
   ASSERT_TRUE(SetIndexTo("tags", 1));
+  Expect(b, "read on", "-");
   const std::string tableBefore = Contents(table_), indexBefore = Contents(At("tags.NDX"));
   const SemaphoreCounts countersBefore = Read();
   ASSERT_TRUE(ALock());
