@@ -137,6 +137,15 @@ TEST_F(Analysis, TheCaptionNamesTheGridLanguage) {
 // The title bar shows the whole caption, with the window's icon and buttons beside it; the
 // contents keep their size.
 TEST_F(Analysis, TheWindowIsAsWideAsItsCaption) {
+  // A large font makes the caption wider than the window's contents.
+  const QFont normal = QApplication::font();
+  QFont large = normal;
+  large.setPointSize(14);
+  QApplication::setFont(large);
+  struct RestoreFont {
+    QFont font;
+    ~RestoreFont() { QApplication::setFont(font); }
+  } restore{normal};
   Analyse("####", "Ann|0");
   const QSize contents = AnalysisForm->size();
   Analyse("####", "Ann|8");
