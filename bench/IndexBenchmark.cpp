@@ -6,9 +6,9 @@
 //   shared      the settings as the library starts: network locking on, the table shared and
 //               logged in to its semaphore file, so that every append holds the semaphore's
 //               write lock and every seek registers as a reader (the append lock held for the
-//               whole run; no node cache, as the semaphore protocol has it)
-//   cached      shared, with SharedNodeCache on: the node cache of the exclusive setting,
-//               emptied whenever another program writes
+//               whole run; the node cache of IndexCacheSize, 4096 bytes, emptied whenever
+//               another program writes)
+//   cached      shared, with the node cache of the exclusive setting
 // Then the bulk build of the index from a full table, of a tenth of the records and of all of
 // them, each in a process of its own: its time and its peak resident memory, beside xbase64
 // rebuilding the same index (ReIndex).
@@ -33,6 +33,7 @@
 #include "bench/BenchKeys.h"
 #include "bench/BenchPeers.h"
 #include "bench/BenchTable.h"
+#include "bench/SystemCalls.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/ovcommon.h"
@@ -63,7 +64,12 @@ void CreateIndex(const std::string& path) {
 struct Figures {
   double appends = 0, seeks = 0;
   long misses = 0;
+  double appendCalls = 0, seekCalls = 0;  // system calls an append, a seek
 };
+
+double CallsEach(const bench::SystemCallCounts& before, long operations) {
+  return static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L);
+}
 
 enum class Setting { kExclusive, kShared, kCached };
 
@@ -73,7 +79,6 @@ Figures Run(const std::string& folder, const Options& options, Setting setting) 
   bench::CreateTable(table);
   CreateIndex(index);
   NetworkLocking = !exclusive;
-  SharedNodeCache = setting == Setting::kCached;
   // Every node of a million keys in memory: about 80,000 nodes of 512 bytes.
   IndexCacheSize = setting == Setting::kShared ? 4096 : 64u << 20;
   Select(1);
@@ -89,6 +94,7 @@ Figures Run(const std::string& folder, const Options& options, Setting setting) 
     slots.flag[0] = 1;
     if (!exclusive) ALock();
     char key[bench::kTagLength + 1];
+    const bench::SystemCallCounts calls = bench::CountedSystemCalls();
     const auto start = Clock::now();
     for (long i = 0; i < options.records; ++i) {
       bench::PutBenchKey(i, key);
@@ -96,6 +102,7 @@ Figures Run(const std::string& folder, const Options& options, Setting setting) 
       Append();
     }
     figures.appends = PerSecond(options.records, start);
+    figures.appendCalls = CallsEach(calls, options.records);
     Unlock();
   }
   {
@@ -104,12 +111,14 @@ Figures Run(const std::string& folder, const Options& options, Setting setting) 
     keys.reserve(order.size());
     for (const auto i : order) keys.push_back(bench::BenchKey(i));
     BeginSoftSeek();
+    const bench::SystemCallCounts calls = bench::CountedSystemCalls();
     const auto start = Clock::now();
     for (const std::string& key : keys) {
       Find(key);
       if (IndexFound == 0) ++figures.misses;
     }
     figures.seeks = PerSecond(options.count, start);
+    figures.seekCalls = CallsEach(calls, options.count);
     EndSoftSeek();
   }
   CloseArea();
@@ -223,8 +232,9 @@ bool Builds(const std::string& folder, long records, const Options& options) {
   return true;
 }
 
-void Print(const char* figure, double ours, const std::map<std::string, double>& xbase64, const char* key) {
-  std::printf("%-34s %12.0f /s", figure, ours);
+void Print(const char* figure, double ours, double calls, const std::map<std::string, double>& xbase64,
+           const char* key) {
+  std::printf("%-34s %12.0f /s %5.2f calls", figure, ours, calls);
   const auto found = xbase64.find(key);
   if (found != xbase64.end() && found->second > 0)
     std::printf("   xbase64 %10.0f /s (x%.1f)", found->second, ours / found->second);
@@ -254,12 +264,12 @@ int main(int argc, char** argv) {
 #endif
   std::printf("%ld records of 100 bytes indexed on TAG C(20), %ld seeks (%ld missed)\n", options.records,
               options.count, exclusive.misses);
-  Print("appends, exclusive", exclusive.appends, xbase64, "appends/s");
-  Print("exact seeks, exclusive", exclusive.seeks, xbase64, "seeks/s");
-  Print("appends, shared, semaphore on", defaults.appends, xbase64, "appends/s");
-  Print("exact seeks, shared, semaphore on", defaults.seeks, xbase64, "seeks/s");
-  Print("appends, shared, node cache", cached.appends, xbase64, "appends/s");
-  Print("exact seeks, shared, node cache", cached.seeks, xbase64, "seeks/s");
+  Print("appends, exclusive", exclusive.appends, exclusive.appendCalls, xbase64, "appends/s");
+  Print("exact seeks, exclusive", exclusive.seeks, exclusive.seekCalls, xbase64, "seeks/s");
+  Print("appends, shared, semaphore on", defaults.appends, defaults.appendCalls, xbase64, "appends/s");
+  Print("exact seeks, shared, semaphore on", defaults.seeks, defaults.seekCalls, xbase64, "seeks/s");
+  Print("appends, shared, large node cache", cached.appends, cached.appendCalls, xbase64, "appends/s");
+  Print("exact seeks, shared, large node cache", cached.seeks, cached.seekCalls, xbase64, "seeks/s");
   bool built = true;
   for (const long records : {options.records / 10, options.records}) built = Builds(folder, records, options) && built;
   xbase::Done();
