@@ -52,8 +52,8 @@ std::uint16_t ReplacementFile::Begin(const std::string& target) {
   return 0;
 }
 
-std::uint16_t ReplacementFile::Commit() {
-  std::uint16_t code = file_.Sync();
+std::uint16_t ReplacementFile::Commit(bool flush) {
+  std::uint16_t code = flush ? file_.Sync() : 0;
   const std::uint16_t closeCode = file_.Close();
   if (code == 0) code = closeCode;
   if (code == 0 && std::rename(temporary_.c_str(), target_.c_str()) != 0) code = DosErrorCode(errno);

@@ -26,9 +26,10 @@ class ReplacementFile {
   // The temporary file, open for writing the whole new content.
   BinaryFile& File() { return file_; }
 
-  // Writes the temporary file through to the device and renames it over the target, which then
-  // keeps the permissions of the file it replaces. After a failure the target is as it was.
-  std::uint16_t Commit();
+  // Writes the temporary file through to the device (unless it is only a copy that can be made
+  // again: flush false) and renames it over the target, which then keeps the permissions of
+  // the file it replaces. After a failure the target is as it was.
+  std::uint16_t Commit(bool flush = true);
 
  private:
   void Discard();

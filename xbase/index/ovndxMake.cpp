@@ -128,7 +128,10 @@ class IndexMaker {
     if (root == 0) throw OperationFailed{};
     WriteIndexHeader(order_, *table_, root);
     replacement_.File() = std::move(order_.IndexFile);
-    if (const std::uint16_t code = replacement_.Commit()) Fail(code, "Error writing index file: " + path + " [MakeIndex]");
+    // An index is made again from its table: it needs no flush of its own (FlushAfterHeaderWrite
+    // asks for one).
+    if (const std::uint16_t code = replacement_.Commit(FlushAfterHeaderWrite))
+      Fail(code, "Error writing index file: " + path + " [MakeIndex]");
   }
 
   // The table goes back to shared use when it was reopened exclusively for the file.
