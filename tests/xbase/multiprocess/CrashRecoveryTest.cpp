@@ -40,6 +40,19 @@ class CrashTest : public CrashRecoveryTest {
 
   static std::string TagOf(int n) { return n <= 5 ? "T" + Number(n) : Tag(n); }
 
+  // A peer with the table and its index open.
+  static PeerProcess& JoinedWithTags(PeerGroup& peers) {
+    PeerProcess& peer = Joined(peers);
+    Expect(peer, "setindex tags", "1");
+    return peer;
+  }
+
+  // The peers still running end as their input does.
+  static void FinishLiving(PeerGroup& peers) {
+    for (std::size_t i = 0; i < peers.size(); ++i)
+      if (peers[i].Pid() > 0) peers[i].Finish();
+  }
+
   // Every record up to `records` is found by its key.
   static void ExpectEveryKeyFound(PeerProcess& peer, int records) {
     for (int n = 1; n <= records; ++n) Expect(peer, "find " + TagOf(n), "1 " + Number(n));
@@ -96,10 +109,8 @@ TEST_P(SplitKillTest, AKillInTheMiddleOfASplitLosesNoKey) {
   const SplitCase& c = GetParam();
   Grow(c.records);
   PeerGroup peers(temp.path());
-  PeerProcess& survivor = Joined(peers);
-  Expect(survivor, "setindex tags", "1");
-  PeerProcess& killed = Joined(peers);
-  Expect(killed, "setindex tags", "1");
+  PeerProcess& survivor = JoinedWithTags(peers);
+  PeerProcess& killed = JoinedWithTags(peers);
   const int added = c.records + 1;
   Expect(killed, "faultafter " + Number(c.killedAt) + " tags.NDX kill", "-");
   killed.Send("lockappend TAG=" + Tag(added) + " N=" + Number(added));
@@ -112,8 +123,7 @@ TEST_P(SplitKillTest, AKillInTheMiddleOfASplitLosesNoKey) {
   if (HasPerlXBase()) EXPECT_EQ(RunTool("index_dump " + At("tags.NDX") + " ''").status, 0);
   // Cut before its last header, the change lacks the table's count: the next program is told.
   ExpectWholeOrToldToRebuild(Joined(peers), c.killedAt < c.writes, next);
-  for (std::size_t i = 0; i < peers.size(); ++i)
-    if (peers[i].Pid() > 0) peers[i].Finish();
+  FinishLiving(peers);
   ExpectNoRecordLost(next);
 }
 
@@ -127,10 +137,8 @@ TEST_F(CrashTest, AKillInTheMiddleOfAKeyChangeIsToldToTheNextProgram) {
     WriteTable();
     Grow(40);
     PeerGroup peers(temp.path());
-    PeerProcess& survivor = Joined(peers);
-    Expect(survivor, "setindex tags", "1");
-    PeerProcess& killed = Joined(peers);
-    Expect(killed, "setindex tags", "1");
+    PeerProcess& survivor = JoinedWithTags(peers);
+    PeerProcess& killed = JoinedWithTags(peers);
     Expect(killed, "go 3", "3");
     Expect(killed, "rlock", "1");
     Expect(killed, "faultafter " + Number(killedAt) + " tags.NDX kill", "-");
@@ -140,8 +148,7 @@ TEST_F(CrashTest, AKillInTheMiddleOfAKeyChangeIsToldToTheNextProgram) {
       if (n != 3) Expect(survivor, "find " + TagOf(n), "1 " + Number(n));
     Expect(survivor, "lockappend TAG=" + Tag(41) + " N=41", "41");
     ExpectWholeOrToldToRebuild(Joined(peers), true, 41);
-    for (std::size_t i = 0; i < peers.size(); ++i)
-      if (peers[i].Pid() > 0) peers[i].Finish();
+    FinishLiving(peers);
     ExpectNoRecordLost(41);
   }
 }
@@ -151,18 +158,15 @@ TEST_F(CrashTest, AKillInTheMiddleOfAKeyChangeIsToldToTheNextProgram) {
 TEST_F(CrashTest, AKillBetweenTheRecordAndItsKeyIsToldToTheNextProgram) {
   Grow(5);
   PeerGroup peers(temp.path());
-  PeerProcess& survivor = Joined(peers);
-  Expect(survivor, "setindex tags", "1");
-  PeerProcess& killed = Joined(peers);
-  Expect(killed, "setindex tags", "1");
+  PeerProcess& survivor = JoinedWithTags(peers);
+  PeerProcess& killed = JoinedWithTags(peers);
   Expect(killed, "faultafter 1 shared.dbf kill", "-");
   killed.Send("lockappend TAG=" + Tag(6) + " N=6");
   ASSERT_FALSE(killed.AwaitStop());
   Expect(survivor, "lockappend TAG=" + Tag(7) + " N=7", "7");
   Expect(survivor, "find " + Tag(7), "1 7");
   ExpectWholeOrToldToRebuild(Joined(peers), true, 7);
-  for (std::size_t i = 0; i < peers.size(); ++i)
-    if (peers[i].Pid() > 0) peers[i].Finish();
+  FinishLiving(peers);
   ExpectNoRecordLost(7);
 }
 
