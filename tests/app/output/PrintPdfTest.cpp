@@ -47,6 +47,17 @@ class PrintPdf : public AppTest {
     AppTest::TearDown();
   }
 
+  // The manuscript alone, through the print window.
+  void PrintManuscript() {
+    XwdProcs->WriteSetting("PrintMSS", true);
+    EditMode = emLetters;
+    dialogs.ExpectModal([](TForm&) {
+      XwdPrintForm->PrintBtn->click();
+      return mrNone;
+    });
+    XwdMainForm->Print1Click();
+  }
+
   // Print in construct mode: the print window with every format checked, `copies` typed and
   // the Print button pressed; when the run fails, the error report is answered.
   void PrintAll(const QString& copies = "1", bool fails = false) {
@@ -247,13 +258,7 @@ TEST_F(PrintPdf, TheManuscriptWrapsByWholeCharacters) {
   const std::string fits = "abcdefgh ijklmnop rstuvwxyz abcdefgh";  // 36 characters after "  4 "
   Puzzle.SetClue(1, letters);
   Puzzle.SetClue(5, fits);
-  XwdProcs->WriteSetting("PrintMSS", true);
-  EditMode = emLetters;
-  dialogs.ExpectModal([](TForm&) {
-    XwdPrintForm->PrintBtn->click();
-    return mrNone;
-  });
-  XwdMainForm->Print1Click();
+  PrintManuscript();
   QStringList lines;
   for (const QString& line : PdfPageTexts(pdf).value(0).split('\n'))
     if (!line.trimmed().isEmpty()) lines << line.simplified();
@@ -285,13 +290,7 @@ TEST_F(PrintPdf, TheDownHeadingStartsTheNextPageWithItsFirstEntry) {
   // ACROSS on line 9, the across entries on 11, 13 and 15, DOWN on 17: the page ends there.
   const int lines = MeasureManuscriptPage(SharedQtPrinter(), 0).LinesPerPage;
   XwdProcs->WriteSetting("PageBottomMargin", lines - 17);
-  XwdProcs->WriteSetting("PrintMSS", true);
-  EditMode = emLetters;
-  dialogs.ExpectModal([](TForm&) {
-    XwdPrintForm->PrintBtn->click();
-    return mrNone;
-  });
-  XwdMainForm->Print1Click();
+  PrintManuscript();
   const QStringList pages = PdfPageTexts(pdf);
   ASSERT_EQ(pages.size(), 3);  // the manuscript's two pages and its grid
   EXPECT_TRUE(pages[0].contains("5 Last")) << pages[0].toStdString();
