@@ -22,6 +22,8 @@ class TClueTable {
   // else the one message that says why not (UTF-8, as the path). Nothing is created.
   virtual std::string Open(const std::string& path) = 0;
   virtual void Close() = 0;
+  // The opens that succeeded so far: the fields may differ after each.
+  virtual std::uint64_t Openings() { return 1; }
   // What a table error (the text of its exception) means to the user: which file, what to do,
   // and the error's own text as the last line (UTF-8).
   virtual std::string FailureMessage(const std::string& error) { return error; }

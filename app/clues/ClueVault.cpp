@@ -79,12 +79,18 @@ struct TClueVault::EntryRecords {
   std::vector<std::string> Packed;  // the C-field clues of every record in RecNos
 };
 
+TClueVault::TClueVault(TClueTable& table) : table_(table) {}
+
+TClueVault::~TClueVault() = default;
+
 bool TClueVault::IsCompleteWord(std::string_view word) {
   return !word.empty() && word.find_first_of(std::string_view("\0 ?", 3)) == word.npos;
 }
 
-TClueVault::ClueFields TClueVault::FindClueFields() {
-  ClueFields fields;
+const TClueVault::ClueFields& TClueVault::FindClueFields() {
+  if (fields_ != nullptr && fieldsOpening_ == table_.Openings()) return *fields_;
+  auto found = std::make_unique<ClueFields>();
+  ClueFields& fields = *found;
   fields.EntryLength = table_.FieldLength(kEntryField);
   const int count = table_.FieldCount();
   for (int n = kFirstClueField; n <= count; ++n) {
@@ -96,7 +102,9 @@ TClueVault::ClueFields TClueVault::FindClueFields() {
     if (type != 'C') continue;
     (fields.Written.size() < kCluesPerRecord ? fields.Written : fields.Blanked).push_back(name);
   }
-  return fields;
+  fields_ = std::move(found);
+  fieldsOpening_ = table_.Openings();
+  return *fields_;
 }
 
 std::string TClueVault::CurrentEntryText() {
@@ -148,7 +156,7 @@ const TClueEntry& TClueVault::LookupEntry(const std::string& word) {
   if (!IsCompleteWord(word)) return entry_;
   // The seek, the entry's records and the way back are one reading of the table.
   const ReadingScope reading(table_);
-  const ClueFields fields = FindClueFields();
+  const ClueFields& fields = FindClueFields();
   const std::string key = word.substr(0, kMaxKey);
   if (table_.FindExact(key)) {
     EntryRecords records = ReadEntry(word, fields, false);

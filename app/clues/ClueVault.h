@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,7 +45,8 @@ enum class TClueAddResult {
 
 class TClueVault {
  public:
-  explicit TClueVault(TClueTable& table) : table_(table) {}
+  explicit TClueVault(TClueTable& table);
+  ~TClueVault();
 
   // Waits between lock tries: the pause (milliseconds) and the longest wait for one lock.
   std::function<void(int milliseconds)> Pause;
@@ -84,7 +86,8 @@ class TClueVault {
   // Where a miss left the table: on the record that follows the word, or after the last one.
   enum class MissStand { None, OnFollowing, PastEnd };
 
-  ClueFields FindClueFields();
+  // The clue fields of the open table, found again after each open.
+  const ClueFields& FindClueFields();
   // Reads the entry whose first record the table stands on. For an add it also takes the
   // continuation records that an add which did not finish left after the entry's last record.
   EntryRecords ReadEntry(const std::string& word, const ClueFields& fields, bool forAdd);
@@ -102,6 +105,8 @@ class TClueVault {
   bool StepOnToFirstRecord();
 
   TClueTable& table_;
+  std::unique_ptr<const ClueFields> fields_;  // of the open numbered fieldsOpening_
+  std::uint64_t fieldsOpening_ = 0;
   TClueEntry entry_;
   MissStand missStand_ = MissStand::None;
   bool adding_ = false;  // an add is waiting for a lock or writing

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "platform/os/CodePage1252.h"
 #include "xbase/core/ovutils.h"
@@ -17,7 +18,7 @@ bool MeansDamage(int code) {
   }
 }
 
-constexpr std::uint32_t kIndexCacheSize = 1 << 20;
+constexpr std::uintmax_t kLeastIndexCache = 4096, kMostIndexCache = 64 << 20;
 
 bool IsMemoCode(int code) { return code >= 1003 && code <= 1019; }
 
@@ -92,12 +93,16 @@ std::string TDbfClueTable::Open(const std::string& path) {
   table_.SetDbfFileName(dbf);
   table_.Open();
   opening_ = &indexFile_;
-  // Look-ups go down the same upper nodes again and again: they stay in memory while no other
-  // program writes (a megabyte holds the upper levels of a million answers).
-  xbase::IndexCacheSize = kIndexCacheSize;
+  // Look-ups go down the same upper nodes again and again: every node read stays in memory
+  // while no other program writes, the whole index of a million answers (about 40 MB).
+  std::error_code unknown;
+  const std::uintmax_t indexSize = std::filesystem::file_size(ndx, unknown);
+  xbase::IndexCacheSize =
+      static_cast<std::uint32_t>(std::clamp(unknown ? 0 : indexSize, kLeastIndexCache, kMostIndexCache));
   table_.SetIndexToLFN(ndx, 1);
   table_.SetHideDeletedRecs(true);
   opening_ = nullptr;
+  ++openings_;
   return {};
 }
 

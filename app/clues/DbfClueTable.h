@@ -19,6 +19,7 @@ class TDbfClueTable : public TClueTable {
 
   std::string Open(const std::string& path) override;
   void Close() override;
+  std::uint64_t Openings() override { return openings_; }
   // Names the file that the error names (else the one being opened, else the table) and says
   // what to do when a damaged file is the cause: cluedb index rebuilds an index.
   std::string FailureMessage(const std::string& error) override;
@@ -67,4 +68,5 @@ class TDbfClueTable : public TClueTable {
   std::string tableFile_, indexFile_, memoFile_;
   std::vector<bool> reading_;  // of each BeginReading not yet ended: whether it holds the table
   const std::string* opening_ = nullptr;
+  std::uint64_t openings_ = 0;
 };

@@ -82,9 +82,12 @@ TField& TFields::Add(std::unique_ptr<TField> field) {
 }
 
 TField* TFields::Find(std::string_view name) const {
-  const auto found = std::find_if(fields_.begin(), fields_.end(), [name](const auto& field) {
-    return SameFieldName(field->FieldName(), name);
-  });
+  // Names are nearly always asked for as they are spelled: that is looked for first.
+  auto found = std::find_if(fields_.begin(), fields_.end(),
+                            [name](const auto& field) { return field->FieldName() == name; });
+  if (found == fields_.end())
+    found = std::find_if(fields_.begin(), fields_.end(),
+                         [name](const auto& field) { return SameFieldName(field->FieldName(), name); });
   return found == fields_.end() ? nullptr : found->get();
 }
 

@@ -203,6 +203,18 @@ TEST_F(ClueVaultTest, TablesWithFewerClueFields) {
   EXPECT_TRUE(bare.records.empty());
 }
 
+TEST_F(ClueVaultTest, ATableOpenedAgainIsReadWithItsOwnFields) {
+  AddCats();
+  ASSERT_EQ(vault.LookupEntry("CATS").Clues.size(), 11u);
+  // Another file of one clue field and no note now stands under the name.
+  table.Replace(FakeClueTable::SampleFields(1, false));
+  table.Add("CATS", false, {"Felines"});
+  ASSERT_EQ(table.Open(table.path), "");
+  EXPECT_EQ(vault.LookupEntry("CATS").Clues, Strings{"Felines"});
+  ASSERT_EQ(vault.AddClue("Lions"), TClueAddResult::Added);
+  EXPECT_EQ(table.Dump(), (Strings{"CATS T Felines", "CATS& F Lions"}));
+}
+
 TEST_F(ClueVaultTest, KeysThatNoLongerFitAreRefusedBeforeAnyWrite) {
   FakeClueTable small({{"ENTRY", 'C', 5}, {"MORE", 'L', 1}, {"CLUE1", 'C', 20}, {"CLUE2", 'C', 20}});
   TClueVault smallVault(small);

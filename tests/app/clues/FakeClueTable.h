@@ -85,6 +85,12 @@ class FakeClueTable : public TClueTable {
 
   bool HoldsLocks() const { return tableLock_ || appendLock_ || !recordLocks_.empty(); }
 
+  // Another table of other fields under the same name, as the next Open finds it.
+  void Replace(std::vector<FieldDef> fields) {
+    fields_ = std::move(fields);
+    records.clear();
+  }
+
   // Open answers with this message for any other path than `path`.
   std::string path = "clues.dbf";
   std::string openFailure = "The clue database was not found.";
@@ -96,9 +102,12 @@ class FakeClueTable : public TClueTable {
 
   std::string Open(const std::string& name) override {
     open = name == path;
-    if (open) FirstRec();
-    return open ? std::string() : openFailure;
+    if (!open) return openFailure;
+    ++openings_;
+    FirstRec();
+    return {};
   }
+  std::uint64_t Openings() override { return openings_; }
   void Close() override { open = false; }
 
   bool FindExact(const std::string& key) override {
@@ -327,6 +336,7 @@ class FakeClueTable : public TClueTable {
   void DropEdit() { editing_ = false; }
 
   std::vector<FieldDef> fields_;
+  std::uint64_t openings_ = 0;
   std::uint32_t current_ = 0;
   bool bof_ = true;
   bool eof_ = true;
