@@ -36,6 +36,12 @@ void Seek(WorkAreaRecord& table, OrderDescriptor& order, std::string_view text) 
       IndexFound = 0;
     };
     if (order.AtEof) return toEof();
+    const auto matches = [&] {
+      return order.CharacterKey ? std::memcmp(CursorKey(order), key.data(), compared) == 0
+                                : SameKey(order, CursorKey(order), key.data());
+    };
+    // Every key from here on is greater: a miss that keeps no position reads no record.
+    if (KeepPositionOnMiss == 0 && !matches()) return toEof();
     RecordNumber record = CursorRecord(order);
     if (AreaFilters(table)) {
       Dbf4RawGo(record);
@@ -50,10 +56,7 @@ void Seek(WorkAreaRecord& table, OrderDescriptor& order, std::string_view text) 
     CopyKey(order, CursorKey(order), order.SavedKey);
     GoAndSync(record);
     if (ErrorCode != 0) return;
-    const bool equal = order.CharacterKey
-                           ? std::memcmp(CursorKey(order), key.data(), compared) == 0
-                           : SameKey(order, CursorKey(order), key.data());
-    IndexFound = equal ? 1 : 0;
+    IndexFound = matches() ? 1 : 0;
   }
   if (IndexFound == 0 && KeepPositionOnMiss == 0) {
     GoIndexEof();
