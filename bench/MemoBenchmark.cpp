@@ -3,7 +3,10 @@
 // driver, in each dialect; then the same writing and reading done by python3-dbf and Perl's
 // XBase when they are installed, with the ratios side by side. Every memo write is flushed to
 // the device, which the peers do not do: run with --folder on a memory file system (/dev/shm)
-// to compare the work itself.
+// to compare the work itself. Each figure comes with the system calls one operation makes
+// (pread, pwrite, fcntl, fstat and fsync, SystemCalls.h); "write, shared" appends a tenth as
+// many records to a table opened shared, with the table's append lock and the memo lock taken
+// and released for each (the peers take no locks: it has no peer figure).
 //
 //   memo_benchmark [--records N] [--folder DIR] [--no-peers]
 //
@@ -16,9 +19,11 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/BenchPeers.h"
+#include "bench/SystemCalls.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/MemoTextFile.h"
@@ -56,8 +61,30 @@ struct Dialect {
 };
 
 struct Figures {
-  double write = 0, stream = 0, driver = 0;
+  double write = 0, stream = 0, driver = 0, shared = 0;
+  // System calls an operation.
+  double writeCalls = 0, streamCalls = 0, driverCalls = 0, sharedCalls = 0;
 };
+
+double CallsEach(const bench::SystemCallCounts& before, long operations) {
+  return static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L);
+}
+
+// Records appended each with its memo; in a shared table each under the append lock.
+void AppendRecords(long records, bool shared) {
+  std::uint8_t* name = FieldAddress(1);
+  std::uint8_t* notes = FieldAddress(2);
+  std::vector<std::string> texts;
+  for (long i = 0; i < 4; ++i) texts.push_back(MemoText(i));
+  for (long i = 0; i < records; ++i) {
+    char text[16] = "n";
+    PutSlotText(name, 10, std::string_view(text, std::to_chars(text + 1, text + sizeof text, i).ptr));
+    if (shared) ALock();
+    PutSlotInt32(notes, AddMemo(texts[i % 4]));
+    Append();
+    if (shared) Unlock();
+  }
+}
 
 Figures Run(const std::string& folder, const Dialect& dialect, long records, long& checksum) {
   const std::string path = folder + "/memo" + std::to_string(dialect.version) + ".dbf";
@@ -66,20 +93,13 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
   DbfTable table;
   CreateDBF(table, path, std::vector<FieldEntry>{{"NAME", 'C', 10, 0, 0}, {"NOTES", 'M', 10, 0, 0}});
   Use(path + " EXCLUSIVE", nullptr, 0);
-  std::uint8_t* name = FieldAddress(1);
-  std::uint8_t* notes = FieldAddress(2);
-  std::vector<std::string> texts;
-  for (long i = 0; i < 4; ++i) texts.push_back(MemoText(i));
   Figures figures;
 
+  bench::SystemCallCounts calls = bench::CountedSystemCalls();
   auto start = Clock::now();
-  for (long i = 0; i < records; ++i) {
-    char text[16] = "n";
-    PutSlotText(name, 10, std::string_view(text, std::to_chars(text + 1, text + sizeof text, i).ptr));
-    PutSlotInt32(notes, AddMemo(texts[i % 4]));
-    Append();
-  }
+  AppendRecords(records, false);
   figures.write = PerSecond(records, start);
+  figures.writeCalls = CallsEach(calls, records);
 
   // The memo fields are read through the read cache, as a scan over one field reads them.
   PeekCacheSize = 65520;
@@ -88,6 +108,7 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
     Peek(2, record, field);
     return MemoBlockOfField(field);
   };
+  calls = bench::CountedSystemCalls();
   start = Clock::now();
   std::vector<char> buffer(4096);
   for (long record = 1; record <= records; ++record) {
@@ -97,7 +118,9 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
     CloseBlob();
   }
   figures.stream = PerSecond(records, start);
+  figures.streamCalls = CallsEach(calls, records);
 
+  calls = bench::CountedSystemCalls();
   start = Clock::now();
   std::string line;
   for (long record = 1; record <= records; ++record) {
@@ -109,15 +132,29 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
     text.Close();
   }
   figures.driver = PerSecond(records, start);
+  figures.driverCalls = CallsEach(calls, records);
   CloseArea();
+
+  // The same appends on the table opened shared, a lock each.
+  const long sharedRecords = std::max(records / 10, 1L);
+  const bool networkLocking = std::exchange(NetworkLocking, true);
+  Use(path, nullptr, 0);
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  AppendRecords(sharedRecords, true);
+  figures.shared = PerSecond(sharedRecords, start);
+  figures.sharedCalls = CallsEach(calls, sharedRecords);
+  CloseArea();
+  NetworkLocking = networkLocking;
+
   std::filesystem::remove(path);
   std::filesystem::remove(folder + "/memo" + std::to_string(dialect.version) +
                           (dialect.version == 0xF5 ? ".FPT" : ".DBT"));
   return figures;
 }
 
-void Print(const char* figure, double ours, const std::map<std::string, double>& peers) {
-  std::printf("  %-14s %10.0f /s", figure, ours);
+void Print(const char* figure, double ours, double calls, const std::map<std::string, double>& peers) {
+  std::printf("  %-14s %10.0f /s %5.2f calls", figure, ours, calls);
   for (const auto& [peer, value] : peers) {
     if (value > 0) std::printf("   %s %8.0f /s (x%.1f)", peer.c_str(), value, ours / value);
   }
@@ -161,9 +198,10 @@ int main(int argc, char** argv) {
       return values;
     };
     std::printf("%s (%u-byte blocks)\n", dialect.name, dialect.blockSize);
-    Print("write", ours.write, figure("write"));
-    Print("read, stream", ours.stream, figure("read"));
-    Print("read, driver", ours.driver, figure("read"));
+    Print("write", ours.write, ours.writeCalls, figure("write"));
+    Print("read, stream", ours.stream, ours.streamCalls, figure("read"));
+    Print("read, driver", ours.driver, ours.driverCalls, figure("read"));
+    Print("write, shared", ours.shared, ours.sharedCalls, {});
   }
   std::printf("checksum %ld\n", checksum);
 

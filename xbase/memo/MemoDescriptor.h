@@ -20,6 +20,9 @@ struct BlobDescriptor {
   std::uint64_t Position = 0;   // within the data
   std::uint64_t Written = 0;    // write mode: the data's extent, whatever seeks came between
   bool EndMarkWritten = false;  // write mode: bytes a plain dBase III memo cannot hold, or a gap
+  // Write mode with a header: the file's end before the run, from which zeros pad the file up
+  // to the run, written with its header on closing.
+  std::uint64_t PadFrom = UINT64_MAX;
   std::uint32_t Block = 0;      // the run's first block
   int OemMode = 0;              // -1 decided by the first bytes, 0 no translation, 1 OEM text
   // With a record transform on the area, data passes through a window of MemoBufferSize bytes

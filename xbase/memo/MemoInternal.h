@@ -1,6 +1,9 @@
 #pragma once
 // Pieces shared by the files of the memo store; not for callers.
 
+#include <sys/uio.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,8 +25,12 @@ struct MemoArea {
 // The current area and its memo file after CheckMemoArea(routine); nothing on refusal.
 std::optional<MemoArea> CurrentMemoArea(std::string_view routine);
 
-// Opens the memo file as its table is open: shared when the table is, else exclusively.
+// Opens the memo file as its table is open: shared when the table is, else exclusively; its
+// header through the mapping (MemoFileIo.h).
 std::uint16_t ReopenMemoFile(const WorkAreaRecord& area, MemoDescriptor& memo);
+
+// The bytes of the dialect's header: 24 in a dBase IV file, 512 in the others.
+std::size_t HeaderBytes(const MemoDescriptor& memo);
 
 // The descriptor of area n, null when it has none.
 MemoDescriptor* MemoOf(std::uint8_t area);
@@ -126,10 +133,40 @@ std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
 // Applies a record transform to data in MemoBufferSize pieces; data starts a piece.
 void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::size_t length);
 
+// Zeros for the pieces of writes: as many as a block's padding (less than a block and the
+// header) or a plain memo's tail can need in two pieces.
+inline constexpr std::size_t kZeroBytes = 0x10000;
+extern const std::uint8_t kZeros[kZeroBytes];
+
+// The pieces of one write, copied nowhere: padding, a header, text, end marks.
+class Pieces {
+ public:
+  void Add(const void* data, std::size_t length) {
+    if (length > 0) pieces_.at(count_++) = {const_cast<void*>(data), length};
+  }
+  void AddZeros(std::uint64_t count) {
+    for (; count > 0; count -= std::min<std::uint64_t>(count, kZeroBytes))
+      Add(kZeros, static_cast<std::size_t>(std::min<std::uint64_t>(count, kZeroBytes)));
+  }
+  const iovec* data() const { return pieces_.data(); }
+  int size() const { return static_cast<int>(count_); }
+
+ private:
+  std::array<iovec, 6> pieces_{};
+  std::size_t count_ = 0;
+};
+
 // Writes bytes at offset of the current area's memo file; false after reporting the failure
 // (its code, or 29 for a short write) with the file name and the tag.
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag);
+// The same for pieces written one after the other with one call.
+bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const iovec* pieces, int count,
+                    std::string_view tag);
+inline bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const Pieces& pieces,
+                           std::string_view tag) {
+  return WriteMemoBytes(memo, offset, pieces.data(), pieces.size(), tag);
+}
 
 // Writes the file's data through to the device, as the table layer's FlushFile does.
 void FlushMemoFile(MemoDescriptor& memo);

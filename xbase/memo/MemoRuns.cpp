@@ -10,6 +10,8 @@
 namespace xbase {
 namespace memo {
 
+const std::uint8_t kZeros[kZeroBytes] = {};
+
 bool IsGroupHeader(const std::uint8_t* bytes) {
   return GetLE16(bytes) == 0xFFFF && GetLE16(bytes + 2) == 8;
 }
@@ -57,6 +59,20 @@ void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag) {
   const auto written = memo.MemoFile.WriteAt(offset, data, length);
+  ErrorCode = written.code;
+  if (written.code != 0 || written.count < length) {
+    ReportMemoError(written.code != 0 ? written.code : 29,
+                    memo.MemoFileName + " [" + std::string(tag) + "]");
+    return false;
+  }
+  return true;
+}
+
+bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const iovec* pieces, int count,
+                    std::string_view tag) {
+  std::size_t length = 0;
+  for (int i = 0; i < count; ++i) length += pieces[i].iov_len;
+  const auto written = memo.MemoFile.WriteAt(offset, pieces, count);
   ErrorCode = written.code;
   if (written.code != 0 || written.count < length) {
     ReportMemoError(written.code != 0 ? written.code : 29,

@@ -199,11 +199,17 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
     blob.Length = run.Length;
     blob.HeaderSize = run.Layout == memo::RunLayout::Plain ? 0 : 8;
   } else {
-    const std::uint64_t start = LockMemoPadAndSeekEOF("CreateBlobDescriptor");
+    // A run with a header pads the file with the header's write on closing; a plain dBase III
+    // memo starts its run, which is padded now.
+    const bool withHeader = !memo::IsDbase3(memo.Dialect);
+    std::uint64_t end = 0;
+    const std::uint64_t start = withHeader ? memo::LockForAppend("CreateBlobDescriptor", end)
+                                           : LockMemoPadAndSeekEOF("CreateBlobDescriptor");
     if (start == 0) {
       blob.Window.clear();
       return 0;
     }
+    if (withHeader) blob.PadFrom = end;
     std::uint64_t first = start / memo.BlockSize;
     if (memo::IsDbase4(memo.Dialect)) {
       // The size is not known yet: the run goes at the end of the file.
@@ -333,17 +339,18 @@ std::int32_t CloseBlob() {
   memo::MemoLockRelease release(current->Area, memo);
   std::uint16_t code = StoreWindow(*current);
   const bool plain = memo::IsDbase3(memo.Dialect) && !blob.EndMarkWritten;
-  if (code == 0 && blob.Written > 0) {
-    if (plain) {
-      code = WritePlainEnd(*current);
-    } else if (memo::IsDbase3(memo.Dialect)) {
-      code = MoveBehindGroupHeader(*current);
-    } else {
-      const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
-      if (!memo::WriteMemoBytes(memo, memo::BlockOffset(blob.Block, memo.BlockSize), header.data(),
-                                header.size(), "DestroyBlobDescriptor"))
-        return 0;
-    }
+  if (code == 0 && blob.Written > 0 && memo::IsDbase3(memo.Dialect))
+    code = plain ? WritePlainEnd(*current) : MoveBehindGroupHeader(*current);
+  if (code == 0 && !memo::IsDbase3(memo.Dialect)) {
+    // The header after the zeros that pad the file up to the run, with one write; a stream
+    // that wrote nothing leaves the file padded.
+    const std::uint64_t at = memo::BlockOffset(blob.Block, memo.BlockSize);
+    const std::uint64_t from = std::min(blob.PadFrom, at);
+    memo::Pieces pieces;
+    pieces.AddZeros(at - from);
+    const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
+    if (blob.Written > 0) pieces.Add(header.data(), header.size());
+    if (pieces.size() > 0 && !memo::WriteMemoBytes(memo, from, pieces, "DestroyBlobDescriptor")) return 0;
   }
   if (code != 0) {
     ReportBlobError(*current, code, "DestroyBlobDescriptor");
