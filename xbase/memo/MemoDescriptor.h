@@ -25,6 +25,10 @@ struct BlobDescriptor {
   std::uint64_t PadFrom = UINT64_MAX;
   std::uint32_t Block = 0;      // the run's first block
   int OemMode = 0;              // -1 decided by the first bytes, 0 no translation, 1 OEM text
+  // Read mode in a file opened shared (and without a window): the data's first bytes, read
+  // with the run's header; AheadEnds: the file ends with them.
+  std::vector<std::uint8_t> Ahead;
+  bool AheadEnds = false;
   // With a record transform on the area, data passes through a window of MemoBufferSize bytes
   // at a multiple of that size (empty otherwise).
   std::vector<std::uint8_t> Window;

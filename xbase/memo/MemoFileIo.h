@@ -37,6 +37,7 @@ class MemoFileIo {
   std::uint16_t Open(const std::string& path, platform::os::ShareMode share, std::size_t headerBytes = 0);
   std::uint16_t Close();
   bool IsOpen() const { return file_.IsOpen(); }
+  bool Exclusive() const { return exclusive_; }
   int Descriptor() const { return file_.Descriptor(); }
 
   platform::os::Transfer ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;

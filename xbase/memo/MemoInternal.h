@@ -125,10 +125,12 @@ struct MemoRun {
 };
 
 // What the run at offset holds, by the dialect and its first bytes (a run shorter than 8
-// bytes is read as if zeros followed). A stored dBase IV length below 8 counts as an empty
-// text. 0, or 30 when nothing can be read there (or the read's code).
-std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
-                          std::uint64_t offset, MemoRun& run);
+// bytes is read as if zeros followed; a stored dBase IV length below 8 counts as an empty
+// text), from one read of its first `length` bytes (at least 8) into bytes, of which `got`
+// were there. 0, the read's code, or 1003 for a run at or past the last byte of the file
+// (fewer than 2 bytes there), which so needs no question about the file's size.
+std::uint16_t ReadRunStart(const MemoFileIo& file, std::uint8_t dialect, std::uint64_t offset,
+                           std::uint8_t* bytes, std::size_t length, std::size_t& got, MemoRun& run);
 
 // Applies a record transform to data in MemoBufferSize pieces; data starts a piece.
 void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::size_t length);
@@ -210,6 +212,9 @@ struct CopyRequest {
   std::int32_t SourceBlock = 0;  // negative: a group header even in a dBase III file
   std::uint32_t DestBlock = 0;
   std::uint64_t DestOffset = 0;  // where the copy starts, at DestBlock or a new file's 0x1A
+  // The destination's end when it lies before DestOffset: zeros pad it up to the copy, written
+  // with the copy's first bytes.
+  std::uint64_t PadFrom = UINT64_MAX;
   RecordTransform SourceReadTransform;
   RecordTransform DestWriteTransform;
   bool NegateResult = false;     // the destination is a dBase III file

@@ -7,6 +7,7 @@
 // every memo's.
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -24,6 +25,10 @@ constexpr std::uint8_t kWrite = 2;
 // The bytes that decide whether a stream holds OEM text.
 constexpr std::size_t kOemSample = 32767;
 constexpr std::uint64_t kMaxStreamLength = 0xFFFFFFFFull - 8;
+
+// The bytes read with a run's header when a stream opens it for reading in a file opened
+// shared: the header and the data of most memos.
+constexpr std::size_t kAheadBytes = 8 * MemoBufferSize;
 
 // Bytes moved at a time when a dBase III stream takes the group header.
 constexpr std::size_t kMoveChunk = 128 * MemoBufferSize;
@@ -186,17 +191,28 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
       return 0;
     }
     const std::uint64_t offset = memo::BlockOffset(blob.Block, memo.BlockSize);
-    std::uint64_t size = 0;
-    std::uint16_t code = memo::MemoFileSize(memo, size);
-    if (code == 0 && offset + 1 >= size) code = 1003;
     memo::MemoRun run;
-    if (code == 0) code = memo::ReadMemoRun(memo.MemoFile, memo.Dialect, offset, run);
-    if (code != 0) {
+    // A file opened shared is read with a call each time: the header comes with the first
+    // bytes of the data, kept for the reads.
+    const bool ahead = !memo.MemoFile.Exclusive() && blob.Window.empty();
+    std::vector<std::uint8_t> first(ahead ? kAheadBytes : 8);
+    std::size_t got = 0;
+    if (const std::uint16_t code = memo::ReadRunStart(memo.MemoFile, memo.Dialect, offset, first.data(),
+                                                      first.size(), got, run)) {
       ReportBlobError(*current, code, "CreateBlobDescriptor");
       return 0;
     }
     blob.DataStart = run.DataStart;
     blob.Length = run.Length;
+    const std::size_t skip = static_cast<std::size_t>(run.DataStart - offset);
+    if (ahead && got > skip) {
+      std::size_t kept = got - skip;
+      if (run.Length >= 0) kept = static_cast<std::size_t>(std::min<std::uint64_t>(kept, run.Length));
+      first.resize(skip + kept);
+      first.erase(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(skip));
+      blob.Ahead = std::move(first);
+      blob.AheadEnds = got < kAheadBytes;
+    }
     blob.HeaderSize = run.Layout == memo::RunLayout::Plain ? 0 : 8;
   } else {
     // A run with a header pads the file with the header's write on closing; a plain dBase III
@@ -246,9 +262,18 @@ std::int32_t ReadBlobStream(void* buffer, std::int32_t count) {
   if (wanted == 0) return 0;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t got = 0;
-  if (const std::uint16_t code = ReadData(*current, blob.Position, out, wanted, got)) {
-    ReportBlobError(*current, code, "ReadBlobStream");
-    return 0;
+  if (blob.Position < blob.Ahead.size()) {
+    got = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, blob.Ahead.size() - blob.Position));
+    std::memcpy(out, blob.Ahead.data() + blob.Position, got);
+  }
+  const bool past = blob.AheadEnds && blob.Position + got >= blob.Ahead.size();
+  if (got < wanted && !past) {
+    std::size_t more = 0;
+    if (const std::uint16_t code = ReadData(*current, blob.Position + got, out + got, wanted - got, more)) {
+      ReportBlobError(*current, code, "ReadBlobStream");
+      return 0;
+    }
+    got += more;
   }
   if (blob.Length < 0) {
     // A plain memo ends at its first 0x1A.
