@@ -173,6 +173,9 @@ inline bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const Pie
 // Writes the file's data through to the device, as the table layer's FlushFile does.
 void FlushMemoFile(MemoDescriptor& memo);
 
+// EditMemo of the text the line table stores (MemoLineTable::StoredText).
+bool EditMemoText(std::string_view stored, std::int32_t oldBlock, std::int32_t& block);
+
 // ---- dBase IV runs (MemoBlocks.cpp)
 
 // Where a dBase IV memo of `needed` blocks goes: in place of `current` when its run is long

@@ -106,12 +106,17 @@ std::int32_t AddMemo(std::string_view text) {
 }
 
 bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& block) {
+  return memo::EditMemoText(text.StoredText(), oldBlock, block);
+}
+
+namespace memo {
+
+bool EditMemoText(std::string_view stored, std::int32_t oldBlock, std::int32_t& block) {
   block = oldBlock;
   constexpr std::string_view kTag = "EditMemo/CloseMemo";
   const auto current = memo::CurrentMemoArea(kTag);
   if (!current) return false;
   ErrorCode = 0;
-  const std::string stored = text.StoredText();
   if (stored.empty()) {
     block = 0;
     return true;
@@ -152,5 +157,7 @@ bool EditMemo(const MemoLineTable& text, std::int32_t oldBlock, std::int32_t& bl
   block = memo::FieldBlock(memo.Dialect, static_cast<std::uint32_t>(newBlock), withHeader);
   return true;
 }
+
+}  // namespace memo
 
 }  // namespace xbase
