@@ -195,22 +195,25 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
     // A file opened shared is read with a call each time: the header comes with the first
     // bytes of the data, kept for the reads.
     const bool ahead = !memo.MemoFile.Exclusive() && blob.Window.empty();
-    std::vector<std::uint8_t> first(ahead ? kAheadBytes : 8);
+    std::array<std::uint8_t, 8> header{};
+    if (ahead) blob.Ahead.resize(kAheadBytes);
+    std::uint8_t* first = ahead ? blob.Ahead.data() : header.data();
     std::size_t got = 0;
-    if (const std::uint16_t code = memo::ReadRunStart(memo.MemoFile, memo.Dialect, offset, first.data(),
-                                                      first.size(), got, run)) {
+    if (const std::uint16_t code = memo::ReadRunStart(memo.MemoFile, memo.Dialect, offset, first,
+                                                      ahead ? kAheadBytes : header.size(), got, run)) {
+      blob.Ahead.clear();
       ReportBlobError(*current, code, "CreateBlobDescriptor");
       return 0;
     }
     blob.DataStart = run.DataStart;
     blob.Length = run.Length;
-    const std::size_t skip = static_cast<std::size_t>(run.DataStart - offset);
-    if (ahead && got > skip) {
+    if (ahead) {
+      // The data's bytes among those read: after the header, up to the length.
+      const std::size_t skip = std::min(got, static_cast<std::size_t>(run.DataStart - offset));
       std::size_t kept = got - skip;
       if (run.Length >= 0) kept = static_cast<std::size_t>(std::min<std::uint64_t>(kept, run.Length));
-      first.resize(skip + kept);
-      first.erase(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(skip));
-      blob.Ahead = std::move(first);
+      blob.Ahead.resize(skip + kept);
+      blob.Ahead.erase(blob.Ahead.begin(), blob.Ahead.begin() + static_cast<std::ptrdiff_t>(skip));
       blob.AheadEnds = got < kAheadBytes;
     }
     blob.HeaderSize = run.Layout == memo::RunLayout::Plain ? 0 : 8;
