@@ -6,7 +6,8 @@
 // to compare the work itself. Each figure comes with the system calls one operation makes
 // (pread, pwrite, fcntl, fstat and fsync, SystemCalls.h); "write, shared" appends a tenth as
 // many records to a table opened shared, with the table's append lock and the memo lock taken
-// and released for each (the peers take no locks: it has no peer figure).
+// and released for each, and "stream, shared" and "driver, shared" read their memos back (the
+// peers take no locks and share nothing: these have no peer figure).
 //
 //   memo_benchmark [--records N] [--folder DIR] [--no-peers]
 //
@@ -61,17 +62,21 @@ struct Dialect {
 };
 
 struct Figures {
-  double write = 0, stream = 0, driver = 0, shared = 0;
+  double write = 0, stream = 0, driver = 0, shared = 0, sharedStream = 0, sharedDriver = 0;
   // System calls an operation.
-  double writeCalls = 0, streamCalls = 0, driverCalls = 0, sharedCalls = 0;
+  double writeCalls = 0, streamCalls = 0, driverCalls = 0, sharedCalls = 0, sharedStreamCalls = 0,
+         sharedDriverCalls = 0;
 };
 
 double CallsEach(const bench::SystemCallCounts& before, long operations) {
   return static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L);
 }
 
-// Records appended each with its memo; in a shared table each under the append lock.
-void AppendRecords(long records, bool shared) {
+// Records appended each with its memo; in a shared table each under the append lock. The
+// memos' blocks.
+std::vector<std::int32_t> AppendRecords(long records, bool shared) {
+  std::vector<std::int32_t> blocks;
+  blocks.reserve(static_cast<std::size_t>(records));
   std::uint8_t* name = FieldAddress(1);
   std::uint8_t* notes = FieldAddress(2);
   std::vector<std::string> texts;
@@ -80,9 +85,38 @@ void AppendRecords(long records, bool shared) {
     char text[16] = "n";
     PutSlotText(name, 10, std::string_view(text, std::to_chars(text + 1, text + sizeof text, i).ptr));
     if (shared) ALock();
-    PutSlotInt32(notes, AddMemo(texts[i % 4]));
+    blocks.push_back(AddMemo(texts[i % 4]));
+    PutSlotInt32(notes, blocks.back());
     Append();
     if (shared) Unlock();
+  }
+  return blocks;
+}
+
+// Reads the memo of each record 1 .. records (blockOf gives its block) as a stream; the
+// checksum adds the bytes read.
+template <typename BlockOf>
+void ReadStreams(long records, const BlockOf& blockOf, long& checksum) {
+  std::vector<char> buffer(4096);
+  for (long record = 1; record <= records; ++record) {
+    OpenBlob(false, blockOf(record), 1);
+    while (const std::int32_t n = ReadBlobStream(buffer.data(), static_cast<std::int32_t>(buffer.size())))
+      checksum += n;
+    CloseBlob();
+  }
+}
+
+// The same through the text driver, line by line.
+template <typename BlockOf>
+void ReadLines(long records, const BlockOf& blockOf, long& checksum) {
+  std::string line;
+  for (long record = 1; record <= records; ++record) {
+    std::int32_t block = blockOf(record);
+    MemoTextFile text;
+    AssignMemo(text, block);
+    text.Open(TextFileMode::Input);
+    while (!text.Eof() && text.ReadLine(line) == 0) checksum += static_cast<long>(line.size());
+    text.Close();
   }
 }
 
@@ -110,40 +144,38 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
   };
   calls = bench::CountedSystemCalls();
   start = Clock::now();
-  std::vector<char> buffer(4096);
-  for (long record = 1; record <= records; ++record) {
-    OpenBlob(false, blockOf(record), 1);
-    while (const std::int32_t n = ReadBlobStream(buffer.data(), static_cast<std::int32_t>(buffer.size())))
-      checksum += n;
-    CloseBlob();
-  }
+  ReadStreams(records, blockOf, checksum);
   figures.stream = PerSecond(records, start);
   figures.streamCalls = CallsEach(calls, records);
 
   calls = bench::CountedSystemCalls();
   start = Clock::now();
-  std::string line;
-  for (long record = 1; record <= records; ++record) {
-    std::int32_t block = blockOf(record);
-    MemoTextFile text;
-    AssignMemo(text, block);
-    text.Open(TextFileMode::Input);
-    while (!text.Eof() && text.ReadLine(line) == 0) checksum += static_cast<long>(line.size());
-    text.Close();
-  }
+  ReadLines(records, blockOf, checksum);
   figures.driver = PerSecond(records, start);
   figures.driverCalls = CallsEach(calls, records);
   CloseArea();
 
-  // The same appends on the table opened shared, a lock each.
+  // The same appends on the table opened shared, a lock each, and their memos read back (by
+  // the blocks the appends gave: the memo reads alone).
   const long sharedRecords = std::max(records / 10, 1L);
   const bool networkLocking = std::exchange(NetworkLocking, true);
   Use(path, nullptr, 0);
   calls = bench::CountedSystemCalls();
   start = Clock::now();
-  AppendRecords(sharedRecords, true);
+  const std::vector<std::int32_t> blocks = AppendRecords(sharedRecords, true);
   figures.shared = PerSecond(sharedRecords, start);
   figures.sharedCalls = CallsEach(calls, sharedRecords);
+  const auto appended = [&](long record) { return blocks[static_cast<std::size_t>(record - 1)]; };
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadStreams(sharedRecords, appended, checksum);
+  figures.sharedStream = PerSecond(sharedRecords, start);
+  figures.sharedStreamCalls = CallsEach(calls, sharedRecords);
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadLines(sharedRecords, appended, checksum);
+  figures.sharedDriver = PerSecond(sharedRecords, start);
+  figures.sharedDriverCalls = CallsEach(calls, sharedRecords);
   CloseArea();
   NetworkLocking = networkLocking;
 
@@ -202,6 +234,8 @@ int main(int argc, char** argv) {
     Print("read, stream", ours.stream, ours.streamCalls, figure("read"));
     Print("read, driver", ours.driver, ours.driverCalls, figure("read"));
     Print("write, shared", ours.shared, ours.sharedCalls, {});
+    Print("stream, shared", ours.sharedStream, ours.sharedStreamCalls, {});
+    Print("driver, shared", ours.sharedDriver, ours.sharedDriverCalls, {});
   }
   std::printf("checksum %ld\n", checksum);
 
