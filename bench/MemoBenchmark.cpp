@@ -3,7 +3,11 @@
 // driver, in each dialect; then the same writing and reading done by python3-dbf and Perl's
 // XBase when they are installed, with the ratios side by side. Every memo write is flushed to
 // the device, which the peers do not do: run with --folder on a memory file system (/dev/shm)
-// to compare the work itself.
+// to compare the work itself. Each figure comes with the system calls one operation makes
+// (pread, pwrite, fcntl, fstat and fsync, SystemCalls.h); "write, shared" appends a tenth as
+// many records to a table opened shared, with the table's append lock and the memo lock taken
+// and released for each, and "stream, shared" and "driver, shared" read their memos back (the
+// peers take no locks and share nothing: these have no peer figure).
 //
 //   memo_benchmark [--records N] [--folder DIR] [--no-peers]
 //
@@ -16,9 +20,11 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/BenchPeers.h"
+#include "bench/SystemCalls.h"
 #include "platform/os/TempFiles.h"
 #include "xbase/Library.h"
 #include "xbase/core/MemoTextFile.h"
@@ -56,39 +62,41 @@ struct Dialect {
 };
 
 struct Figures {
-  double write = 0, stream = 0, driver = 0;
+  double write = 0, stream = 0, driver = 0, shared = 0, sharedStream = 0, sharedDriver = 0;
+  // System calls an operation.
+  double writeCalls = 0, streamCalls = 0, driverCalls = 0, sharedCalls = 0, sharedStreamCalls = 0,
+         sharedDriverCalls = 0;
 };
 
-Figures Run(const std::string& folder, const Dialect& dialect, long records, long& checksum) {
-  const std::string path = folder + "/memo" + std::to_string(dialect.version) + ".dbf";
-  DefaultVersionByte = dialect.version;
-  DefaultMemoBlockSize = dialect.blockSize;
-  DbfTable table;
-  CreateDBF(table, path, std::vector<FieldEntry>{{"NAME", 'C', 10, 0, 0}, {"NOTES", 'M', 10, 0, 0}});
-  Use(path + " EXCLUSIVE", nullptr, 0);
+double CallsEach(const bench::SystemCallCounts& before, long operations) {
+  return static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L);
+}
+
+// Records appended each with its memo; in a shared table each under the append lock. The
+// memos' blocks.
+std::vector<std::int32_t> AppendRecords(long records, bool shared) {
+  std::vector<std::int32_t> blocks;
+  blocks.reserve(static_cast<std::size_t>(records));
   std::uint8_t* name = FieldAddress(1);
   std::uint8_t* notes = FieldAddress(2);
   std::vector<std::string> texts;
   for (long i = 0; i < 4; ++i) texts.push_back(MemoText(i));
-  Figures figures;
-
-  auto start = Clock::now();
   for (long i = 0; i < records; ++i) {
     char text[16] = "n";
     PutSlotText(name, 10, std::string_view(text, std::to_chars(text + 1, text + sizeof text, i).ptr));
-    PutSlotInt32(notes, AddMemo(texts[i % 4]));
+    if (shared) ALock();
+    blocks.push_back(AddMemo(texts[i % 4]));
+    PutSlotInt32(notes, blocks.back());
     Append();
+    if (shared) Unlock();
   }
-  figures.write = PerSecond(records, start);
+  return blocks;
+}
 
-  // The memo fields are read through the read cache, as a scan over one field reads them.
-  PeekCacheSize = 65520;
-  std::string field;
-  const auto blockOf = [&](long record) {
-    Peek(2, record, field);
-    return MemoBlockOfField(field);
-  };
-  start = Clock::now();
+// Reads the memo of each record 1 .. records (blockOf gives its block) as a stream; the
+// checksum adds the bytes read.
+template <typename BlockOf>
+void ReadStreams(long records, const BlockOf& blockOf, long& checksum) {
   std::vector<char> buffer(4096);
   for (long record = 1; record <= records; ++record) {
     OpenBlob(false, blockOf(record), 1);
@@ -96,9 +104,11 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
       checksum += n;
     CloseBlob();
   }
-  figures.stream = PerSecond(records, start);
+}
 
-  start = Clock::now();
+// The same through the text driver, line by line.
+template <typename BlockOf>
+void ReadLines(long records, const BlockOf& blockOf, long& checksum) {
   std::string line;
   for (long record = 1; record <= records; ++record) {
     std::int32_t block = blockOf(record);
@@ -108,16 +118,75 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
     while (!text.Eof() && text.ReadLine(line) == 0) checksum += static_cast<long>(line.size());
     text.Close();
   }
+}
+
+Figures Run(const std::string& folder, const Dialect& dialect, long records, long& checksum) {
+  const std::string path = folder + "/memo" + std::to_string(dialect.version) + ".dbf";
+  DefaultVersionByte = dialect.version;
+  DefaultMemoBlockSize = dialect.blockSize;
+  DbfTable table;
+  CreateDBF(table, path, std::vector<FieldEntry>{{"NAME", 'C', 10, 0, 0}, {"NOTES", 'M', 10, 0, 0}});
+  Use(path + " EXCLUSIVE", nullptr, 0);
+  Figures figures;
+
+  bench::SystemCallCounts calls = bench::CountedSystemCalls();
+  auto start = Clock::now();
+  AppendRecords(records, false);
+  figures.write = PerSecond(records, start);
+  figures.writeCalls = CallsEach(calls, records);
+
+  // The memo fields are read through the read cache, as a scan over one field reads them.
+  PeekCacheSize = 65520;
+  std::string field;
+  const auto blockOf = [&](long record) {
+    Peek(2, record, field);
+    return MemoBlockOfField(field);
+  };
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadStreams(records, blockOf, checksum);
+  figures.stream = PerSecond(records, start);
+  figures.streamCalls = CallsEach(calls, records);
+
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadLines(records, blockOf, checksum);
   figures.driver = PerSecond(records, start);
+  figures.driverCalls = CallsEach(calls, records);
   CloseArea();
+
+  // The same appends on the table opened shared, a lock each, and their memos read back (by
+  // the blocks the appends gave: the memo reads alone).
+  const long sharedRecords = std::max(records / 10, 1L);
+  const bool networkLocking = std::exchange(NetworkLocking, true);
+  Use(path, nullptr, 0);
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  const std::vector<std::int32_t> blocks = AppendRecords(sharedRecords, true);
+  figures.shared = PerSecond(sharedRecords, start);
+  figures.sharedCalls = CallsEach(calls, sharedRecords);
+  const auto appended = [&](long record) { return blocks[static_cast<std::size_t>(record - 1)]; };
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadStreams(sharedRecords, appended, checksum);
+  figures.sharedStream = PerSecond(sharedRecords, start);
+  figures.sharedStreamCalls = CallsEach(calls, sharedRecords);
+  calls = bench::CountedSystemCalls();
+  start = Clock::now();
+  ReadLines(sharedRecords, appended, checksum);
+  figures.sharedDriver = PerSecond(sharedRecords, start);
+  figures.sharedDriverCalls = CallsEach(calls, sharedRecords);
+  CloseArea();
+  NetworkLocking = networkLocking;
+
   std::filesystem::remove(path);
   std::filesystem::remove(folder + "/memo" + std::to_string(dialect.version) +
                           (dialect.version == 0xF5 ? ".FPT" : ".DBT"));
   return figures;
 }
 
-void Print(const char* figure, double ours, const std::map<std::string, double>& peers) {
-  std::printf("  %-14s %10.0f /s", figure, ours);
+void Print(const char* figure, double ours, double calls, const std::map<std::string, double>& peers) {
+  std::printf("  %-14s %10.0f /s %5.2f calls", figure, ours, calls);
   for (const auto& [peer, value] : peers) {
     if (value > 0) std::printf("   %s %8.0f /s (x%.1f)", peer.c_str(), value, ours / value);
   }
@@ -161,9 +230,12 @@ int main(int argc, char** argv) {
       return values;
     };
     std::printf("%s (%u-byte blocks)\n", dialect.name, dialect.blockSize);
-    Print("write", ours.write, figure("write"));
-    Print("read, stream", ours.stream, figure("read"));
-    Print("read, driver", ours.driver, figure("read"));
+    Print("write", ours.write, ours.writeCalls, figure("write"));
+    Print("read, stream", ours.stream, ours.streamCalls, figure("read"));
+    Print("read, driver", ours.driver, ours.driverCalls, figure("read"));
+    Print("write, shared", ours.shared, ours.sharedCalls, {});
+    Print("stream, shared", ours.sharedStream, ours.sharedStreamCalls, {});
+    Print("driver, shared", ours.sharedDriver, ours.sharedDriverCalls, {});
   }
   std::printf("checksum %ld\n", checksum);
 

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -36,6 +37,12 @@ ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
   static const auto next = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
   ++counts.writes;
   return next(fd, buffer, count, offset);
+}
+
+ssize_t pwritev(int fd, const struct iovec* pieces, int count, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, const struct iovec*, int, off_t)>("pwritev");
+  ++counts.writes;
+  return next(fd, pieces, count, offset);
 }
 
 // Every command the library gives takes an int or a pointer as its third argument.

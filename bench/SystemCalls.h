@@ -9,7 +9,7 @@ namespace bench {
 
 struct SystemCallCounts {
   std::uint64_t reads = 0;   // pread
-  std::uint64_t writes = 0;  // pwrite
+  std::uint64_t writes = 0;  // pwrite, pwritev
   std::uint64_t locks = 0;   // fcntl
   std::uint64_t sizes = 0;   // fstat
   std::uint64_t syncs = 0;   // fsync, fdatasync

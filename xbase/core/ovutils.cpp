@@ -192,6 +192,8 @@ std::string AllTrim(std::string_view s) { return std::string(AllTrimView(s)); }
 
 std::string_view AllTrimView(std::string_view s) { return LeftTrimmed(RightTrimmed(s)); }
 
+std::string_view RTrimView(std::string_view s) { return RightTrimmed(s); }
+
 std::string UpperStr(std::string_view s) { return AnsiUpper(s); }
 
 char UpCaseChar(char c) { return static_cast<char>(AnsiUpper(static_cast<std::uint8_t>(c))); }

@@ -20,8 +20,9 @@ namespace xbase {
 std::string RTrimStr(std::string_view s);
 std::string LTrimStr(std::string_view s);
 std::string AllTrim(std::string_view s);
-// AllTrim without a copy: the part of s that AllTrim keeps.
+// AllTrim and RTrimStr without a copy: the part of s that they keep.
 std::string_view AllTrimView(std::string_view s);
+std::string_view RTrimView(std::string_view s);
 
 std::string UpperStr(std::string_view s);
 char UpCaseChar(char c);

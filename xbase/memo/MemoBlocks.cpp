@@ -37,12 +37,13 @@ class Chain {
   Chain(MemoDescriptor& memo, std::string_view tag)
       : memo_(memo), tag_(" [" + std::string(tag) + "]") {}
 
-  // Blocks in the file (at least 1); false after reporting a failure.
+  // Blocks in the file (at least 1), a last block begun counted whole, as the file stands once
+  // padded (the next append pads it); false after reporting a failure.
   bool ReadBlocks(std::uint32_t& blocks) {
     std::uint64_t size = 0;
     if (const std::uint16_t code = MemoFileSize(memo_, size)) return Fail(code);
     blocks = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-        std::max<std::uint64_t>(size / memo_.BlockSize, 1), UINT32_MAX));
+        std::max<std::uint64_t>(BlocksFor(size, memo_.BlockSize), 1), UINT32_MAX));
     return true;
   }
 

@@ -1,6 +1,7 @@
 // Copying a memo between memo files of any two dialects.
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -12,28 +13,47 @@ namespace xbase {
 namespace memo {
 namespace {
 
-// Bytes copied at a time: whole transform pieces.
+// Bytes copied at a time: whole transform pieces; the first chunk is smaller, so that the
+// many short memos are read from a window of the file where there is one (MemoFileIo.h).
+constexpr std::size_t kFirstChunk = 8 * MemoBufferSize;
 constexpr std::size_t kChunk = 128 * MemoBufferSize;
 
-// Reads a source memo's text chunk by chunk.
+// The first bytes of a source run, read with one call: its header and its first chunk.
+struct RunStart {
+  std::array<std::uint8_t, 8 + kFirstChunk> Bytes{};
+  std::size_t Got = 0;   // bytes the file had there
+  std::size_t Skip = 0;  // the header's, before the text
+};
+
+// Reads a source memo's text chunk by chunk, the first one from the run's start.
 class SourceText {
  public:
-  SourceText(const CopyRequest& request, const MemoRun& run) : request_(request), run_(run) {}
+  SourceText(const CopyRequest& request, const MemoRun& run, const RunStart& start)
+      : request_(request), run_(run), start_(start) {}
 
   // The next chunk, empty at the end of the text; false with the read's code on failure.
   bool Next(std::vector<std::uint8_t>& chunk, std::uint16_t& code) {
     chunk.clear();
     if (ended_) return true;
-    std::size_t want = kChunk;
+    std::size_t want = position_ == 0 ? kFirstChunk : kChunk;
     if (run_.Length >= 0)
       want = static_cast<std::size_t>(std::min<std::uint64_t>(want, run_.Length - position_));
-    chunk.resize(want);
-    const auto read = request_.Source.ReadAt(run_.DataStart + position_, chunk.data(), want);
-    if (read.code != 0) {
-      code = read.code;
-      return false;
+    std::size_t count = 0;
+    if (position_ == 0) {
+      // Fewer bytes than wanted there: the file ends with them.
+      count = std::min(want, start_.Got > start_.Skip ? start_.Got - start_.Skip : 0);
+      chunk.assign(start_.Bytes.begin() + static_cast<std::ptrdiff_t>(start_.Skip),
+                   start_.Bytes.begin() + static_cast<std::ptrdiff_t>(start_.Skip + count));
+    } else {
+      chunk.resize(want);
+      const auto read = request_.Source.ReadAt(run_.DataStart + position_, chunk.data(), want);
+      if (read.code != 0) {
+        code = read.code;
+        return false;
+      }
+      count = read.count;
+      chunk.resize(count);
     }
-    chunk.resize(read.count);
     TransformPieces(request_.SourceReadTransform, chunk.data(), chunk.size());
     if (run_.Layout == RunLayout::Plain) {
       // A plain memo ends at its first 0x1A; a zero byte ends it as well.
@@ -44,7 +64,7 @@ class SourceText {
         ended_ = true;
       }
     }
-    if (read.count < want || want == 0) ended_ = true;
+    if (count < want || want == 0) ended_ = true;
     position_ += chunk.size();
     return true;
   }
@@ -52,13 +72,15 @@ class SourceText {
  private:
   const CopyRequest& request_;
   const MemoRun& run_;
+  const RunStart& start_;
   std::uint64_t position_ = 0;
   bool ended_ = false;
 };
 
 // Whether a text holds a byte that would end it early in a plain dBase III memo.
-bool NeedsGroupHeader(const CopyRequest& request, const MemoRun& run, std::uint16_t& code) {
-  SourceText text(request, run);
+bool NeedsGroupHeader(const CopyRequest& request, const MemoRun& run, const RunStart& start,
+                      std::uint16_t& code) {
+  SourceText text(request, run, start);
   std::vector<std::uint8_t> chunk;
   while (text.Next(chunk, code) && !chunk.empty()) {
     if (HoldsPlainMemoEnd(chunk.data(), chunk.size())) return true;
@@ -77,13 +99,13 @@ std::int32_t CopyMemoBlocks(const CopyRequest& request) {
   if (request.SourceBlock == 0) return 0;
   const std::uint64_t sourceOffset =
       BlockOffset(std::llabs(std::int64_t{request.SourceBlock}), request.SourceBlockSize);
-  std::uint64_t sourceSize = 0;
-  if (const std::uint16_t code = request.Source.Size(sourceSize)) return Fail(request, code);
-  if (sourceOffset + 1 >= sourceSize) return Fail(request, 1003);
+  // A run at or past the source's last byte is 1003, told by the read of its header.
   MemoRun run;
-  if (const std::uint16_t code =
-          ReadMemoRun(request.Source, request.SourceDialect, sourceOffset, run))
+  RunStart start;
+  if (const std::uint16_t code = ReadRunStart(request.Source, request.SourceDialect, sourceOffset,
+                                              start.Bytes.data(), start.Bytes.size(), start.Got, run))
     return Fail(request, code);
+  start.Skip = static_cast<std::size_t>(run.DataStart - sourceOffset);
   // Outside a dBase III file, and for a negated block, a memo must carry its header.
   const bool headerRequired = !IsDbase3(request.SourceDialect) || request.SourceBlock < 0;
   if (headerRequired && run.Layout == RunLayout::Plain) return 0;
@@ -91,28 +113,57 @@ std::int32_t CopyMemoBlocks(const CopyRequest& request) {
   std::uint16_t code = 0;
   bool withHeader = !IsDbase3(request.DestDialect);
   if (!withHeader && run.Layout != RunLayout::Plain) {
-    withHeader = NeedsGroupHeader(request, run, code);
+    withHeader = NeedsGroupHeader(request, run, start, code);
     if (code != 0) return Fail(request, code);
   }
   const std::uint64_t dataStart = request.DestOffset + (withHeader ? 8 : 0);
-  SourceText text(request, run);
+  // The padding goes with the first piece, and the header too when that is the only one.
+  const std::uint64_t padFrom = std::min(request.PadFrom, request.DestOffset);
+  const auto write = [&](std::uint64_t offset, const Pieces& pieces) {
+    std::size_t length = 0;
+    for (int i = 0; i < pieces.size(); ++i) length += pieces.data()[i].iov_len;
+    const auto written = request.Dest.WriteAt(offset, pieces.data(), pieces.size());
+    return written.code == 0 && written.count == length;
+  };
+  SourceText text(request, run, start);
   std::vector<std::uint8_t> chunk;
   std::vector<std::uint8_t> next;
   if (!text.Next(chunk, code)) return Fail(request, code);
   std::uint64_t copied = 0;
+  bool headerWritten = !withHeader;
+  std::array<std::uint8_t, 8> header{};
   while (!chunk.empty()) {
     if (!text.Next(next, code)) return Fail(request, code);
     // A plain memo ends with 0x1A 0x1A, written with its last piece.
     if (next.empty() && !withHeader) chunk.insert(chunk.end(), {0x1A, 0x1A});
     TransformPieces(request.DestWriteTransform, chunk.data(), chunk.size());
-    const auto written = request.Dest.WriteAt(dataStart + copied, chunk.data(), chunk.size());
-    if (written.code != 0 || written.count < chunk.size()) return Fail(request, 1005);
+    Pieces pieces;
+    std::uint64_t at = dataStart + copied;
+    if (copied == 0) {
+      pieces.AddZeros(request.DestOffset - padFrom);
+      if (withHeader && next.empty()) {
+        header = RunHeader(IsFoxPro(request.DestDialect), chunk.size());
+        pieces.Add(header.data(), header.size());
+        headerWritten = true;
+      } else if (withHeader) {
+        pieces.AddZeros(8);  // the header's place, written at the end
+      }
+      at = padFrom;
+    }
+    pieces.Add(chunk.data(), chunk.size());
+    if (!write(at, pieces)) return Fail(request, 1005);
     copied += chunk.size();
     chunk.swap(next);
   }
-  if (copied == 0) return 0;
-  if (withHeader) {
-    const auto header = RunHeader(IsFoxPro(request.DestDialect), copied);
+  if (copied == 0) {
+    // Nothing to copy: the file is padded all the same.
+    Pieces zeros;
+    zeros.AddZeros(request.DestOffset - padFrom);
+    if (zeros.size() > 0 && !write(padFrom, zeros)) return Fail(request, 1005);
+    return 0;
+  }
+  if (!headerWritten) {
+    header = RunHeader(IsFoxPro(request.DestDialect), copied);
     const auto written = request.Dest.WriteAt(request.DestOffset, header.data(), header.size());
     if (written.code != 0 || written.count < header.size()) return Fail(request, 1005);
   }
@@ -135,7 +186,10 @@ std::int32_t CopyMemo(std::uint8_t sourceArea, std::int32_t sourceBlock, bool at
   const MemoDescriptor& from = *source->MemoDescriptor;
   MemoDescriptor& memo = current->Memo;
   memo::MemoLockRelease release(current->Area, memo);
-  const std::uint64_t end = LockMemoPadAndSeekEOF("CopyMemo()");
+  // Copied to the end, the memo pads the file with its first write.
+  std::uint64_t fileEnd = 0;
+  const std::uint64_t end =
+      atSameBlock ? LockMemoPadAndSeekEOF("CopyMemo()") : memo::LockForAppend("CopyMemo()", fileEnd);
   if (end == 0) return 0;
   memo::CopyRequest request{from.MemoFile, memo.MemoFile};
   request.SourceBlockSize = from.BlockSize;
@@ -155,6 +209,7 @@ std::int32_t CopyMemo(std::uint8_t sourceArea, std::int32_t sourceBlock, bool at
       return 0;
     }
     request.DestBlock = static_cast<std::uint32_t>(block);
+    request.PadFrom = fileEnd;
   }
   request.SourceReadTransform = source->ReadTransform;
   request.DestWriteTransform = current->Area.WriteTransform;

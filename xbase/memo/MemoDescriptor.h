@@ -20,8 +20,15 @@ struct BlobDescriptor {
   std::uint64_t Position = 0;   // within the data
   std::uint64_t Written = 0;    // write mode: the data's extent, whatever seeks came between
   bool EndMarkWritten = false;  // write mode: bytes a plain dBase III memo cannot hold, or a gap
+  // Write mode with a header: the file's end before the run, from which zeros pad the file up
+  // to the run, written with its header on closing.
+  std::uint64_t PadFrom = UINT64_MAX;
   std::uint32_t Block = 0;      // the run's first block
   int OemMode = 0;              // -1 decided by the first bytes, 0 no translation, 1 OEM text
+  // Read mode in a file opened shared (and without a window): the data's first bytes, read
+  // with the run's header; AheadEnds: the file ends with them.
+  std::vector<std::uint8_t> Ahead;
+  bool AheadEnds = false;
   // With a record transform on the area, data passes through a window of MemoBufferSize bytes
   // at a multiple of that size (empty otherwise).
   std::vector<std::uint8_t> Window;

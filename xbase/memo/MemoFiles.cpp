@@ -44,12 +44,15 @@ std::uint16_t ReadBlockSize(MemoDescriptor& memo) {
 
 namespace memo {
 
+std::size_t HeaderBytes(const MemoDescriptor& memo) { return IsDbase4(memo.Dialect) ? kDbase4Header : 512; }
+
 std::uint16_t ReopenMemoFile(const WorkAreaRecord& area, MemoDescriptor& memo) {
   std::uint16_t mode = area.ExclusiveFlag || !NetworkLocking ? OpenModeExclusive : OpenModeShared;
   if (OpenModeOverride < 65535) mode = OpenModeOverride & 0xFF;
   const bool shared = (mode & 0x70) == 0x40;
-  return memo.MemoFile.Open(memo.MemoFileName, shared ? platform::os::ShareMode::kShared
-                                                     : platform::os::ShareMode::kExclusive);
+  return memo.MemoFile.Open(memo.MemoFileName,
+                            shared ? platform::os::ShareMode::kShared : platform::os::ShareMode::kExclusive,
+                            HeaderBytes(memo));
 }
 
 std::optional<MemoArea> CurrentMemoArea(std::string_view routine) {

@@ -1,6 +1,9 @@
 #pragma once
 // Pieces shared by the files of the memo store; not for callers.
 
+#include <sys/uio.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,8 +25,12 @@ struct MemoArea {
 // The current area and its memo file after CheckMemoArea(routine); nothing on refusal.
 std::optional<MemoArea> CurrentMemoArea(std::string_view routine);
 
-// Opens the memo file as its table is open: shared when the table is, else exclusively.
+// Opens the memo file as its table is open: shared when the table is, else exclusively; its
+// header through the mapping (MemoFileIo.h).
 std::uint16_t ReopenMemoFile(const WorkAreaRecord& area, MemoDescriptor& memo);
+
+// The bytes of the dialect's header: 24 in a dBase IV file, 512 in the others.
+std::size_t HeaderBytes(const MemoDescriptor& memo);
 
 // The descriptor of area n, null when it has none.
 MemoDescriptor* MemoOf(std::uint8_t area);
@@ -118,21 +125,56 @@ struct MemoRun {
 };
 
 // What the run at offset holds, by the dialect and its first bytes (a run shorter than 8
-// bytes is read as if zeros followed). A stored dBase IV length below 8 counts as an empty
-// text. 0, or 30 when nothing can be read there (or the read's code).
-std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
-                          std::uint64_t offset, MemoRun& run);
+// bytes is read as if zeros followed; a stored dBase IV length below 8 counts as an empty
+// text), from one read of its first `length` bytes (at least 8) into bytes, of which `got`
+// were there. 0, the read's code, or 1003 for a run at or past the last byte of the file
+// (fewer than 2 bytes there), which so needs no question about the file's size.
+std::uint16_t ReadRunStart(const MemoFileIo& file, std::uint8_t dialect, std::uint64_t offset,
+                           std::uint8_t* bytes, std::size_t length, std::size_t& got, MemoRun& run);
 
 // Applies a record transform to data in MemoBufferSize pieces; data starts a piece.
 void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::size_t length);
+
+// Zeros for the pieces of writes: as many as a block's padding (less than a block and the
+// header) or a plain memo's tail can need in two pieces.
+inline constexpr std::size_t kZeroBytes = 0x10000;
+extern const std::uint8_t kZeros[kZeroBytes];
+
+// The pieces of one write, copied nowhere: padding, a header, text, end marks.
+class Pieces {
+ public:
+  void Add(const void* data, std::size_t length) {
+    if (length > 0) pieces_.at(count_++) = {const_cast<void*>(data), length};
+  }
+  void AddZeros(std::uint64_t count) {
+    for (; count > 0; count -= std::min<std::uint64_t>(count, kZeroBytes))
+      Add(kZeros, static_cast<std::size_t>(std::min<std::uint64_t>(count, kZeroBytes)));
+  }
+  const iovec* data() const { return pieces_.data(); }
+  int size() const { return static_cast<int>(count_); }
+
+ private:
+  std::array<iovec, 6> pieces_{};
+  std::size_t count_ = 0;
+};
 
 // Writes bytes at offset of the current area's memo file; false after reporting the failure
 // (its code, or 29 for a short write) with the file name and the tag.
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag);
+// The same for pieces written one after the other with one call.
+bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const iovec* pieces, int count,
+                    std::string_view tag);
+inline bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const Pieces& pieces,
+                           std::string_view tag) {
+  return WriteMemoBytes(memo, offset, pieces.data(), pieces.size(), tag);
+}
 
 // Writes the file's data through to the device, as the table layer's FlushFile does.
 void FlushMemoFile(MemoDescriptor& memo);
+
+// EditMemo of the text the line table stores (MemoLineTable::StoredText).
+bool EditMemoText(std::string_view stored, std::int32_t oldBlock, std::int32_t& block);
 
 // ---- dBase IV runs (MemoBlocks.cpp)
 
@@ -173,6 +215,9 @@ struct CopyRequest {
   std::int32_t SourceBlock = 0;  // negative: a group header even in a dBase III file
   std::uint32_t DestBlock = 0;
   std::uint64_t DestOffset = 0;  // where the copy starts, at DestBlock or a new file's 0x1A
+  // The destination's end when it lies before DestOffset: zeros pad it up to the copy, written
+  // with the copy's first bytes.
+  std::uint64_t PadFrom = UINT64_MAX;
   RecordTransform SourceReadTransform;
   RecordTransform DestWriteTransform;
   bool NegateResult = false;     // the destination is a dBase III file

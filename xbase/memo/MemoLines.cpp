@@ -37,13 +37,17 @@ std::string_view TextOfMemo(std::string_view stored) { return stored.substr(0, s
 }  // namespace
 
 std::string MemoLineTable::StoredText() const {
+  std::size_t length = Pending.size();
+  for (const MemoLine& line : Lines) length += line.Text.size() + 2;
   std::string text;
+  text.reserve(length);
   for (const MemoLine& line : Lines) {
     text += line.Text;
     if (line.End == LineEndHard) text += "\r\n";
     if (line.End == LineEndSoft) text += "\x8D\n";
   }
-  return text + Pending;
+  text += Pending;
+  return text;
 }
 
 void SplitMemoLines(std::string_view stored, std::size_t maxLines, MemoLineTable& table) {

@@ -44,8 +44,7 @@ bool WriteNextFree(MemoDescriptor& memo, std::uint32_t nextFree, std::string_vie
 namespace memo {
 
 std::uint64_t FirstDataOffset(const MemoDescriptor& memo) {
-  const std::uint64_t header = IsDbase4(memo.Dialect) ? 24 : 512;
-  return BlocksFor(header, memo.BlockSize) * memo.BlockSize;
+  return BlocksFor(HeaderBytes(memo), memo.BlockSize) * memo.BlockSize;
 }
 
 std::uint16_t MemoFileSize(const MemoDescriptor& memo, std::uint64_t& size) {
@@ -60,6 +59,8 @@ bool LockMemo(const WorkAreaRecord& area, MemoDescriptor& memo) {
   for (unsigned attempt = 1; attempt <= MemoLockTries; ++attempt) {
     if (LockRegion(false, memo.MemoFile.Descriptor(), kLockByte, 1) == 0) {
       memo.Locked = true;
+      // Nobody else appends now: the size asked once stays true.
+      memo.MemoFile.KeepSize(true);
       return true;
     }
     if (attempt < MemoLockTries) PauseBeforeRetry();
@@ -70,6 +71,7 @@ bool LockMemo(const WorkAreaRecord& area, MemoDescriptor& memo) {
 bool UnlockMemo(const WorkAreaRecord& area, MemoDescriptor& memo) {
   if (!NetworkLocking || area.ExclusiveFlag || !memo.Locked) return true;
   memo.Locked = false;
+  memo.MemoFile.KeepSize(false);
   return LockRegion(true, memo.MemoFile.Descriptor(), kLockByte, 1) == 0;
 }
 
@@ -108,14 +110,9 @@ std::uint64_t LockForAppend(std::string_view routine, std::uint64_t& end) {
   const auto current = CurrentMemoArea(routine);
   if (!current) return 0;
   MemoDescriptor& memo = current->Memo;
-  const std::string tag = " [" + std::string(routine) + "]";
-  if (memo.Locked) {
-    // This area's own stream holds the lock; it keeps it.
-    SetError(1017, memo.MemoFileName + tag);
-    return 0;
-  }
-  if (!LockMemo(current->Area, memo)) {
-    SetError(1017, memo.MemoFileName + tag);
+  // Held already: this area's own stream holds the lock, and keeps it.
+  if (memo.Locked || !LockMemo(current->Area, memo)) {
+    SetError(1017, memo.MemoFileName + " [" + std::string(routine) + "]");
     return 0;
   }
   if (const std::uint16_t code = MemoFileSize(memo, end)) {
@@ -134,9 +131,10 @@ std::uint64_t LockMemoPadAndSeekEOF(std::string_view routine) {
   const std::uint64_t start = memo::LockForAppend(routine, end);
   if (start <= end) return start;
   MemoDescriptor& memo = *WorkArea(CurrentWorkArea)->MemoDescriptor;
-  const std::vector<std::uint8_t> zeros(start - end, 0);
+  memo::Pieces zeros;
+  zeros.AddZeros(start - end);
   const auto written = memo.MemoFile.WriteAt(end, zeros.data(), zeros.size());
-  if (written.code != 0 || written.count < zeros.size()) {
+  if (written.code != 0 || written.count < start - end) {
     ReportMemoError(written.code != 0 ? written.code : 29,
                     memo.MemoFileName + " [LockMemoPadAndSeekEOF]");
     return 0;

@@ -103,14 +103,8 @@ bool PackMemo(memo::MemoArea current, memo::CopyRequest& request, std::int32_t b
     ReportMemoError(1005, memo.MemoFileName + " [PackMemo]");
     return false;
   }
-  if (offset > size) {
-    const std::vector<std::uint8_t> zeros(offset - size, 0);
-    const auto written = request.Dest.WriteAt(size, zeros.data(), zeros.size());
-    if (written.code != 0 || written.count < zeros.size()) {
-      ReportMemoError(1005, memo.MemoFileName + " [PackMemo]");
-      return false;
-    }
-  }
+  // The zeros up to the memo's block go with the copy's first write.
+  request.PadFrom = size;
   request.SourceBlock = block;
   request.DestOffset = offset;
   request.DestBlock = static_cast<std::uint32_t>(offset / memo.BlockSize);

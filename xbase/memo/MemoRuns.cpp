@@ -10,6 +10,8 @@
 namespace xbase {
 namespace memo {
 
+const std::uint8_t kZeros[kZeroBytes] = {};
+
 bool IsGroupHeader(const std::uint8_t* bytes) {
   return GetLE16(bytes) == 0xFFFF && GetLE16(bytes + 2) == 8;
 }
@@ -31,20 +33,30 @@ std::array<std::uint8_t, 8> RunHeader(bool foxPro, std::uint64_t textLength) {
   return header;
 }
 
-std::uint16_t ReadMemoRun(const MemoFileIo& file, std::uint8_t dialect,
-                          std::uint64_t offset, MemoRun& run) {
-  std::array<std::uint8_t, 8> header{};
-  const auto read = file.ReadAt(offset, header.data(), header.size());
-  if (read.code != 0) return read.code;
-  if (read.count == 0) return 30;
-  if (IsFoxPro(dialect)) {
-    run = {RunLayout::FoxPro, offset + 8, std::int64_t{GetBE32(&header[4])}};
-  } else if (IsGroupHeader(header.data())) {
+namespace {
+
+// The run that begins with these 8 bytes (zeros where the file had none).
+MemoRun ParseMemoRun(const std::uint8_t* header, std::uint8_t dialect, std::uint64_t offset) {
+  if (IsFoxPro(dialect)) return {RunLayout::FoxPro, offset + 8, std::int64_t{GetBE32(&header[4])}};
+  if (IsGroupHeader(header)) {
     const std::uint32_t stored = GetLE32(&header[4]);
-    run = {RunLayout::GroupHeader, offset + 8, stored < 8 ? 0 : std::int64_t{stored} - 8};
-  } else {
-    run = {RunLayout::Plain, offset, -1};
+    return {RunLayout::GroupHeader, offset + 8, stored < 8 ? 0 : std::int64_t{stored} - 8};
   }
+  return {RunLayout::Plain, offset, -1};
+}
+
+}  // namespace
+
+std::uint16_t ReadRunStart(const MemoFileIo& file, std::uint8_t dialect, std::uint64_t offset,
+                           std::uint8_t* bytes, std::size_t length, std::size_t& got, MemoRun& run) {
+  got = 0;
+  const auto read = file.ReadAt(offset, bytes, length);
+  if (read.code != 0) return read.code;
+  if (read.count < 2) return 1003;
+  got = read.count;
+  std::array<std::uint8_t, 8> header{};
+  std::memcpy(header.data(), bytes, std::min(got, header.size()));
+  run = ParseMemoRun(header.data(), dialect, offset);
   return 0;
 }
 
@@ -57,6 +69,20 @@ void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag) {
   const auto written = memo.MemoFile.WriteAt(offset, data, length);
+  ErrorCode = written.code;
+  if (written.code != 0 || written.count < length) {
+    ReportMemoError(written.code != 0 ? written.code : 29,
+                    memo.MemoFileName + " [" + std::string(tag) + "]");
+    return false;
+  }
+  return true;
+}
+
+bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const iovec* pieces, int count,
+                    std::string_view tag) {
+  std::size_t length = 0;
+  for (int i = 0; i < count; ++i) length += pieces[i].iov_len;
+  const auto written = memo.MemoFile.WriteAt(offset, pieces, count);
   ErrorCode = written.code;
   if (written.code != 0 || written.count < length) {
     ReportMemoError(written.code != 0 ? written.code : 29,

@@ -7,6 +7,7 @@
 // every memo's.
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -24,6 +25,10 @@ constexpr std::uint8_t kWrite = 2;
 // The bytes that decide whether a stream holds OEM text.
 constexpr std::size_t kOemSample = 32767;
 constexpr std::uint64_t kMaxStreamLength = 0xFFFFFFFFull - 8;
+
+// The bytes read with a run's header when a stream opens it for reading in a file opened
+// shared: the header and the data of most memos.
+constexpr std::size_t kAheadBytes = 8 * MemoBufferSize;
 
 // Bytes moved at a time when a dBase III stream takes the group header.
 constexpr std::size_t kMoveChunk = 128 * MemoBufferSize;
@@ -186,24 +191,44 @@ std::int32_t OpenBlob(bool oemDetect, std::int32_t block, std::uint8_t mode) {
       return 0;
     }
     const std::uint64_t offset = memo::BlockOffset(blob.Block, memo.BlockSize);
-    std::uint64_t size = 0;
-    std::uint16_t code = memo::MemoFileSize(memo, size);
-    if (code == 0 && offset + 1 >= size) code = 1003;
     memo::MemoRun run;
-    if (code == 0) code = memo::ReadMemoRun(memo.MemoFile, memo.Dialect, offset, run);
-    if (code != 0) {
+    // A file opened shared is read with a call each time: the header comes with the first
+    // bytes of the data, kept for the reads.
+    const bool ahead = !memo.MemoFile.Exclusive() && blob.Window.empty();
+    std::array<std::uint8_t, 8> header{};
+    if (ahead) blob.Ahead.resize(kAheadBytes);
+    std::uint8_t* first = ahead ? blob.Ahead.data() : header.data();
+    std::size_t got = 0;
+    if (const std::uint16_t code = memo::ReadRunStart(memo.MemoFile, memo.Dialect, offset, first,
+                                                      ahead ? kAheadBytes : header.size(), got, run)) {
+      blob.Ahead.clear();
       ReportBlobError(*current, code, "CreateBlobDescriptor");
       return 0;
     }
     blob.DataStart = run.DataStart;
     blob.Length = run.Length;
+    if (ahead) {
+      // The data's bytes among those read: after the header, up to the length.
+      const std::size_t skip = std::min(got, static_cast<std::size_t>(run.DataStart - offset));
+      std::size_t kept = got - skip;
+      if (run.Length >= 0) kept = static_cast<std::size_t>(std::min<std::uint64_t>(kept, run.Length));
+      blob.Ahead.resize(skip + kept);
+      blob.Ahead.erase(blob.Ahead.begin(), blob.Ahead.begin() + static_cast<std::ptrdiff_t>(skip));
+      blob.AheadEnds = got < kAheadBytes;
+    }
     blob.HeaderSize = run.Layout == memo::RunLayout::Plain ? 0 : 8;
   } else {
-    const std::uint64_t start = LockMemoPadAndSeekEOF("CreateBlobDescriptor");
+    // A run with a header pads the file with the header's write on closing; a plain dBase III
+    // memo starts its run, which is padded now.
+    const bool withHeader = !memo::IsDbase3(memo.Dialect);
+    std::uint64_t end = 0;
+    const std::uint64_t start = withHeader ? memo::LockForAppend("CreateBlobDescriptor", end)
+                                           : LockMemoPadAndSeekEOF("CreateBlobDescriptor");
     if (start == 0) {
       blob.Window.clear();
       return 0;
     }
+    if (withHeader) blob.PadFrom = end;
     std::uint64_t first = start / memo.BlockSize;
     if (memo::IsDbase4(memo.Dialect)) {
       // The size is not known yet: the run goes at the end of the file.
@@ -240,9 +265,18 @@ std::int32_t ReadBlobStream(void* buffer, std::int32_t count) {
   if (wanted == 0) return 0;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t got = 0;
-  if (const std::uint16_t code = ReadData(*current, blob.Position, out, wanted, got)) {
-    ReportBlobError(*current, code, "ReadBlobStream");
-    return 0;
+  if (blob.Position < blob.Ahead.size()) {
+    got = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, blob.Ahead.size() - blob.Position));
+    std::memcpy(out, blob.Ahead.data() + blob.Position, got);
+  }
+  const bool past = blob.AheadEnds && blob.Position + got >= blob.Ahead.size();
+  if (got < wanted && !past) {
+    std::size_t more = 0;
+    if (const std::uint16_t code = ReadData(*current, blob.Position + got, out + got, wanted - got, more)) {
+      ReportBlobError(*current, code, "ReadBlobStream");
+      return 0;
+    }
+    got += more;
   }
   if (blob.Length < 0) {
     // A plain memo ends at its first 0x1A.
@@ -333,17 +367,18 @@ std::int32_t CloseBlob() {
   memo::MemoLockRelease release(current->Area, memo);
   std::uint16_t code = StoreWindow(*current);
   const bool plain = memo::IsDbase3(memo.Dialect) && !blob.EndMarkWritten;
-  if (code == 0 && blob.Written > 0) {
-    if (plain) {
-      code = WritePlainEnd(*current);
-    } else if (memo::IsDbase3(memo.Dialect)) {
-      code = MoveBehindGroupHeader(*current);
-    } else {
-      const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
-      if (!memo::WriteMemoBytes(memo, memo::BlockOffset(blob.Block, memo.BlockSize), header.data(),
-                                header.size(), "DestroyBlobDescriptor"))
-        return 0;
-    }
+  if (code == 0 && blob.Written > 0 && memo::IsDbase3(memo.Dialect))
+    code = plain ? WritePlainEnd(*current) : MoveBehindGroupHeader(*current);
+  if (code == 0 && !memo::IsDbase3(memo.Dialect)) {
+    // The header after the zeros that pad the file up to the run, with one write; a stream
+    // that wrote nothing leaves the file padded.
+    const std::uint64_t at = memo::BlockOffset(blob.Block, memo.BlockSize);
+    const std::uint64_t from = std::min(blob.PadFrom, at);
+    memo::Pieces pieces;
+    pieces.AddZeros(at - from);
+    const auto header = memo::RunHeader(memo::IsFoxPro(memo.Dialect), blob.Written);
+    if (blob.Written > 0) pieces.Add(header.data(), header.size());
+    if (pieces.size() > 0 && !memo::WriteMemoBytes(memo, from, pieces, "DestroyBlobDescriptor")) return 0;
   }
   if (code != 0) {
     ReportBlobError(*current, code, "DestroyBlobDescriptor");

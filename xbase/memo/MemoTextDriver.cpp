@@ -82,7 +82,8 @@ class MemoTextDriver final : public MemoTextDevice {
       text_.Pending = work_;
       std::int32_t block = 0;
       // The bound block keeps the old memo, untouched, when the text is not stored.
-      if (!full_ && FitsMemoLines(text_.StoredText()) && EditMemo(text_, oldBlock_, block))
+      const std::string stored = full_ ? std::string() : text_.StoredText();
+      if (!full_ && FitsMemoLines(stored) && memo::EditMemoText(stored, oldBlock_, block))
         block_ = block;
       else
         code = kWriteError;

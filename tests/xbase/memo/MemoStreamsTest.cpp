@@ -86,6 +86,44 @@ TEST_F(MemoStreamsTest, Dbase3StreamsWritePlainMemosAsEveryWriterDoes) {
   EXPECT_EQ(StreamText(over), "Xyz");
 }
 
+TEST_F(MemoStreamsTest, ReadsOfASharedTableDeliverEveryLengthWhole) {
+  // Shared, a memo's first bytes come with its header, and the rest from the file: lengths on
+  // both sides of what that first read holds (the last one where the file ends in it), read in
+  // pieces smaller and larger than it.
+  std::vector<std::string> texts;
+  for (const std::size_t length : {1u, 700u, 4087u, 4088u, 4089u, 4095u, 4096u, 4097u, 9000u, 5u}) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < length; ++i) text += static_cast<char>('a' + i % 26);
+    texts.push_back(text);
+  }
+  for (const Dialect& dialect : kDialects) {
+    SCOPED_TRACE(DialectName(dialect));
+    CreateMemoTable(dialect, "memo", "");
+    std::vector<std::int32_t> blocks;
+    for (const std::string& text : texts) blocks.push_back(AddMemo(text));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      SCOPED_TRACE(texts[i].size());
+      EXPECT_EQ(StreamText(blocks[i]), texts[i]);
+      EXPECT_EQ(LinesText(blocks[i]), texts[i]);
+      for (const std::size_t piece : {1u, 4096u, 10000u}) {
+        OpenBlob(false, blocks[i], 1);
+        std::string read;
+        std::vector<char> buffer(piece);
+        while (const std::int32_t n = ReadBlobStream(buffer.data(), static_cast<std::int32_t>(piece)))
+          read.append(buffer.data(), n);
+        EXPECT_EQ(read, texts[i]) << piece;
+        EXPECT_EQ(SeekBlob(0, 2), static_cast<std::int32_t>(texts[i].size()));
+        EXPECT_EQ(SeekBlob(-1, 2), static_cast<std::int32_t>(texts[i].size() - 1));
+        char last = 0;
+        EXPECT_EQ(ReadBlobStream(&last, 1), 1);
+        EXPECT_EQ(last, texts[i].back());
+        CloseBlob();
+      }
+    }
+    CloseArea();
+  }
+}
+
 TEST_F(MemoStreamsTest, AStreamClosedUnwrittenLeavesNoMemo) {
   CreateMemoTable(kDbase4);
   AddMemo("x");
