@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -80,23 +81,19 @@ class NewNodesOnTheWay {
     levels_.push_back({level, {node, position, image}});
   }
   // A new root above the path.
-  void AddRoot(std::uint32_t node, const NodeImage& image, int position) {
-    root_ = {node, position, image};
-    newRoot_ = true;
-  }
+  void AddRoot(std::uint32_t node, const NodeImage& image, int position) { root_ = PathLevel{node, position, image}; }
   void SeatPath(PathStack& path) const {
     for (const auto& [level, node] : levels_) path.Levels[level] = node;
-    if (newRoot_) {
+    if (root_) {
       // The levels beyond the path's depth, kept from earlier descents, go one deeper too.
-      path.Levels.insert(path.Levels.begin(), root_);
+      path.Levels.insert(path.Levels.begin(), *root_);
       ++path.Depth;
     }
   }
 
  private:
   std::vector<std::pair<std::size_t, PathLevel>> levels_;
-  PathLevel root_;
-  bool newRoot_ = false;
+  std::optional<PathLevel> root_;
 };
 
 // Inserts (key, record) at the cursor of a seek for insertion, and leaves the path on the new
