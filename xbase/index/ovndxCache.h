@@ -33,6 +33,7 @@ class NodeCache {
 
   // The buffer holding the node, its slot moved one place forward; null when it is not here.
   std::uint8_t* Find(std::uint32_t node);
+  bool Holds(std::uint32_t node) const { return node < places_.size() && places_[node].slotPlusOne != 0; }
 
   // Keeps the image of a node that is not here: in the first unused slot, else in the last one.
   void Store(std::uint32_t node, const std::uint8_t* image);
@@ -55,7 +56,6 @@ class NodeCache {
     std::uint32_t buffer = 0;
   };
 
-  bool Holds(std::uint32_t node) const { return node < places_.size() && places_[node].slotPlusOne != 0; }
   std::uint8_t* Buffer(const Place& place) { return block_.get() + std::size_t{place.buffer} * kNodeBytes; }
 
   std::unique_ptr<std::uint8_t[]> block_;

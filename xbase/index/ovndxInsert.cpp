@@ -16,7 +16,9 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "xbase/index/ovndxInternal.h"
 
@@ -54,11 +56,6 @@ void InsertSeparator(const OrderDescriptor& order, std::uint8_t* image, int posi
   SetChildAt(image, position + 1, entrySize, right);
 }
 
-struct Inserted {
-  std::uint32_t node = 0;
-  int index = 0;
-};
-
 // The shortened halves of the nodes that split, leaf first, waiting for their parents' write.
 class ShortenedNodes {
  public:
@@ -76,34 +73,63 @@ class ShortenedNodes {
   std::size_t count_ = 0;
 };
 
-// Inserts (key, record) at the cursor of a seek for insertion; where the new entry landed.
-Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumber record) {
+// The new nodes through which the way from the root to the new entry goes. The path takes them
+// once every write is done: until then the separators are read through the path's old halves.
+class NewNodesOnTheWay {
+ public:
+  void Add(std::size_t level, std::uint32_t node, const NodeImage& image, int position) {
+    levels_.push_back({level, {node, position, image}});
+  }
+  // A new root above the path.
+  void AddRoot(std::uint32_t node, const NodeImage& image, int position) { root_ = PathLevel{node, position, image}; }
+  void SeatPath(PathStack& path) const {
+    for (const auto& [level, node] : levels_) path.Levels[level] = node;
+    if (root_) {
+      // The levels beyond the path's depth, kept from earlier descents, go one deeper too.
+      path.Levels.insert(path.Levels.begin(), *root_);
+      ++path.Depth;
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::size_t, PathLevel>> levels_;
+  std::optional<PathLevel> root_;
+};
+
+// Inserts (key, record) at the cursor of a seek for insertion, and leaves the path on the new
+// entry: at each level that split, in the half that leads to it.
+void InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumber record) {
   const std::uint16_t entrySize = order.Header.EntrySize;
   std::size_t level = order.Path.Depth - 1;
   const std::size_t leafLevel = level;
   int position = order.Path.Levels[level].Position;
-  Inserted inserted;
   KeyBytes separator{};
   std::uint32_t left = 0, right = 0;
+  // The new entry went into the new node of the level below.
+  bool belowInNewNode = false;
   // Puts the pending entry into an image at a position.
-  const auto place = [&](std::uint8_t* image, std::uint32_t node, int at, bool leaf) {
-    if (leaf) {
+  const auto place = [&](std::uint8_t* image, int at, bool leaf) {
+    if (leaf)
       InsertLeafEntry(order, image, at, record, key);
-      inserted = {node, at};
-    } else {
+    else
       InsertSeparator(order, image, at, separator, left, right);
-    }
   };
   ShortenedNodes shortened;
+  NewNodesOnTheWay way;
   while (true) {
     PathLevel& here = order.Path.Levels[level];
     std::uint8_t* image = here.Image.data();
     const bool leaf = level == leafLevel;
+    // The way to the new entry here: the entry itself, or the child on either side of the
+    // separator.
+    const int onTheWay = position + (belowInNewNode ? 1 : 0);
     if (HasRoom(order, image)) {
-      place(image, here.Node, position, leaf);
+      place(image, position, leaf);
+      here.Position = onTheWay;
       SeekAndWrite(order, here.Node, image);
       shortened.WriteFromTheTop(order);
-      return inserted;
+      way.SeatPath(order.Path);
+      return;
     }
     const int count = NodeCount(image);
     const int kept = count - count / 2;
@@ -115,14 +141,18 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
     // An interior node's last kept entry gives up its key: its child, already in the place of
     // a trailing child, becomes the trailing child.
     SetNodeCount(image, leaf ? kept : kept - 1);
-    if (position < kept)
-      place(image, here.Node, position, leaf);
-    else
-      place(split.data(), newNode, position - kept, leaf);
+    belowInNewNode = position >= kept;
+    if (belowInNewNode) {
+      place(split.data(), position - kept, leaf);
+      way.Add(level, newNode, split, onTheWay - kept);
+    } else {
+      place(image, position, leaf);
+      here.Position = onTheWay;
+    }
     // The separator below reads the kept half through the cache and the path.
     StageNode(order, here.Node, image);
     shortened.Add(here.Node, image);
-    SeekAndWrite(order, newNode, split.data());
+    WriteNewNode(order, newNode, split.data());
 
     const int remaining = NodeCount(image);
     if (leaf)
@@ -139,14 +169,16 @@ Inserted InsertAtCursor(OrderDescriptor& order, const KeyBytes& key, RecordNumbe
                entrySize);
       SetChildAt(rootImage.data(), 1, entrySize, right);
       order.Header.Root = root;
-      SeekAndWrite(order, root, rootImage.data());
+      WriteNewNode(order, root, rootImage.data());
       {
         // The old root is shortened only once the header leads through the new one.
         Restore<bool> changing(order.ChangeInProgress, true);
         WriteHeaderBlock(order);
       }
       shortened.WriteFromTheTop(order);
-      return inserted;
+      way.AddRoot(root, rootImage, belowInNewNode ? 1 : 0);
+      way.SeatPath(order.Path);
+      return;
     }
     --level;
     position = order.Path.Levels[level].Position;
@@ -167,25 +199,13 @@ int Insert(OrderDescriptor& order, std::uint8_t slot, const KeyBytes& key) {
     }
   }
   SeekKey(order, key, true);
-  const std::uint32_t nextFree = order.Header.NextFree;
-  const Inserted inserted = InsertAtCursor(order, key, record);
+  InsertAtCursor(order, key, record);
   order.HeaderDirty = true;
   // A replaced key writes the header when the whole change is done.
   if (!order.ChangeInProgress) WriteHeaderBlock(order);
+  // The controlling order stands on the new entry; the others keep their own cursors.
   order.AtBof = order.AtEof = false;
-  if (slot != 1) {
-    order.Path.Owner = 0;
-    return 0;
-  }
-  // The controlling order stands on the new entry: the cursor of the seek already does when no
-  // node split, else a seek finds it again.
-  if (order.Header.NextFree != nextFree) {
-    SeekKey(order, key);
-    while (!order.AtEof && !(TopLevel(order).Node == inserted.node &&
-                             TopLevel(order).Position == inserted.index)) {
-      if (!StepForward(order)) break;
-    }
-  }
+  if (slot != 1) order.Path.Owner = 0;
   return 0;
 }
 

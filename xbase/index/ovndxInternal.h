@@ -87,6 +87,9 @@ const std::uint8_t* FetchNode(OrderDescriptor& order, std::uint32_t node, bool i
 void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 // SeekAndWrite without the write: the copies see the image now, the file later.
 void StageNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
+// SeekAndWrite of a node just taken from next free, which the node cache keeps too: the next
+// descent through it finds it there instead of reading it back.
+void WriteNewNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image);
 
 // The node a position of an interior node leads to, checked: not 0, below next free (or in the
 // file, written by a program that died before its header, see FetchNode).

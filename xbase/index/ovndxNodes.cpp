@@ -111,6 +111,11 @@ void SeekAndWrite(OrderDescriptor& order, std::uint32_t node, std::uint8_t* imag
   order.FileBytesKnown = std::max(order.FileBytesKnown, (std::uint64_t{node} + 1) * NodeSize);
 }
 
+void WriteNewNode(OrderDescriptor& order, std::uint32_t node, std::uint8_t* image) {
+  SeekAndWrite(order, node, image);
+  if (NodeCache* cache = CacheOf(order); cache != nullptr && !cache->Holds(node)) cache->Store(node, image);
+}
+
 std::uint32_t ChildNode(OrderDescriptor& order, const std::uint8_t* image,
                         std::uint32_t nodeNumber, int position) {
   const std::uint32_t child = ChildAt(image, position, order.Header.EntrySize);

@@ -3,6 +3,7 @@
 // changed, and the cursors seated on the current record.
 
 #include <algorithm>
+#include <optional>
 
 #include "xbase/index/ovndxInternal.h"
 
@@ -32,7 +33,9 @@ bool SeatOnRecord(OrderDescriptor& order, const KeyBytes& key, RecordNumber reco
   return true;
 }
 
-void SyncOrders(bool all) {
+// Seats the controlling order (with all, every order) on the current record; the controlling
+// order's key of the record is made unless the caller has it already.
+void SyncOrders(bool all, const KeyBytes* controllingKey = nullptr) {
   WorkAreaRecord* table = CurrentTable();
   if (table == nullptr) return;
   AreaIndex& area = AreaIndexOf(CurrentWorkArea);
@@ -52,7 +55,10 @@ void SyncOrders(bool all) {
       continue;
     }
     KeyBytes key;
-    MakeOrderKey(*order, key);
+    if (slot == 1 && controllingKey != nullptr)
+      key = *controllingKey;
+    else
+      MakeOrderKey(*order, key);
     if (Seated(*order, key, table->RecNo)) continue;
     CatchUpWithGeneration();
     SeekKey(*order, key);
@@ -120,6 +126,8 @@ void AppendNewKey() {
   // The failure is reported again at the end, since every seek after it clears the error code.
   std::uint16_t failure = 0;
   std::string failureMessage;
+  // The controlling order's key, made once for its entry, its seat and its saved key.
+  std::optional<KeyBytes> controllingKey;
   Guarded([&] {
     CatchUpWithGeneration();
     std::uint8_t failed = 0;
@@ -129,6 +137,7 @@ void AppendNewKey() {
       if (order == nullptr) continue;
       KeyOrder = slot;
       MakeOrderKey(*order, key);
+      if (slot == 1) controllingKey = key;
       if (AppendIndex(key, slot) == -1) {
         failed = slot;
         failure = ErrorCode;
@@ -149,9 +158,13 @@ void AppendNewKey() {
         }
       }
     }
-    SyncOrders(false);
+    SyncOrders(false, controllingKey ? &*controllingKey : nullptr);
   });
-  UpdateKeyPositions(false, 1);
+  // The appended record is the current one: its key is the controlling order's saved key.
+  if (controllingKey)
+    area.OrderTable[0]->SavedKey = *controllingKey;
+  else
+    UpdateKeyPositions(false, 1);
   if (failure != 0) SetError(failure, failureMessage);
 }
 

@@ -132,6 +132,53 @@ TEST_F(UpdateTest, LongKeysGrowADeepTreeAndShrinkItToAnEmptyRoot) {
   EXPECT_TRUE(dEOF());
 }
 
+// Whatever split on the way (leaves, interior nodes, the root; the new entry in either half),
+// an append leaves the controlling order on the new entry: walked on from it, the order gives
+// every entry after it in key order (the newest of equal keys first), and walked back, every
+// entry before it.
+TEST_F(UpdateTest, AnAppendLeavesTheControllingOrderOnTheNewEntryThroughEverySplit) {
+  struct Case {
+    const char* what;
+    std::vector<int> numbers;
+    bool cache;
+  };
+  std::vector<int> ascending(100), twice(200);
+  for (int n = 0; n < 100; ++n) ascending[n] = n;
+  for (int n = 0; n < 200; ++n) twice[n] = n % 100;
+  std::shuffle(twice.begin(), twice.end(), std::mt19937(5));
+  const std::vector<Case> cases = {{"ascending", ascending, false},
+                                   {"descending", {ascending.rbegin(), ascending.rend()}, false},
+                                   {"shuffled, each key twice", twice, false},
+                                   {"shuffled, with the node cache", twice, true}};
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE(cases[c].what);
+    const std::string name = "t" + std::to_string(c);
+    CreateTable(name + ".dbf", {{"NAME", 'C', 100}});
+    // Four keys to a node: a deep tree.
+    ASSERT_NE(OpenOrder(CreateIndex(name + ".ndx", 'C', 100, "NAME"), 1, !cases[c].cache), nullptr);
+    std::vector<std::pair<std::string, std::uint32_t>> model;  // the entries in key order
+    for (std::size_t i = 0; i < cases[c].numbers.size(); ++i) {
+      const std::string key = std::string(60, 'X') + Key(cases[c].numbers[i]);
+      AppendWith({{"NAME", key}});
+      const auto at = std::lower_bound(model.begin(), model.end(), key,
+                                       [](const auto& entry, const std::string& k) { return entry.first < k; });
+      const std::size_t index = static_cast<std::size_t>(at - model.begin());
+      model.insert(at, {key, RecNo()});
+      const bool forward = i % 2 == 0;
+      std::vector<std::uint32_t> walked, expected;
+      for (Skip(forward ? 1 : -1); !(forward ? dEOF() : dBOF()); Skip(forward ? 1 : -1)) walked.push_back(RecNo());
+      if (forward) {
+        for (std::size_t k = index + 1; k < model.size(); ++k) expected.push_back(model[k].second);
+      } else {
+        for (std::size_t k = index; k-- > 0;) expected.push_back(model[k].second);
+      }
+      ASSERT_EQ(walked, expected) << "after appending " << key << ", record " << model[index].second;
+    }
+    EXPECT_EQ(testing::ReadNdxTree(At(name + ".ndx")).fault, "");
+    CloseTable();
+  }
+}
+
 TEST_F(UpdateTest, TheResetWritesAnEmptyNodeOneWhateverStoodThere) {
   CreateTable("t.dbf", {{"NAME", 'C', 12}});
   std::string bytes = Contents(CreateIndex("t.ndx", 'C', 12, "NAME"));
