@@ -1,12 +1,14 @@
 // Speed of the work-area engine on a table of 100-byte records: appends, a scan with Skip (with
-// the read calls it makes) and random reads with Go, on a table opened exclusively and shared,
-// and a scan of the exclusive table as a dataset reading every field through its field classes;
-// then the same work done by python3-dbf and Perl's XBase when they are installed, with the
-// ratios side by side. Prints one line a figure.
+// the read calls it makes) and random reads with Go (with theirs), on a table opened exclusively
+// and shared, and a scan of the exclusive table as a dataset reading every field through its
+// field classes; random reads again on an exclusive table small enough for the record cache to
+// keep; then the same work done by python3-dbf and Perl's XBase when they are installed, with
+// the ratios side by side. Prints one line a figure.
 //
 //   table_benchmark [--records N] [--reads N] [--folder DIR] [--no-peers]
 //
-// Defaults: 1,000,000 records and 100,000 random reads in a temporary folder.
+// Defaults: 1,000,000 records (50,000 in the table the record cache keeps) and 100,000 random
+// reads in a temporary folder.
 
 #include <sys/resource.h>
 
@@ -61,7 +63,7 @@ long ReadCalls() {
 
 struct Figures {
   double appends = 0, scan = 0, randomGo = 0, datasetScan = 0;
-  double scanReadsPerThousand = 0;
+  double scanReadsPerThousand = 0, goReadsPerThousand = 0;
 };
 
 // A dataset that opens the table exclusively and only reads it.
@@ -150,12 +152,15 @@ Figures Run(const std::string& path, const Options& options, bool exclusive, boo
     const std::uint8_t* count = FieldAddress(4);
     std::mt19937 random(1);
     std::uniform_int_distribution<std::int32_t> pick(1, static_cast<std::int32_t>(options.records));
+    const long readsBefore = ReadCalls();
     const auto start = Clock::now();
     for (long i = 0; i < options.count; ++i) {
       Go(pick(random));
       checksum += GetSlotInt32(count);
     }
     figures.randomGo = PerSecond(options.count, start);
+    figures.goReadsPerThousand = 1000.0 * static_cast<double>(ReadCalls() - readsBefore) /
+                                 static_cast<double>(std::max(options.count, 1L));
   }
   CloseArea();
   if (exclusive) figures.datasetScan = DatasetScan(path, checksum);
@@ -174,6 +179,22 @@ void Print(const char* figure, double ours, const std::map<std::string, std::map
   std::printf("\n");
 }
 
+// The records of the table small enough for the record cache (RecordCacheSize) to keep.
+constexpr long kKeptRecords = 50'000;
+
+// The peers' figures for `records` records.
+std::map<std::string, std::map<std::string, double>> RunPeers(const Options& options,
+                                                              const std::string& folder, long records) {
+  std::map<std::string, std::map<std::string, double>> peers;
+  if (!options.peers) return peers;
+  const std::vector<std::string> work = {folder, std::to_string(records), std::to_string(options.count)};
+  peers["python3-dbf"] = RunScript("/usr/bin/python3", BENCH_SOURCE_DIR "/python_dbf_peer.py", work);
+  peers["Perl-XBase"] = RunScript("/usr/bin/perl", BENCH_SOURCE_DIR "/perl_xbase_peer.pl", work);
+  for (auto peer = peers.begin(); peer != peers.end();)
+    peer = peer->second.empty() ? peers.erase(peer) : std::next(peer);
+  return peers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,18 +209,16 @@ int main(int argc, char** argv) {
   const Figures exclusive = Run(folder + "/exclusive.dbf", options, true, false, checksum);
   const Figures shared = Run(folder + "/shared.dbf", options, false, false, checksum);
   const Figures sharedLocked = Run(folder + "/locked.dbf", options, false, true, checksum);
+  Options keptOptions = options;
+  keptOptions.records = std::min(options.records, kKeptRecords);
+  const Figures kept = Run(folder + "/kept.dbf", keptOptions, true, false, checksum);
   const long memoryAfter = PeakResidentKb();
 
-  std::map<std::string, std::map<std::string, double>> peers;
-  if (options.peers) {
-    const std::vector<std::string> work = {folder, std::to_string(options.records), std::to_string(options.count)};
-    peers["python3-dbf"] = RunScript("/usr/bin/python3", BENCH_SOURCE_DIR "/python_dbf_peer.py", work);
-    peers["Perl-XBase"] = RunScript("/usr/bin/perl", BENCH_SOURCE_DIR "/perl_xbase_peer.pl", work);
-    for (auto peer = peers.begin(); peer != peers.end();)
-      peer = peer->second.empty() ? peers.erase(peer) : std::next(peer);
-  }
+  const auto peers = RunPeers(options, folder, options.records);
+  const auto keptPeers = RunPeers(options, folder, keptOptions.records);
 
-  std::printf("%ld records of 100 bytes, %ld random reads\n", options.records, options.count);
+  std::printf("%ld records of 100 bytes (%ld in the kept table), %ld random reads\n", options.records,
+              keptOptions.records, options.count);
   Print("appends, exclusive", exclusive.appends, peers, "appends");
   Print("appends, shared", shared.appends, peers, "appends");
   Print("appends, shared, lock each", sharedLocked.appends, peers, "appends");
@@ -210,6 +229,10 @@ int main(int argc, char** argv) {
   Print("dataset Next, every field", exclusive.datasetScan, peers, "scan_fields");
   Print("random Go, exclusive", exclusive.randomGo, peers, "random_go");
   Print("random Go, shared", shared.randomGo, peers, "random_go");
+  Print("random Go, kept table", kept.randomGo, keptPeers, "random_go");
+  std::printf("%-28s %12.2f exclusive, %.2f shared, %.2f kept (record cache %u KB)\n",
+              "read calls a 1,000 Go's", exclusive.goReadsPerThousand, shared.goReadsPerThousand,
+              kept.goReadsPerThousand, RecordCacheSize / 1024);
   std::printf("%-28s %12ld KB (peak before the runs %ld KB)\n", "peak resident memory", memoryAfter,
               memoryBefore);
   std::printf("checksum %ld\n", checksum);

@@ -30,8 +30,11 @@ std::uint16_t TakeShareLock(int fd, ShareMode share) {
 BinaryFile::~BinaryFile() { Close(); }
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), ahead_(std::move(other.ahead_)), aheadOffset_(other.aheadOffset_) {
-  other.ahead_.clear();
+    : fd_(std::exchange(other.fd_, -1)),
+      ahead_(std::move(other.ahead_)),
+      aheadOffset_(other.aheadOffset_),
+      kept_(std::move(other.kept_)) {
+  other.DropReadAhead();
 }
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
@@ -40,7 +43,8 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     ahead_ = std::move(other.ahead_);
     aheadOffset_ = other.aheadOffset_;
-    other.ahead_.clear();
+    kept_ = std::move(other.kept_);
+    other.DropReadAhead();
   }
   return *this;
 }
@@ -119,6 +123,13 @@ Transfer BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t
   return result;
 }
 
+Transfer BinaryFile::ReadAndKeep(std::uint64_t offset, void* buffer, std::size_t length) {
+  const Transfer read = ReadAt(offset, buffer, length);
+  if (read.code == 0 && read.count == length)
+    kept_.Keep(offset, static_cast<const std::uint8_t*>(buffer), length);
+  return read;
+}
+
 Transfer BinaryFile::ReadAhead(std::uint64_t offset, std::size_t length) {
   ahead_.resize(length);
   const Transfer read = ReadAt(offset, ahead_.data(), length);
@@ -134,6 +145,7 @@ void BinaryFile::UpdateReadAhead(std::uint64_t offset, const std::uint8_t* bytes
     std::memcpy(ahead_.data() + (from - aheadOffset_), bytes + (from - offset),
                 static_cast<std::size_t>(to - from));
   }
+  kept_.Update(offset, bytes, length);
 }
 
 std::uint16_t BinaryFile::Size(std::uint64_t& size) const {
@@ -156,6 +168,7 @@ std::uint16_t BinaryFile::Sync() {
 
 std::uint16_t BinaryFile::Close() {
   std::vector<std::uint8_t>().swap(ahead_);
+  kept_.Clear();
   if (fd_ < 0) return 0;
   ForgetFileLocks(fd_);  // the descriptor's number may come back for another file
   const int result = close(std::exchange(fd_, -1));

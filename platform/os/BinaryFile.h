@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/KeptBlocks.h"
 #include "platform/os/ShareLock.h"
 
 namespace platform::os {
@@ -68,36 +69,56 @@ class BinaryFile {
   // Closes the file (also when closing reports an error, which is returned).
   std::uint16_t Close();
 
-  // ---- The read-ahead block
+  // ---- The read-ahead block and the kept blocks
   // For a file that no other open changes while this one holds it (the caller knows when):
-  // a run of its bytes read with one call, from which later reads are served. Each write of
-  // this open updates the block (a failed one drops it), so that it always holds what was last
-  // written; truncation, opening and closing drop it.
+  // a run of its bytes read with one call, from which later reads are served, and blocks of
+  // its bytes kept after their reads. Each write of this open goes into both (a failed one
+  // drops them), so that they always hold what was last written; truncation, opening and
+  // closing drop them.
 
-  // Replaces the block by the `length` bytes from `offset` on (fewer at the end of the file);
-  // a failed read leaves no block and gives its code.
+  // Replaces the read-ahead block by the `length` bytes from `offset` on (fewer at the end of
+  // the file); a failed read leaves no block and gives its code.
   Transfer ReadAhead(std::uint64_t offset, std::size_t length);
 
-  // The block's copy of the `length` bytes at `offset`, or null when it does not hold them all.
-  const std::uint8_t* ReadAheadBytes(std::uint64_t offset, std::size_t length) const {
-    if (offset < aheadOffset_ || offset - aheadOffset_ > ahead_.size()) return nullptr;
-    const std::size_t at = static_cast<std::size_t>(offset - aheadOffset_);
-    return length <= ahead_.size() - at ? ahead_.data() + at : nullptr;
+  // Room for `blocks` blocks of blockLength bytes from base on to be kept (KeptBlocks.h).
+  void LayKeptBlocks(std::uint64_t base, std::size_t blockLength, std::size_t blocks) {
+    kept_.Lay(base, blockLength, blocks);
   }
 
-  void DropReadAhead() { ahead_.clear(); }
+  // ReadAt, keeping the whole blocks read when every byte asked for was read.
+  Transfer ReadAndKeep(std::uint64_t offset, void* buffer, std::size_t length);
+
+  // Keeps the whole blocks of the read-ahead block.
+  void KeepReadAhead() { kept_.Keep(aheadOffset_, ahead_.data(), ahead_.size()); }
+
+  // The read-ahead block's or the kept blocks' copy of the `length` bytes at `offset`, or null
+  // when neither the read-ahead block nor one kept block holds them all.
+  const std::uint8_t* ReadAheadBytes(std::uint64_t offset, std::size_t length) const {
+    if (offset >= aheadOffset_ && offset - aheadOffset_ <= ahead_.size()) {
+      const std::size_t at = static_cast<std::size_t>(offset - aheadOffset_);
+      if (length <= ahead_.size() - at) return ahead_.data() + at;
+    }
+    return kept_.Find(offset, length);
+  }
+
+  // Drops the read-ahead block and the kept blocks, whose memory goes back.
+  void DropReadAhead() {
+    ahead_.clear();
+    kept_.Clear();
+  }
 
  private:
   // Opens path for reading and writing with the O_CREAT flags given and takes the exclusive
   // share lock.
   std::uint16_t CreateHeld(const std::string& path, int createFlags);
 
-  // The written bytes that fall inside the read-ahead block go there too.
+  // The written bytes that fall inside the read-ahead block or the kept blocks go there too.
   void UpdateReadAhead(std::uint64_t offset, const std::uint8_t* bytes, std::size_t length);
 
   int fd_ = -1;
   std::vector<std::uint8_t> ahead_;  // the read-ahead block, the file's bytes from aheadOffset_
   std::uint64_t aheadOffset_ = 0;
+  KeptBlocks kept_;
 };
 
 }  // namespace platform::os

@@ -38,6 +38,7 @@ bool FlushAfterWrite;
 bool CountFromFileSize;
 bool NetworkLocking;
 std::uint32_t ReadAheadSize;
+std::uint32_t RecordCacheSize;
 std::uint8_t EofByte;
 std::string TempFilePrefix;
 std::array<std::uint8_t, 36> Level7LanguageDriver;
@@ -351,6 +352,7 @@ void OvCommonInit(const platform::os::Language& userLanguage) {
   CountFromFileSize = false;
   NetworkLocking = true;
   ReadAheadSize = 64 * 1024;
+  RecordCacheSize = 8 * 1024 * 1024;
   EofByte = 0x1A;
   TempFilePrefix = "OVP";
   Level7LanguageDriver = {'D', 'B', 'W', 'I', 'N', 'W', 'E', '0'};

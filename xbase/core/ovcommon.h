@@ -128,6 +128,8 @@ extern bool NetworkLocking;               // byte-range locks and shared opens
 extern std::uint32_t ReadAheadSize;       // bytes of records a walk of a table no other
                                           // program changes reads at once (under two
                                           // records: one record a read)
+extern std::uint32_t RecordCacheSize;     // such a table of at most this many bytes of
+                                          // records keeps each record once read (0: none)
 extern std::uint8_t EofByte;              // written after the last record of a grown table
 extern std::string TempFilePrefix;        // prefix of temporary file names
 extern std::array<std::uint8_t, 36> Level7LanguageDriver;  // language block of level-7 headers

@@ -1,6 +1,7 @@
 // Record reads and writes, and the OEM and transform translation of records.
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -75,7 +76,7 @@ void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
       fail(ErrorCode);
       return;
     }
-    if (countFromSize) area.RecordCount = RecordsInSize(area, tail.size);
+    if (countFromSize) TakeCountFromFile(area, RecordsInSize(area, tail.size));
     if (area.RecordCount >= RecordLimit(area)) {
       fail(212);
       return;
@@ -109,21 +110,38 @@ void WriteRecord(DbfTable& area, std::uint32_t n, bool countFromSize) {
   }
 }
 
-// Record n of a table held alone from the read-ahead block. A read next to the current record
-// that the block does not hold (a walk in either direction leaving it) first fills the block
-// with the records from there in the direction of the walk, ReadAheadSize bytes of them, never
-// beyond the last record. Null when record n is to be read on its own: out of sequence, or
-// where the block came short of it (the file ends or fails there), so that the read on its own
-// gives what it always gave.
+// Lays out the records a table held alone keeps: all of them when RecordCacheSize bytes hold
+// them, else none. A larger table's records would push each other out, and keeping a record
+// costs memory traffic near what reading it again from the system's file cache costs, so only a
+// table kept whole gains. Room grows with the table in steps that double. True when the records
+// are kept.
+bool LayKeptRecords(DbfTable& area) {
+  const std::uint64_t room = RecordCacheSize / area.RecordLength;
+  const std::uint64_t records = std::bit_ceil(std::uint64_t{std::max(area.RecordCount, 1u)});
+  const std::uint64_t kept = area.RecordCount <= room ? std::min(room, records) : 0;
+  area.DataFile.LayKeptBlocks(area.HeaderLength, area.RecordLength,
+                              static_cast<std::size_t>(kept));
+  return kept != 0;
+}
+
+// Record n of a table held alone from the records read ahead or kept. A read next to the current
+// record that they do not hold (a walk in either direction leaving them) first fills the
+// read-ahead block with the records from there in the direction of the walk, ReadAheadSize bytes
+// of them, never beyond the last record, which are kept when the table's records are. Null when
+// record n is to be read on its own: out of sequence (that read keeps it then), or where the
+// block came short of it (the file ends or fails there), so that the read on its own gives
+// what it always gave.
 const std::uint8_t* ReadAheadRecord(DbfTable& area, std::uint32_t n) {
   const std::uint64_t offset = RecordOffset(area, n);
   if (const std::uint8_t* bytes = area.DataFile.ReadAheadBytes(offset, area.RecordLength)) return bytes;
+  const bool keep = LayKeptRecords(area);
   const std::uint32_t records = ReadAheadSize / area.RecordLength;
   const bool forward = n == area.RecNo + 1;
   if (records < 2 || (!forward && n + 1 != area.RecNo)) return nullptr;
   const std::uint32_t first = forward ? n : n - std::min(n - 1, records - 1);
   const std::uint32_t last = forward ? n + std::min(area.RecordCount - n, records - 1) : n;
   area.DataFile.ReadAhead(RecordOffset(area, first), std::size_t{last - first + 1} * area.RecordLength);
+  if (keep) area.DataFile.KeepReadAhead();
   return area.DataFile.ReadAheadBytes(offset, area.RecordLength);
 }
 
@@ -161,7 +179,10 @@ void GetDbfRecord(DbfTable& area, std::uint32_t n) {
   } else {
     auto& record = area.ReadBuffer;
     record.resize(area.RecordLength);
-    const auto read = area.DataFile.ReadAt(RecordOffset(area, n), record.data(), record.size());
+    const std::uint64_t offset = RecordOffset(area, n);
+    const auto read = area.HeldAlone
+                          ? area.DataFile.ReadAndKeep(offset, record.data(), record.size())
+                          : area.DataFile.ReadAt(offset, record.data(), record.size());
     ErrorCode = read.code;
     if (ErrorCode == 0 && read.count < record.size()) ErrorCode = 213;
     if (ErrorCode != 0) {

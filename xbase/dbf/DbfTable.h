@@ -84,7 +84,8 @@ struct DbfTable {
   std::uint64_t AppendEnd = 0;
   // No other program changes the file while this open holds it: it is open exclusively, or
   // was opened without network locking. Record reads then come from blocks of records read
-  // ahead (ReadAheadSize) while a walk goes on.
+  // ahead (ReadAheadSize) while a walk goes on, and from the records kept after their reads
+  // (RecordCacheSize).
   bool HeldAlone = false;
   // The index's read bracket is held (a seek or walk goes on): no program that keeps the index
   // writes meanwhile, and a record read again comes from the few read with it, one read call

@@ -190,7 +190,7 @@ bool WriteBack(DbfTable& area, std::uint8_t endByte) {
   if (area.State != AreaChanged && area.State != AreaAppended) return true;
   // Another program may have appended since: its records count, and the end byte belongs
   // after them.
-  if (IsSharedOpen(area)) area.RecordCount = CountFromSize(area);
+  if (IsSharedOpen(area)) TakeCountFromFile(area, CountFromSize(area));
   WriteDbfHeader(area);
   if (ErrorCode != 0) return false;
   if (area.State == AreaAppended) {
@@ -381,6 +381,11 @@ std::uint32_t CountFromSize(const DbfTable& area) {
   std::uint64_t size = 0;
   if (area.DataFile.Size(size) != 0) return area.RecordCount;
   return RecordsInSize(area, size);
+}
+
+void TakeCountFromFile(DbfTable& area, std::uint32_t count) {
+  if (count != area.RecordCount) area.DataFile.DropReadAhead();
+  area.RecordCount = count;
 }
 
 std::uint32_t RecordsInSize(const DbfTable& area, std::uint64_t size) {

@@ -103,6 +103,10 @@ void FlushFile(platform::os::BinaryFile& file);
 // refreshes the count of shared tables with it.
 std::uint32_t CountFromSize(const DbfTable& area);
 
+// Makes count, read from the file, the record count. A count that moved means that another
+// program wrote the file: the records read ahead or kept of it are dropped.
+void TakeCountFromFile(DbfTable& area, std::uint32_t count);
+
 // Whole records between the header and the end of a file of `size` bytes.
 std::uint32_t RecordsInSize(const DbfTable& area, std::uint64_t size);
 

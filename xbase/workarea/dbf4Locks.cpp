@@ -236,7 +236,7 @@ std::uint16_t ReopenDbf(bool exclusive) {
 
 void RefreshRecCount(WorkAreaRecord& area) {
   if (area.ExclusiveFlag || area.CountHeld) return;
-  area.RecordCount = CountFromSize(area);
+  TakeCountFromFile(area, CountFromSize(area));
   // Within a reading under the index's read bracket the count is taken once.
   area.CountHeld = area.ReadingHeld;
 }

@@ -16,6 +16,13 @@ namespace fs = std::filesystem;
 
 using BinaryFileTest = FileFolderTest;
 
+// The read-ahead block's or the kept blocks' copy of the bytes at offset, "(none)" without one.
+std::string HeldBytes(const BinaryFile& file, std::uint64_t offset, std::size_t length) {
+  const std::uint8_t* bytes = file.ReadAheadBytes(offset, length);
+  return bytes == nullptr ? std::string("(none)")
+                          : std::string(reinterpret_cast<const char*>(bytes), length);
+}
+
 TEST_F(BinaryFileTest, ReadsAndWritesAtOffsets) {
   const std::string path = Make("t.bin", "0123456789");
   BinaryFile file;
@@ -46,8 +53,7 @@ TEST_F(BinaryFileTest, TheReadAheadBlockHoldsWhatThisOpenLastWrote) {
   BinaryFile file;
   ASSERT_EQ(file.Open(path, FileAccess::kReadWrite, ShareMode::kShared), 0);
   const auto ahead = [&](std::uint64_t offset, std::size_t length) {
-    const std::uint8_t* bytes = file.ReadAheadBytes(offset, length);
-    return bytes == nullptr ? std::string("(none)") : std::string(reinterpret_cast<const char*>(bytes), length);
+    return HeldBytes(file, offset, length);
   };
   EXPECT_EQ(ahead(0, 1), "(none)");  // no block yet
   const Transfer filled = file.ReadAhead(4, 8);
@@ -89,6 +95,67 @@ TEST_F(BinaryFileTest, TheReadAheadBlockHoldsWhatThisOpenLastWrote) {
   reading.ReadAhead(0, 4);
   EXPECT_NE(reading.WriteAt(8, "x", 1).code, 0);
   EXPECT_EQ(reading.ReadAheadBytes(0, 1), nullptr);
+}
+
+TEST_F(BinaryFileTest, KeptBlocksHoldWhatThisOpenLastWrote) {
+  const std::string path = Make("t.bin", "0123456789abcdefghij");
+  BinaryFile file;
+  ASSERT_EQ(file.Open(path, FileAccess::kReadWrite, ShareMode::kShared), 0);
+  const auto kept = [&](std::uint64_t offset, std::size_t length) {
+    return HeldBytes(file, offset, length);
+  };
+  const auto readAndKeep = [&](std::uint64_t offset, std::size_t length) {
+    char buffer[32];
+    return file.ReadAndKeep(offset, buffer, length).count;
+  };
+  // Blocks of 4 bytes from offset 2 on, room for 3: 2..5, 6..9 and 10..13.
+  file.LayKeptBlocks(2, 4, 3);
+  EXPECT_EQ(readAndKeep(3, 8), 8u);    // holds block 6..9 whole
+  EXPECT_EQ(readAndKeep(10, 10), 10u);  // 10..13 has room, 14..17 not
+  EXPECT_EQ(readAndKeep(0, 4), 4u);    // no whole block
+  struct Case {
+    std::uint64_t offset;
+    std::size_t length;
+    const char* kept;
+  };
+  for (const Case& c : {Case{6, 4, "6789"}, Case{7, 2, "78"}, Case{10, 4, "abcd"}, Case{9, 2, "(none)"},
+                        Case{2, 1, "(none)"}, Case{14, 1, "(none)"}}) {
+    EXPECT_EQ(kept(c.offset, c.length), c.kept) << c.offset << ", " << c.length;
+  }
+
+  // Writes of this open go into the blocks they meet; more room keeps the blocks.
+  EXPECT_EQ(file.WriteAt(8, "XYZW", 4).code, 0);
+  file.LayKeptBlocks(2, 4, 5);
+  EXPECT_EQ(kept(6, 8), "(none)");  // two blocks are not one
+  EXPECT_EQ(kept(6, 4) + kept(10, 4), "67XYZWcd");
+
+  // Another layout forgets them.
+  file.LayKeptBlocks(2, 8, 5);
+  EXPECT_EQ(kept(2, 4), "(none)");
+
+  // The read-ahead block's whole blocks are kept on asking, and stay when it is replaced.
+  file.ReadAhead(0, 18);
+  file.KeepReadAhead();
+  file.ReadAhead(17, 1);
+  EXPECT_EQ(kept(2, 8) + kept(10, 4), "234567XYZWcd");
+  EXPECT_EQ(kept(18, 1), "(none)");
+
+  // A short read keeps nothing; a truncation drops every block.
+  EXPECT_EQ(readAndKeep(18, 8), 2u);
+  EXPECT_EQ(kept(18, 2), "(none)");
+  EXPECT_EQ(file.Truncate(20), 0);
+  EXPECT_EQ(kept(2, 8), "(none)");
+
+  BinaryFile reading;
+  ASSERT_EQ(reading.Open(path, FileAccess::kRead, ShareMode::kShared), 0);
+  reading.LayKeptBlocks(0, 4, 4);
+  char buffer[4];
+  reading.ReadAndKeep(0, buffer, 4);
+  BinaryFile moved(std::move(reading));
+  EXPECT_NE(moved.ReadAheadBytes(0, 4), nullptr) << "a moved file takes its blocks along";
+  EXPECT_EQ(reading.ReadAheadBytes(0, 4), nullptr);
+  EXPECT_NE(moved.WriteAt(12, "x", 1).code, 0);
+  EXPECT_EQ(moved.ReadAheadBytes(0, 4), nullptr) << "after a failed write nothing is known";
 }
 
 TEST_F(BinaryFileTest, FailuresGiveDosCodes) {

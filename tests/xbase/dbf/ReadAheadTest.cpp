@@ -1,9 +1,10 @@
-// Record reads of tables no other program changes come from blocks of records read ahead: the
-// walks, the writes in between and the failures must look exactly as on a shared table, which
-// reads each record from the file.
+// Record reads of tables no other program changes come from blocks of records read ahead and
+// from the records kept once read: the walks, the random moves, the writes in between and the
+// failures must look exactly as on a shared table, which reads each record from the file.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -83,6 +84,13 @@ int Step(std::vector<std::string>& states, const std::function<void()>& move) {
   return error;
 }
 
+// The writes among the states.
+int RecordsWritten(const std::vector<std::string>& states) {
+  return static_cast<int>(std::count_if(states.begin(), states.end(), [](const std::string& state) {
+    return state.find(" after ") != std::string::npos && state.find("error 0") != std::string::npos;
+  }));
+}
+
 // The states after each move of a walk.
 using Walk = std::function<void(std::vector<std::string>& states)>;
 
@@ -132,18 +140,22 @@ TEST_F(ReadAheadTest, WalksReadTheSameRecordsAsOnASharedTable) {
          }
        }},
   };
-  for (const Case& c : cases) {
-    std::vector<std::string> shared, exclusive;
-    UseTable(Numbered(kCount), false);
-    SetIgnoreDel(c.hideDeleted);
-    c.walk(shared);
-    CloseArea();
-    UseTable(Numbered(kCount), true);
-    SetIgnoreDel(c.hideDeleted);
-    c.walk(exclusive);
-    CloseArea();
-    EXPECT_EQ(exclusive, shared) << c.what;
-    EXPECT_GT(shared.size(), 10u) << c.what;
+  // Read ahead only (as a table too large for the record cache is), and kept as well.
+  for (const std::uint32_t cacheSize : {0u, 1024u * kRecordLength}) {
+    RecordCacheSize = cacheSize;
+    for (const Case& c : cases) {
+      std::vector<std::string> shared, exclusive;
+      UseTable(Numbered(kCount), false);
+      SetIgnoreDel(c.hideDeleted);
+      c.walk(shared);
+      CloseArea();
+      UseTable(Numbered(kCount), true);
+      SetIgnoreDel(c.hideDeleted);
+      c.walk(exclusive);
+      CloseArea();
+      EXPECT_EQ(exclusive, shared) << c.what << ", record cache " << cacheSize;
+      EXPECT_GT(shared.size(), 10u) << c.what;
+    }
   }
 }
 
@@ -265,6 +277,7 @@ TEST_F(ReadAheadTest, OnlyTablesNoOtherProgramChangesAreReadAhead) {
       {"shared, opened without network locking", OpenModeShared, false, true},
   };
   ReadAheadSize = 100 * kRecordLength;  // four blocks a walk
+  RecordCacheSize = 0;                  // each walk reads its blocks
   const std::string path = Write("numbered.dbf", Numbered(400).Bytes());
   for (const Case& c : cases) {
     NetworkLocking = c.networkLocking;
@@ -299,6 +312,178 @@ TEST_F(ReadAheadTest, ATableThatBecomesSharedReadsWhatOthersWrote) {
   Go(4);
   Skip(-1);
   EXPECT_EQ(Text("NAME"), "OTHER");
+}
+
+// Writes an "other program's" bytes into the file at offset.
+void WriteAsAnotherProgram(const std::string& path, std::uint64_t offset, const std::string& bytes) {
+  std::fstream other(path, std::ios::in | std::ios::out | std::ios::binary);
+  other.seekp(static_cast<std::streamoff>(offset))
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(ReadAheadTest, RandomMovesAmongThisProgramsWritesReadWhatWasWritten) {
+  // Every record read is kept (the table is far smaller than the record cache): each write of
+  // this program must reach the copy kept, or a later Go reads the old bytes.
+  struct Write {
+    const char* what;
+    std::function<void(int n)> write;
+    bool appends;
+  };
+  const std::vector<Write> writes = {
+      {"Replace", [](int n) { Set("NAME", "W" + std::to_string(n)); Replace(); }, false},
+      {"Replace in OEM", [](int) { Set("NAME", "\xC4\xF6"); Replace(); }, false},
+      {"DeleteRec", [](int) { DeleteRec(); }, false},
+      {"RecallRec", [](int) { RecallRec(); }, false},
+      {"Poke", [](int n) { Poke("P" + std::to_string(n), 1, n); }, false},
+      {"Append", [](int n) { Set("AGE", std::to_string(n)); Append(); }, true},
+  };
+  const auto run = [&](bool exclusive, std::vector<std::string>& s) {
+    const std::string path = UseTable(Numbered(20), exclusive);
+    std::mt19937 random(11);
+    for (int k = 0; k < 300; ++k) {
+      const int count = static_cast<int>(RecCount());
+      const int n = std::uniform_int_distribution<int>(1, count)(random);
+      switch (std::uniform_int_distribution<int>(0, 3)(random)) {
+        case 0:
+          Step(s, [n] { Go(n - 1); });  // also record 0
+          break;
+        case 1:
+          Step(s, [k] { Skip(k % 2 ? 1 : -1); });
+          break;
+        default: {
+          std::uniform_int_distribution<std::size_t> pickWrite(0, writes.size() - 1);
+          const Write& w = writes[pickWrite(random)];
+          Go(n);
+          if (!exclusive) w.appends ? ALock() : RLock();
+          Step(s, [&w, n] { w.write(n); });
+          s.back() += std::string(" after ") + w.what;
+          if (!exclusive) Unlock();
+          Step(s, [n] { Go(n); });
+          Step(s, [count] { Go(count + 1); });
+        }
+      }
+    }
+    CloseArea();
+    return Contents(path);
+  };
+  std::vector<std::string> shared, exclusive;
+  const std::string sharedFile = run(false, shared);
+  const std::string exclusiveFile = run(true, exclusive);
+  EXPECT_EQ(exclusive, shared);
+  EXPECT_EQ(exclusiveFile, sharedFile);
+  EXPECT_GT(RecordsWritten(shared), 20);
+}
+
+TEST_F(ReadAheadTest, ACutFileGivesTheSameErrorOnEveryRecordNotReadBefore) {
+  // Records 2 to 6 are read before the file is cut inside record 13 (a walk from record 1 reads
+  // them ahead), and record 9 afterwards.
+  struct Case {
+    const char* what;
+    std::function<void()> move;
+    int error;
+  };
+  const std::vector<Case> cases = {
+      {"read before, whole after the cut", [] { Go(4); }, 0},
+      {"not read before, whole after the cut", [] { Go(9); }, 0},
+      {"read after the cut", [] { Go(9); }, 0},
+      {"cut inside", [] { Go(13); }, 213},
+      {"past the cut", [] { Go(17); }, 213},
+      {"a walk onto the cut record", [] { Go(12); Skip(1); }, 213},
+  };
+  std::vector<std::string> states[2];
+  for (const bool exclusive : {false, true}) {
+    const std::string path = UseTable(Numbered(20), exclusive);
+    Go(2);
+    Go(6);
+    std::filesystem::resize_file(path, kHeaderLength + 12 * kRecordLength + 4);
+    for (const Case& c : cases) {
+      EXPECT_EQ(Step(states[exclusive], c.move), c.error)
+          << c.what << (exclusive ? ", exclusive" : ", shared");
+      states[exclusive].back() += std::string(" ") + c.what;
+    }
+    CloseArea();
+  }
+  EXPECT_EQ(states[1], states[0]);
+}
+
+TEST_F(ReadAheadTest, KeptRecordsGoWhenAnotherProgramMayHaveWritten) {
+  // Record 15 is read and kept; then another program may write, and does: the next read of
+  // record 15 gives its bytes.
+  const std::string other = "OTHER ";
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> open;
+    std::function<void()> othersMayWrite;
+    std::function<void()> afterwards;
+  };
+  const std::vector<Case> cases = {
+      {"the table becomes shared, then exclusive again",
+       [](const std::string& path) {
+         Use(path, nullptr, 0);
+         ASSERT_EQ(ReopenDbf(true), 0);
+       },
+       [] { ASSERT_EQ(ReopenDbf(false), 0); },
+       [] { ASSERT_EQ(ReopenDbf(true), 0); }},
+      {"network locking off, and another program appends",
+       [](const std::string& path) {
+         Use(path, nullptr, 0);
+         NetworkLocking = false;
+         ASSERT_EQ(ReopenDbf(false), 0);  // shared, but held alone without network locking
+       },
+       [] {},
+       [] { Go(21); }},  // the count read again has moved
+  };
+  for (const Case& c : cases) {
+    const std::string path = Write("numbered.dbf", Numbered(20).Bytes());
+    c.open(path);
+    Go(15);
+    ASSERT_EQ(Text("NAME"), "R15") << c.what;
+    c.othersMayWrite();
+    WriteAsAnotherProgram(path, kHeaderLength + 14 * kRecordLength + 1, other);
+    WriteAsAnotherProgram(path, kHeaderLength + 20 * kRecordLength, " R21     21\x1A");
+    c.afterwards();
+    Go(15);
+    EXPECT_EQ(Text("NAME"), "OTHER") << c.what;
+    CloseArea();
+    NetworkLocking = true;
+  }
+}
+
+TEST_F(ReadAheadTest, OnlyATableTheRecordCacheHoldsIsKept) {
+  struct Case {
+    const char* what;
+    int cacheRecords;  // RecordCacheSize in records
+    int appended;      // after the first reading
+    bool kept;
+  };
+  const Case cases[] = {
+      {"a table the cache holds", 64, 0, true},
+      {"a table of the cache's size", 40, 0, true},
+      {"a table one record larger", 39, 0, false},
+      {"a table that grows within the cache", 64, 10, true},
+      {"a table that grows past the cache", 48, 10, false},
+      {"no cache", 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    RecordCacheSize = static_cast<std::uint32_t>(c.cacheRecords * kRecordLength);
+    UseTable(Numbered(40), true);
+    // Strides of 7 records: never next to the record before, so nothing is read ahead.
+    const auto readAll = [] {
+      const int count = static_cast<int>(RecCount());
+      for (int k = 0; k < count; ++k) Go(k * 7 % count + 1);
+    };
+    readAll();
+    for (int k = 0; k < c.appended; ++k) Append();
+    readAll();
+    const long before = ReadCalls();
+    readAll();
+    const long calls = ReadCalls() - before;
+    if (c.kept)
+      EXPECT_LE(calls, 1) << c.what;  // the read of /proc/self/io itself
+    else
+      EXPECT_GE(calls, 40 + c.appended) << c.what;
+    CloseArea();
+  }
 }
 
 }  // namespace
