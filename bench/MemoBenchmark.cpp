@@ -61,15 +61,23 @@ struct Dialect {
   const char* perl;    // Perl XBase's version
 };
 
-struct Figures {
-  double write = 0, stream = 0, driver = 0, shared = 0, sharedStream = 0, sharedDriver = 0;
-  // System calls an operation.
-  double writeCalls = 0, streamCalls = 0, driverCalls = 0, sharedCalls = 0, sharedStreamCalls = 0,
-         sharedDriverCalls = 0;
+// Operations a second and the system calls of each.
+struct Figure {
+  double rate = 0, calls = 0;
 };
 
-double CallsEach(const bench::SystemCallCounts& before, long operations) {
-  return static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L);
+struct Figures {
+  Figure write, stream, driver, shared, sharedStream, sharedDriver;
+};
+
+// The work, timed and its system calls counted, as `operations` operations.
+template <typename Work>
+Figure Measure(long operations, const Work& work) {
+  const bench::SystemCallCounts before = bench::CountedSystemCalls();
+  const auto start = Clock::now();
+  work();
+  const double rate = PerSecond(operations, start);
+  return {rate, static_cast<double>((bench::CountedSystemCalls() - before).Total()) / std::max(operations, 1L)};
 }
 
 // Records appended each with its memo; in a shared table each under the append lock. The
@@ -129,11 +137,7 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
   Use(path + " EXCLUSIVE", nullptr, 0);
   Figures figures;
 
-  bench::SystemCallCounts calls = bench::CountedSystemCalls();
-  auto start = Clock::now();
-  AppendRecords(records, false);
-  figures.write = PerSecond(records, start);
-  figures.writeCalls = CallsEach(calls, records);
+  figures.write = Measure(records, [&] { AppendRecords(records, false); });
 
   // The memo fields are read through the read cache, as a scan over one field reads them.
   PeekCacheSize = 65520;
@@ -142,17 +146,8 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
     Peek(2, record, field);
     return MemoBlockOfField(field);
   };
-  calls = bench::CountedSystemCalls();
-  start = Clock::now();
-  ReadStreams(records, blockOf, checksum);
-  figures.stream = PerSecond(records, start);
-  figures.streamCalls = CallsEach(calls, records);
-
-  calls = bench::CountedSystemCalls();
-  start = Clock::now();
-  ReadLines(records, blockOf, checksum);
-  figures.driver = PerSecond(records, start);
-  figures.driverCalls = CallsEach(calls, records);
+  figures.stream = Measure(records, [&] { ReadStreams(records, blockOf, checksum); });
+  figures.driver = Measure(records, [&] { ReadLines(records, blockOf, checksum); });
   CloseArea();
 
   // The same appends on the table opened shared, a lock each, and their memos read back (by
@@ -160,22 +155,11 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
   const long sharedRecords = std::max(records / 10, 1L);
   const bool networkLocking = std::exchange(NetworkLocking, true);
   Use(path, nullptr, 0);
-  calls = bench::CountedSystemCalls();
-  start = Clock::now();
-  const std::vector<std::int32_t> blocks = AppendRecords(sharedRecords, true);
-  figures.shared = PerSecond(sharedRecords, start);
-  figures.sharedCalls = CallsEach(calls, sharedRecords);
+  std::vector<std::int32_t> blocks;
+  figures.shared = Measure(sharedRecords, [&] { blocks = AppendRecords(sharedRecords, true); });
   const auto appended = [&](long record) { return blocks[static_cast<std::size_t>(record - 1)]; };
-  calls = bench::CountedSystemCalls();
-  start = Clock::now();
-  ReadStreams(sharedRecords, appended, checksum);
-  figures.sharedStream = PerSecond(sharedRecords, start);
-  figures.sharedStreamCalls = CallsEach(calls, sharedRecords);
-  calls = bench::CountedSystemCalls();
-  start = Clock::now();
-  ReadLines(sharedRecords, appended, checksum);
-  figures.sharedDriver = PerSecond(sharedRecords, start);
-  figures.sharedDriverCalls = CallsEach(calls, sharedRecords);
+  figures.sharedStream = Measure(sharedRecords, [&] { ReadStreams(sharedRecords, appended, checksum); });
+  figures.sharedDriver = Measure(sharedRecords, [&] { ReadLines(sharedRecords, appended, checksum); });
   CloseArea();
   NetworkLocking = networkLocking;
 
@@ -185,10 +169,10 @@ Figures Run(const std::string& folder, const Dialect& dialect, long records, lon
   return figures;
 }
 
-void Print(const char* figure, double ours, double calls, const std::map<std::string, double>& peers) {
-  std::printf("  %-14s %10.0f /s %5.2f calls", figure, ours, calls);
+void Print(const char* name, const Figure& ours, const std::map<std::string, double>& peers) {
+  std::printf("  %-14s %10.0f /s %5.2f calls", name, ours.rate, ours.calls);
   for (const auto& [peer, value] : peers) {
-    if (value > 0) std::printf("   %s %8.0f /s (x%.1f)", peer.c_str(), value, ours / value);
+    if (value > 0) std::printf("   %s %8.0f /s (x%.1f)", peer.c_str(), value, ours.rate / value);
   }
   std::printf("\n");
 }
@@ -230,12 +214,12 @@ int main(int argc, char** argv) {
       return values;
     };
     std::printf("%s (%u-byte blocks)\n", dialect.name, dialect.blockSize);
-    Print("write", ours.write, ours.writeCalls, figure("write"));
-    Print("read, stream", ours.stream, ours.streamCalls, figure("read"));
-    Print("read, driver", ours.driver, ours.driverCalls, figure("read"));
-    Print("write, shared", ours.shared, ours.sharedCalls, {});
-    Print("stream, shared", ours.sharedStream, ours.sharedStreamCalls, {});
-    Print("driver, shared", ours.sharedDriver, ours.sharedDriverCalls, {});
+    Print("write", ours.write, figure("write"));
+    Print("read, stream", ours.stream, figure("read"));
+    Print("read, driver", ours.driver, figure("read"));
+    Print("write, shared", ours.shared, {});
+    Print("stream, shared", ours.sharedStream, {});
+    Print("driver, shared", ours.sharedDriver, {});
   }
   std::printf("checksum %ld\n", checksum);
 

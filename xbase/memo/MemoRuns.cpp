@@ -45,6 +45,18 @@ MemoRun ParseMemoRun(const std::uint8_t* header, std::uint8_t dialect, std::uint
   return {RunLayout::Plain, offset, -1};
 }
 
+// A write that came short or failed is reported with the memo file's name and the tag.
+bool WholeWrite(MemoDescriptor& memo, const platform::os::Transfer& written, std::size_t length,
+                std::string_view tag) {
+  ErrorCode = written.code;
+  if (written.code != 0 || written.count < length) {
+    ReportMemoError(written.code != 0 ? written.code : 29,
+                    memo.MemoFileName + " [" + std::string(tag) + "]");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint16_t ReadRunStart(const MemoFileIo& file, std::uint8_t dialect, std::uint64_t offset,
@@ -68,28 +80,14 @@ void TransformPieces(const RecordTransform& transform, std::uint8_t* data, std::
 
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const void* data,
                     std::size_t length, std::string_view tag) {
-  const auto written = memo.MemoFile.WriteAt(offset, data, length);
-  ErrorCode = written.code;
-  if (written.code != 0 || written.count < length) {
-    ReportMemoError(written.code != 0 ? written.code : 29,
-                    memo.MemoFileName + " [" + std::string(tag) + "]");
-    return false;
-  }
-  return true;
+  return WholeWrite(memo, memo.MemoFile.WriteAt(offset, data, length), length, tag);
 }
 
 bool WriteMemoBytes(MemoDescriptor& memo, std::uint64_t offset, const iovec* pieces, int count,
                     std::string_view tag) {
   std::size_t length = 0;
   for (int i = 0; i < count; ++i) length += pieces[i].iov_len;
-  const auto written = memo.MemoFile.WriteAt(offset, pieces, count);
-  ErrorCode = written.code;
-  if (written.code != 0 || written.count < length) {
-    ReportMemoError(written.code != 0 ? written.code : 29,
-                    memo.MemoFileName + " [" + std::string(tag) + "]");
-    return false;
-  }
-  return true;
+  return WholeWrite(memo, memo.MemoFile.WriteAt(offset, pieces, count), length, tag);
 }
 
 void FlushMemoFile(MemoDescriptor& memo) {
