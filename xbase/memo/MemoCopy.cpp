@@ -88,8 +88,10 @@ bool NeedsGroupHeader(const CopyRequest& request, const MemoRun& run, const RunS
   return false;
 }
 
-std::int32_t Fail(const CopyRequest& request, std::uint16_t code) {
-  ReportMemoError(code, request.FileName + " [AppendFrom/CopyTo]");
+constexpr std::string_view kCopyTag = "AppendFrom/CopyTo";
+
+std::int32_t Fail(const CopyRequest& request, std::uint16_t code, std::string_view tag = kCopyTag) {
+  ReportMemoError(code, request.FileName + " [" + std::string(tag) + "]");
   return 0;
 }
 
@@ -151,7 +153,9 @@ std::int32_t CopyMemoBlocks(const CopyRequest& request) {
       at = padFrom;
     }
     pieces.Add(chunk.data(), chunk.size());
-    if (!write(at, pieces)) return Fail(request, 1005);
+    // A first write that pads the file fails as its padding would.
+    const bool pads = copied == 0 && padFrom < request.DestOffset;
+    if (!write(at, pieces)) return Fail(request, 1005, pads ? request.PadTag : kCopyTag);
     copied += chunk.size();
     chunk.swap(next);
   }
@@ -159,7 +163,7 @@ std::int32_t CopyMemoBlocks(const CopyRequest& request) {
     // Nothing to copy: the file is padded all the same.
     Pieces zeros;
     zeros.AddZeros(request.DestOffset - padFrom);
-    if (zeros.size() > 0 && !write(padFrom, zeros)) return Fail(request, 1005);
+    if (zeros.size() > 0 && !write(padFrom, zeros)) return Fail(request, 1005, request.PadTag);
     return 0;
   }
   if (!headerWritten) {

@@ -222,6 +222,8 @@ struct CopyRequest {
   RecordTransform DestWriteTransform;
   bool NegateResult = false;     // the destination is a dBase III file
   std::string FileName;          // named in messages
+  // The tag of a failed write that pads the destination (a pack's own padding says so).
+  std::string PadTag = "AppendFrom/CopyTo";
 };
 
 // The copied memo's block (negated for a dBase III destination that got a group header), 0

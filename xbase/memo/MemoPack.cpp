@@ -105,6 +105,7 @@ bool PackMemo(memo::MemoArea current, memo::CopyRequest& request, std::int32_t b
   }
   // The zeros up to the memo's block go with the copy's first write.
   request.PadFrom = size;
+  request.PadTag = "PackMemo";
   request.SourceBlock = block;
   request.DestOffset = offset;
   request.DestBlock = static_cast<std::uint32_t>(offset / memo.BlockSize);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/xbase/memo/MemoTest.h"
 #include "xbase/core/ByteOrder.h"
 
@@ -137,6 +138,21 @@ TEST_F(MemoPackTest, APackThatFailsChangesNothing) {
   EXPECT_EQ(MemoFile(), memoFile);
   EXPECT_FALSE(std::filesystem::exists(At("memo.$$$")));
   EXPECT_EQ(StreamText(AddMemo("still works")), "still works");
+}
+
+TEST_F(MemoPackTest, APaddingThatCannotBeWrittenIsThePacksError) {
+  FillTable(kDbase4);
+  const std::string memoFile = MemoFile();
+  QuietErrors();
+  {
+    // Room for the new file's header and its first memo, not for the block after it.
+    const testing_support::FileSizeLimit limit(800);
+    PackMemofile();
+  }
+  EXPECT_EQ(ErrorCode, 1005);
+  EXPECT_EQ(LastErrorMessage, MemoPath() + " [PackMemo]");
+  EXPECT_EQ(MemoFile(), memoFile);
+  EXPECT_FALSE(std::filesystem::exists(At("memo.$$$")));
 }
 
 TEST_F(MemoPackTest, APackNeedsTheTableExclusively) {
