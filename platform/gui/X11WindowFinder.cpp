@@ -60,9 +60,9 @@ struct X11WindowFinder::Connection {
   // knows the process of the local client that made the window (X-Resource 1.2).
   std::optional<std::int64_t> ClientPid(xcb_window_t window) {
     if (!clientIds) return std::nullopt;
-    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t asked{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     std::unique_ptr<xcb_res_query_client_ids_reply_t, decltype(&std::free)> reply(
-        xcb_res_query_client_ids_reply(X(), xcb_res_query_client_ids(X(), 1, &spec), nullptr), &std::free);
+        xcb_res_query_client_ids_reply(X(), xcb_res_query_client_ids(X(), 1, &asked), nullptr), &std::free);
     if (!reply) return std::nullopt;
     for (auto id = xcb_res_query_client_ids_ids_iterator(reply.get()); id.rem > 0; xcb_res_client_id_value_next(&id)) {
       if ((id.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||

@@ -49,6 +49,14 @@ class MainWindow : public AppTest {
     Puzzle = TXwdPuzzle{};
     return path;
   }
+  // An 11 by 11 puzzle by "Old Name" (language 5), open for constructing.
+  void StartConstructingOldName() {
+    Puzzle.GridSize = 11;
+    Puzzle.BylineText.Assign("Old Name|5");
+    const QString path = TempPath("byline.xwd");
+    XwdProcs->SavePuzzle(path);
+    Start({path, "-C"});
+  }
 };
 
 TEST_F(MainWindow, EveryWindowAndModuleExistsFromTheStart) {
@@ -331,11 +339,7 @@ TEST_F(MainWindow, TransformAsksWithTheCommandsName) {
 // Enter is Save, as in every dialog with a default button; with the keyboard on Cancel it is
 // Cancel.
 TEST_F(MainWindow, EnterInTheBylineEditorSaves) {
-  Puzzle.GridSize = 11;
-  Puzzle.BylineText.Assign("Old Name|5");
-  const QString path = TempPath("byline.xwd");
-  XwdProcs->SavePuzzle(path);
-  Start({path, "-C"});
+  StartConstructingOldName();
   dialogs.ExpectModal([](TForm& form) {
     auto& byline = dynamic_cast<TBylineForm&>(form);
     QTest::keyClicks(byline.BylineEdit, "New Name");
@@ -362,11 +366,7 @@ TEST_F(MainWindow, EnterInTheBylineEditorSaves) {
 }
 
 TEST_F(MainWindow, BylineEditorKeepsTheLanguageDigit) {
-  Puzzle.GridSize = 11;
-  Puzzle.BylineText.Assign("Old Name|5");
-  const QString path = TempPath("byline.xwd");
-  XwdProcs->SavePuzzle(path);
-  Start({path, "-C"});
+  StartConstructingOldName();
   dialogs.ExpectModal([](TForm& form) {
     auto& byline = dynamic_cast<TBylineForm&>(form);
     EXPECT_EQ(byline.BylineEdit->text(), "Old Name");
